@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+// Helpers shared by the benchmarks: empty files in a fresh folder, timing, medians.
+namespace bench {
+
+inline QByteArray makeFolder(const char *base = nullptr)
+{
+    const char *tmp = base ? base : std::getenv("TMPDIR");
+    QByteArray pattern = QByteArray(tmp && *tmp ? tmp : "/tmp") + "/brixelwand-bench-XXXXXX";
+    if (!::mkdtemp(pattern.data())) {
+        std::perror("mkdtemp");
+        std::exit(1);
+    }
+    return pattern;
+}
+
+// Creates count empty files named file00000 ... and returns their names.
+inline std::vector<QByteArray> makeFiles(const QByteArray &folder, int count)
+{
+    std::vector<QByteArray> names;
+    names.reserve(size_t(count));
+    char name[32];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(name, sizeof name, "file%05d.jpg", i);
+        const int fd = ::open((folder + '/' + name).constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        if (fd < 0) {
+            std::perror("open");
+            std::exit(1);
+        }
+        ::close(fd);
+        names.emplace_back(name);
+    }
+    return names;
+}
+
+inline void removeFolder(const QByteArray &folder)
+{
+    if (DIR *dir = ::opendir(folder.constData())) {
+        while (const dirent *e = ::readdir(dir)) {
+            if (e->d_name[0] != '.' || (e->d_name[1] && (e->d_name[1] != '.' || e->d_name[2])))
+                ::unlink((folder + '/' + e->d_name).constData());
+        }
+        ::closedir(dir);
+    }
+    ::rmdir(folder.constData());
+}
+
+inline double secondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+inline double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+// Renames every file with renameat2(RENAME_NOREPLACE) to Urlaub00001.jpg ... and returns the
+// seconds it took: the least any renamer has to do.
+inline double bareRenameLoop(const QByteArray &folder, const std::vector<QByteArray> &names)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    char newName[32];
+    int number = 1;
+    for (const QByteArray &name : names) {
+        std::snprintf(newName, sizeof newName, "Urlaub%05d.jpg", number++);
+        if (::renameat2(dirFd, name.constData(), dirFd, newName, RENAME_NOREPLACE) != 0) {
+            std::perror("renameat2");
+            std::exit(1);
+        }
+    }
+    ::close(dirFd);
+    return secondsSince(start);
+}
+
+} // namespace bench

@@ -1,0 +1,6 @@
+#include "displayname.h"
+
+QString displayName(const QByteArray &raw)
+{
+    return QString::fromUtf8(raw);
+}

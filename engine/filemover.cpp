@@ -1,0 +1,190 @@
+#include "filemover.h"
+
+#include <QString>
+
+#include <cerrno>
+#include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+int SysCalls::openDirectory(const char *path)
+{
+    return ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+int SysCalls::closeFd(int fd)
+{
+    return ::close(fd);
+}
+
+int SysCalls::renameNoReplace(int dirFd, const char *from, const char *to)
+{
+    return ::renameat2(dirFd, from, dirFd, to, RENAME_NOREPLACE);
+}
+
+int SysCalls::renameReplacing(int dirFd, const char *from, const char *to)
+{
+    return ::renameat(dirFd, from, dirFd, to);
+}
+
+int SysCalls::hardLink(int dirFd, const char *from, const char *to)
+{
+    return ::linkat(dirFd, from, dirFd, to, 0);
+}
+
+int SysCalls::unlinkFile(int dirFd, const char *name)
+{
+    return ::unlinkat(dirFd, name, 0);
+}
+
+int SysCalls::createExclusive(int dirFd, const char *name)
+{
+    return ::openat(dirFd, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+}
+
+int SysCalls::hasExactEntry(int dirFd, const char *name, bool *found)
+{
+    *found = false;
+    const int fd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    DIR *dir = ::fdopendir(fd);
+    if (!dir) {
+        const int e = errno;
+        ::close(fd);
+        errno = e;
+        return -1;
+    }
+    while (const dirent *entry = ::readdir(dir)) {
+        if (qstrcmp(entry->d_name, name) == 0) {
+            *found = true;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return 0;
+}
+
+namespace {
+
+bool differOnlyInCase(const char *a, const char *b)
+{
+    if (qstrcmp(a, b) == 0)
+        return false;
+    return QString::fromUtf8(a).compare(QString::fromUtf8(b), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+FileMover::FileMover(std::unique_ptr<SysCalls> sys)
+    : m_sys(std::move(sys))
+{ }
+
+FileMover::~FileMover()
+{
+    release();
+}
+
+void FileMover::release()
+{
+    if (m_dirFd >= 0)
+        m_sys->closeFd(m_dirFd);
+    m_dirFd = -1;
+    m_folder.clear();
+}
+
+int FileMover::openFolder(const QByteArray &folder)
+{
+    if (m_dirFd >= 0 && folder == m_folder)
+        return 0;
+    release();
+    const int fd = m_sys->openDirectory(folder.isEmpty() ? "/" : folder.constData());
+    if (fd < 0)
+        return errno;
+    m_dirFd = fd;
+    m_folder = folder;
+    m_noReplaceWorks = true;
+    m_linkWorks = true;
+    return 0;
+}
+
+int FileMover::MoveFile(const QByteArray &oldFullPath, const QByteArray &newFullPath)
+{
+    const qsizetype oldSlash = oldFullPath.lastIndexOf('/');
+    const qsizetype newSlash = newFullPath.lastIndexOf('/');
+    if (oldSlash < 0 || oldSlash != newSlash
+        || oldFullPath.left(oldSlash) != newFullPath.left(newSlash))
+        return EXDEV; // the two names must be in one folder
+    const QByteArray oldName = oldFullPath.mid(oldSlash + 1);
+    const QByteArray newName = newFullPath.mid(newSlash + 1);
+    if (oldName.isEmpty() || newName.isEmpty() || newName == "." || newName == ".."
+        || newName.contains('\0'))
+        return EINVAL;
+    if (const int e = openFolder(oldFullPath.left(oldSlash)))
+        return e;
+    return moveInFolder(oldName.constData(), newName.constData());
+}
+
+int FileMover::moveInFolder(const char *from, const char *to)
+{
+    const int e = moveNoCaseCheck(from, to);
+    // A case-folding file system reports the file's own old name as the existing destination.
+    if (e == EEXIST && differOnlyInCase(from, to))
+        return moveCaseOnly(from, to);
+    return e;
+}
+
+int FileMover::moveNoCaseCheck(const char *from, const char *to)
+{
+    if (m_noReplaceWorks) {
+        if (m_sys->renameNoReplace(m_dirFd, from, to) == 0)
+            return 0;
+        const int e = errno;
+        if (e != EINVAL && e != ENOSYS && e != EOPNOTSUPP)
+            return e;
+        m_noReplaceWorks = false; // NFS, many FUSE file systems
+    }
+    if (m_linkWorks) {
+        if (m_sys->hardLink(m_dirFd, from, to) == 0) {
+            if (m_sys->unlinkFile(m_dirFd, from) == 0)
+                return 0;
+            const int e = errno;
+            m_sys->unlinkFile(m_dirFd, to); // undo: the file keeps its old name only
+            return e;
+        }
+        const int e = errno;
+        if (e != EPERM && e != EOPNOTSUPP && e != ENOSYS)
+            return e;
+        m_linkWorks = false; // FAT through FUSE and others without hard links
+    }
+    // Last resort: reserve the new name with an exclusively created empty file, so that an
+    // entry that exists or appears meanwhile is never replaced, then rename onto it.
+    const int placeholder = m_sys->createExclusive(m_dirFd, to);
+    if (placeholder < 0)
+        return errno;
+    m_sys->closeFd(placeholder);
+    if (m_sys->renameReplacing(m_dirFd, from, to) == 0)
+        return 0;
+    const int e = errno;
+    m_sys->unlinkFile(m_dirFd, to);
+    return e;
+}
+
+int FileMover::moveCaseOnly(const char *from, const char *to)
+{
+    bool exact = false;
+    if (m_sys->hasExactEntry(m_dirFd, to, &exact) != 0)
+        return errno;
+    if (exact)
+        return EEXIST; // a different entry with exactly that name
+    const QByteArray temp = QByteArray(".brixelwand-") + QByteArray::number(::getpid()) + '-'
+        + QByteArray::number(++m_tempCounter) + ".tmp";
+    if (const int e = moveNoCaseCheck(from, temp.constData()))
+        return e;
+    const int e = moveNoCaseCheck(temp.constData(), to);
+    if (e != 0)
+        moveNoCaseCheck(temp.constData(), from);
+    return e;
+}

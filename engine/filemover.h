@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <memory>
+
+struct stat;
+
+// The system calls a move is made of, behind one seam so that tests can make any of them fail.
+// Each returns what the system call returns and leaves errno as the call left it.
+class SysCalls
+{
+public:
+    virtual ~SysCalls() = default;
+    virtual int openDirectory(const char *path);
+    virtual int closeFd(int fd);
+    virtual int renameNoReplace(int dirFd, const char *from, const char *to);
+    virtual int renameReplacing(int dirFd, const char *from, const char *to);
+    virtual int hardLink(int dirFd, const char *from, const char *to);
+    virtual int unlinkFile(int dirFd, const char *name);
+    // Creates an empty file exclusively (no symlink followed); returns its descriptor.
+    virtual int createExclusive(int dirFd, const char *name);
+    // Whether the folder has an entry named exactly name (byte for byte); sets errno on failure.
+    virtual int hasExactEntry(int dirFd, const char *name, bool *found);
+};
+
+// Renames files inside one folder and never replaces an existing entry, on any file system:
+// renameat2(RENAME_NOREPLACE) where the kernel and file system support it, else link + unlink,
+// else a rename onto an exclusively created placeholder. A rename that changes only the letter
+// case goes through a temporary name where the file system folds case.
+class FileMover
+{
+public:
+    explicit FileMover(std::unique_ptr<SysCalls> sys = std::make_unique<SysCalls>());
+    ~FileMover();
+    FileMover(const FileMover &) = delete;
+    FileMover &operator=(const FileMover &) = delete;
+
+    // Moves oldFullPath to newFullPath, both in the same folder. Returns 0 or the errno of the
+    // failure; on failure nothing has changed. The folder stays open until release().
+    int MoveFile(const QByteArray &oldFullPath, const QByteArray &newFullPath);
+
+    // Closes the folder kept open between moves.
+    void release();
+
+private:
+    int openFolder(const QByteArray &folder);
+    int moveInFolder(const char *from, const char *to);
+    int moveNoCaseCheck(const char *from, const char *to);
+    int moveCaseOnly(const char *from, const char *to);
+
+    std::unique_ptr<SysCalls> m_sys;
+    QByteArray m_folder;
+    int m_dirFd = -1;
+    bool m_noReplaceWorks = true;
+    bool m_linkWorks = true;
+    unsigned m_tempCounter = 0;
+};

@@ -1,0 +1,67 @@
+#include "funktionen.h"
+
+#include "numbers.h"
+#include "renameoptions.h"
+#include "renamewindow.h"
+
+namespace Funktionen {
+
+void PfadOhneBackslash(QByteArray &folderPath)
+{
+    if (folderPath.endsWith('/'))
+        folderPath.chop(1);
+}
+
+void ErmittleDateiendung(const QByteArray &oldFullPath, QByteArray &extension,
+                         RenameOptions &options, IRenameWindow &window)
+{
+    if (options.NewExtension.isEmpty()) {
+        options.KeepExtension = true;
+        window.selectKeepExtension();
+    }
+    if (options.KeepExtension) {
+        const qsizetype nameStart = oldFullPath.lastIndexOf('/') + 1;
+        const qsizetype dot = oldFullPath.lastIndexOf('.');
+        if (dot >= nameStart)
+            extension = oldFullPath.mid(dot + 1);
+        else
+            extension.clear();
+    } else {
+        extension = options.NewExtension.toUtf8();
+    }
+}
+
+void ErmittleTrennzeichen(QString &separator, const RenameOptions &options)
+{
+    separator.clear();
+    if (options.BlankBeforeNumber)
+        separator = options.BlankToUnderscore ? QStringLiteral("_") : QStringLiteral(" ");
+}
+
+void FormatiereNummer(int number, QString &numberText, int digits)
+{
+    numberText = QString::number(number);
+    if (digits > numberText.size())
+        numberText.prepend(QString(digits - numberText.size(), QLatin1Char('0')));
+}
+
+void ErmittleStellenanzahl(int &selectedCount, int &digits, const RenameOptions &options,
+                           IRenameWindow &window)
+{
+    const int sum = selectedCount + wholeNumberOf(options.StartNumber);
+    const int length = static_cast<int>(QString::number(sum).size());
+    const int automatic = length <= 2 ? 2 : length;
+    digits = automatic;
+    if (options.AutoDigits)
+        return;
+    const int wanted = wholeNumberOf(options.Digits);
+    if (wanted >= automatic) {
+        digits = wanted;
+        return;
+    }
+    window.setOptionText(OptionText::Text4, QString::number(automatic));
+    window.messageBox(QStringLiteral("Die Anzahl der Stellen musste korrigiert werden."),
+                      MessageKind::Plain, programTitle());
+}
+
+} // namespace Funktionen

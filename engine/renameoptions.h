@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+class IRenameWindow;
+
+// The run's view of the option controls, read when the run starts.
+struct RenameOptions
+{
+    QString NewName; // Text2
+    QString StartNumber; // Text3
+    QString Digits; // Text4
+    bool AutoDigits = false; // Check1
+    bool BlankBeforeNumber = false; // Check2
+    bool ShowHidden = false; // Check3
+    bool ShowSystem = false; // Check4
+    bool BlankToUnderscore = false; // Check5
+    bool CdLimit = false; // Check6
+    bool ReplaceUmlauts = false; // Check7
+    bool KeepExtension = true; // Optionbtn1 selected
+    QString NewExtension; // Text1
+
+    static RenameOptions read(const IRenameWindow &window);
+};

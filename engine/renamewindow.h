@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class FileMover;
+
+// The message box kinds; each one fixes the icon and the buttons.
+enum class MessageKind {
+    Plain, // no icon, OK
+    Warning, // exclamation mark, OK
+    Error, // stop sign, OK
+    Question, // question mark, Yes (default) and No
+    Information, // information sign, OK
+    CriticalQuestion, // stop sign, Yes (default) and No
+};
+
+enum class MessageAnswer { Ok, Yes, No };
+
+enum class OptionText { Text1, Text2, Text3, Text4 };
+
+enum class OptionCheck { Check1, Check2, Check3, Check4, Check5, Check6, Check7 };
+
+// Looks of the status line: ready (menu bar colour) or busy (red).
+enum class StatusLook { Ready, Busy };
+
+// Title of every message box that has none of its own.
+inline QString programTitle()
+{
+    return QStringLiteral("Brixelwand");
+}
+
+// Everything a rename run needs from the main window. The window implements it; tests drive
+// the engine with a fake. Names of files and folders are raw bytes, as the file system has them.
+class IRenameWindow
+{
+public:
+    virtual ~IRenameWindow() = default;
+
+    // The file list File1.
+    virtual int fileCount() const = 0;
+    virtual bool isFileSelected(int index) const = 0;
+    virtual QByteArray fileName(int index) const = 0;
+    // Select entry 0 and unselect it at once: nothing selected, the list at its top.
+    virtual void resetFileSelection() = 0;
+    // Read the folder again under the same filters; nothing is selected afterwards.
+    virtual void rereadFiles() = 0;
+
+    // The folder shown by Dir1; only the root "/" ends in "/".
+    virtual QByteArray currentFolder() const = 0;
+
+    // The option controls. Writes have the follow-ups of the same change made by the user.
+    virtual QString optionText(OptionText field) const = 0;
+    virtual bool optionChecked(OptionCheck box) const = 0;
+    virtual bool keepExtensionSelected() const = 0; // Optionbtn1
+    virtual void setOptionText(OptionText field, const QString &text) = 0;
+    virtual void setOptionChecked(OptionCheck box, bool checked) = 0;
+    virtual void selectKeepExtension() = 0; // selects Optionbtn1
+
+    // The status line Label5.
+    virtual void setStatusLine(const QString &caption, StatusLook look) = 0;
+
+    // A modal message box; returns the button pressed.
+    virtual MessageAnswer messageBox(const QString &prompt, MessageKind kind, const QString &title)
+        = 0;
+
+    // Focus to Text2; with selectText its whole text is selected.
+    virtual void focusNameField(bool selectText) = 0;
+    // Focus to Text1 with its whole text selected.
+    virtual void focusExtensionField() = 0;
+    // Show page 0; with focusTabStrip the tab strip gets the focus.
+    virtual void showFirstPage(bool focusTabStrip) = 0;
+    // Redraw the window at once without handling user input.
+    virtual void repaintNow() = 0;
+
+    // The window's file mover, created on first use and kept for the window's life.
+    virtual FileMover &fileSystemObject() = 0;
+};

@@ -1,0 +1,170 @@
+#pragma once
+
+#include "filemover.h"
+#include "renamewindow.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <algorithm>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <ostream>
+#include <vector>
+
+// Readable test failures for Qt strings.
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QStringList &l, std::ostream *os)
+{
+    *os << "{ " << l.join(QStringLiteral(" | ")).toStdString() << " }";
+}
+
+// A stand-in for the main window: controls are plain values, every call is recorded, and
+// message boxes are answered from a script (Yes for questions, OK otherwise, when it runs out).
+class FakeWindow : public IRenameWindow
+{
+public:
+    struct Message
+    {
+        QString prompt;
+        MessageKind kind;
+        QString title;
+    };
+
+    struct Entry
+    {
+        QByteArray name;
+        bool selected = false;
+    };
+
+    QByteArray folder;
+    std::vector<Entry> entries;
+    std::map<OptionText, QString> texts {{OptionText::Text1, QString()},
+                                         {OptionText::Text2, QString()},
+                                         {OptionText::Text3, QStringLiteral("1")},
+                                         {OptionText::Text4, QStringLiteral("2")}};
+    std::map<OptionCheck, bool> checks;
+    bool keepExtension = true;
+    QString statusCaption = QStringLiteral("Bin bereit ...");
+    StatusLook statusLook = StatusLook::Ready;
+    std::deque<MessageAnswer> answers;
+    std::vector<Message> messages;
+    QStringList calls; // every operation that changes something, in order
+    int repaints = 0;
+    std::unique_ptr<SysCalls> sysForMover; // handed to the mover when it is created
+    std::unique_ptr<FileMover> mover;
+    int moversCreated = 0;
+
+    // Lists the folder's entries like the file list does (names sorted, nothing selected).
+    void list(const std::vector<std::string> &names)
+    {
+        entries.clear();
+        for (const auto &n : names)
+            entries.push_back({QByteArray::fromStdString(n), false});
+    }
+    void select(std::initializer_list<int> indexes)
+    {
+        for (int i : indexes)
+            entries.at(size_t(i)).selected = true;
+    }
+    void selectAll()
+    {
+        for (auto &e : entries)
+            e.selected = true;
+    }
+    std::function<std::vector<std::string>()> lister; // what rereadFiles lists
+
+    int fileCount() const override { return int(entries.size()); }
+    bool isFileSelected(int index) const override { return entries.at(size_t(index)).selected; }
+    QByteArray fileName(int index) const override { return entries.at(size_t(index)).name; }
+    void resetFileSelection() override
+    {
+        calls << QStringLiteral("resetFileSelection");
+        for (auto &e : entries)
+            e.selected = false;
+    }
+    void rereadFiles() override
+    {
+        calls << QStringLiteral("rereadFiles");
+        if (lister)
+            list(lister());
+    }
+    QByteArray currentFolder() const override { return folder; }
+    QString optionText(OptionText field) const override { return texts.at(field); }
+    bool optionChecked(OptionCheck box) const override
+    {
+        const auto it = checks.find(box);
+        return it != checks.end() && it->second;
+    }
+    bool keepExtensionSelected() const override { return keepExtension; }
+    void setOptionText(OptionText field, const QString &text) override
+    {
+        calls << QStringLiteral("setText%1=%2").arg(int(field) + 1).arg(text);
+        texts[field] = text;
+    }
+    void setOptionChecked(OptionCheck box, bool checked) override
+    {
+        calls << QStringLiteral("setCheck%1=%2").arg(int(box) + 1).arg(checked);
+        checks[box] = checked;
+    }
+    void selectKeepExtension() override
+    {
+        calls << QStringLiteral("selectKeepExtension");
+        keepExtension = true;
+    }
+    void setStatusLine(const QString &caption, StatusLook look) override
+    {
+        calls << QStringLiteral("status=") + caption;
+        statusCaption = caption;
+        statusLook = look;
+    }
+    MessageAnswer messageBox(const QString &prompt, MessageKind kind, const QString &title) override
+    {
+        calls << QStringLiteral("message:") + title;
+        messages.push_back({prompt, kind, title});
+        if (!answers.empty()) {
+            const MessageAnswer a = answers.front();
+            answers.pop_front();
+            return a;
+        }
+        const bool question
+            = kind == MessageKind::Question || kind == MessageKind::CriticalQuestion;
+        return question ? MessageAnswer::Yes : MessageAnswer::Ok;
+    }
+    void focusNameField(bool selectText) override
+    {
+        calls << QStringLiteral("focusText2")
+                + (selectText ? QStringLiteral("+select") : QString());
+    }
+    void focusExtensionField() override { calls << QStringLiteral("focusText1+select"); }
+    void showFirstPage(bool focusTabStrip) override
+    {
+        calls << QStringLiteral("page0")
+                + (focusTabStrip ? QStringLiteral("+tabstrip") : QString());
+    }
+    void repaintNow() override { ++repaints; }
+    FileMover &fileSystemObject() override
+    {
+        if (!mover) {
+            ++moversCreated;
+            mover = sysForMover ? std::make_unique<FileMover>(std::move(sysForMover))
+                                : std::make_unique<FileMover>();
+        }
+        return *mover;
+    }
+
+    QStringList messageTitles() const
+    {
+        QStringList titles;
+        for (const auto &m : messages)
+            titles << m.title;
+        return titles;
+    }
+};
