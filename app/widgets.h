@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QPushButton>
+
+// A text field that reports when it has received the focus, after its own focus handling (so
+// a selection made in reaction is not replaced by the field's select-all on Tab).
+class FieldEdit : public QLineEdit
+{
+    Q_OBJECT
+public:
+    using QLineEdit::QLineEdit;
+signals:
+    void gotFocus();
+
+protected:
+    void focusInEvent(QFocusEvent *event) override
+    {
+        QLineEdit::focusInEvent(event);
+        emit gotFocus();
+    }
+};
+
+// A button that reports the loss of its focus with the reason.
+class StepButton : public QPushButton
+{
+    Q_OBJECT
+public:
+    using QPushButton::QPushButton;
+signals:
+    void lostFocus(Qt::FocusReason reason);
+
+protected:
+    void focusOutEvent(QFocusEvent *event) override
+    {
+        QPushButton::focusOutEvent(event);
+        emit lostFocus(event->reason());
+    }
+};

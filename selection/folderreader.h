@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+// One listed name: the raw bytes the file system has, and their decoded form for showing.
+struct ListedName
+{
+    QByteArray raw;
+    QString shown;
+};
+
+// Which files of a folder count as hidden and as system files.
+struct FileFilter
+{
+    bool showHidden = false;
+    bool showSystem = false;
+};
+
+// The files of folder (no sub-folders; a symlink to a file is a file, a dangling one a system
+// file), filtered and sorted by name without regard to case. Hidden: a leading dot, or the DOS
+// hidden attribute on FAT and NTFS media. System: device nodes, sockets, FIFOs, dangling
+// symlinks, and the DOS system attribute. A folder that cannot be read gives no files.
+std::vector<ListedName> readFiles(const QByteArray &folder, FileFilter filter);
+
+// The sub-folders of folder that do not begin with a dot, sorted like the files.
+std::vector<ListedName> readSubFolders(const QByteArray &folder);
+
+// Whether the folder can be opened for listing.
+bool canReadFolder(const QByteArray &folder);
+
+// Sorts by name without regard to case; names that differ only in case keep byte order.
+void sortNames(std::vector<ListedName> &names);

@@ -1,0 +1,42 @@
+// Shows the real window on the X server in DISPLAY and saves a PNG of each page into the folder
+// given as the first argument: page0.png, page1.png, page2.png.
+
+#include "drivelist.h"
+#include "hptfrm.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLibraryInfo>
+#include <QScreen>
+#include <QTabWidget>
+#include <QThread>
+#include <QTranslator>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Brixelwand"));
+    QApplication::setApplicationName(QStringLiteral("Brixelwand"));
+    QTranslator german;
+    if (german.load(QStringLiteral("qtbase_de"),
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&german);
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+
+    Hptfrm window;
+    window.show();
+    window.activateWindow();
+    for (int page = 0; page < 3; ++page) {
+        window.SSTab1->setCurrentIndex(page);
+        for (int i = 0; i < 20; ++i) {
+            QApplication::processEvents();
+            QThread::msleep(20);
+        }
+        const QPixmap shot = window.screen()->grabWindow(window.winId());
+        const QString file = QStringLiteral("%1/page%2.png").arg(out).arg(page);
+        if (!shot.save(file))
+            return 1;
+        qInfo("%s %dx%d", qPrintable(file), shot.width(), shot.height());
+    }
+    return 0;
+}
