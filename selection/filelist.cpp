@@ -12,7 +12,7 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= rowCount())
         return QVariant();
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
-        return m_entries[size_t(index.row())].shown;
+        return m_entries[size_t(index.row())].shown();
     return QVariant();
 }
 
@@ -74,7 +74,7 @@ QByteArray FileList::rawName(int index) const
 
 QString FileList::shownName(int index) const
 {
-    return m_model.entry(index).shown;
+    return m_model.entry(index).shown();
 }
 
 bool FileList::isSelected(int index) const

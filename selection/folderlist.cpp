@@ -67,7 +67,7 @@ void FolderList::rebuild()
     }
     QTreeWidgetItem *current = parentItem;
     for (const ListedName &sub : readSubFolders(m_path)) {
-        auto *item = new QTreeWidgetItem(current, QStringList(sub.shown));
+        auto *item = new QTreeWidgetItem(current, QStringList(sub.shown()));
         item->setData(0, pathRole, joinPath(m_path, sub.raw));
         item->setIcon(0, closedIcon);
     }

@@ -116,8 +116,7 @@ std::vector<ListedName> readFolder(const QByteArray &folder, Accept accept)
         if (isDotOrDotDot(entry->d_name))
             continue;
         if (accept(dirFd, entry, dos)) {
-            const QByteArray raw(entry->d_name);
-            names.push_back({raw, displayName(raw)});
+            names.push_back({QByteArray(entry->d_name)});
         }
     }
     ::closedir(dir);
@@ -127,10 +126,37 @@ std::vector<ListedName> readFolder(const QByteArray &folder, Accept accept)
 
 } // namespace
 
+QString ListedName::shown() const
+{
+    return displayName(raw);
+}
+
+namespace {
+
+// Case-insensitive order of two names: byte by byte while both are ASCII, which is what case
+// folding does there; from the first other byte on, by their decoded and case-folded text.
+int compareNames(const QByteArray &a, const QByteArray &b)
+{
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        const uchar x = uchar(a[i]);
+        const uchar y = uchar(b[i]);
+        if (x >= 0x80 || y >= 0x80)
+            return displayName(a.mid(i)).compare(displayName(b.mid(i)), Qt::CaseInsensitive);
+        const int lx = x >= 'A' && x <= 'Z' ? x + 32 : x;
+        const int ly = y >= 'A' && y <= 'Z' ? y + 32 : y;
+        if (lx != ly)
+            return lx - ly;
+    }
+    return int(a.size() - b.size());
+}
+
+} // namespace
+
 void sortNames(std::vector<ListedName> &names)
 {
     std::sort(names.begin(), names.end(), [](const ListedName &a, const ListedName &b) {
-        const int c = a.shown.compare(b.shown, Qt::CaseInsensitive);
+        const int c = compareNames(a.raw, b.raw);
         return c != 0 ? c < 0 : a.raw < b.raw;
     });
 }

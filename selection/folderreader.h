@@ -5,11 +5,11 @@
 
 #include <vector>
 
-// One listed name: the raw bytes the file system has, and their decoded form for showing.
+// One listed name: the raw bytes the file system has; decoded only to be shown.
 struct ListedName
 {
     QByteArray raw;
-    QString shown;
+    QString shown() const;
 };
 
 // Which files of a folder count as hidden and as system files.
@@ -31,5 +31,6 @@ std::vector<ListedName> readSubFolders(const QByteArray &folder);
 // Whether the folder can be opened for listing.
 bool canReadFolder(const QByteArray &folder);
 
-// Sorts by name without regard to case; names that differ only in case keep byte order.
+// Sorts by name without regard to case (Unicode case folding); names that differ only in case
+// keep byte order.
 void sortNames(std::vector<ListedName> &names);

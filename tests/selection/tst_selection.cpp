@@ -1,0 +1,205 @@
+#include "drivelist.h"
+#include "filelist.h"
+#include "folderlist.h"
+#include "testmain.h"
+#include "widgets.h"
+#include "windowtesting.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+#include <sys/stat.h>
+
+class TestSelection : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestHome> m_home;
+    BoxLog m_boxes;
+    std::unique_ptr<Hptfrm> m_window;
+
+    QStringList listed() const
+    {
+        QStringList names;
+        for (int i = 0; i < m_window->File1->count(); ++i)
+            names << m_window->File1->shownName(i);
+        return names;
+    }
+    QList<int> selectedRows() const
+    {
+        QList<int> rows;
+        for (int i = 0; i < m_window->fileCount(); ++i) {
+            if (m_window->isFileSelected(i))
+                rows << i;
+        }
+        return rows;
+    }
+    void click(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        FileList *list = m_window->File1;
+        const QRect rect = list->visualRect(list->model()->index(row, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, rect.center());
+    }
+    void openWith(std::initializer_list<const char *> names)
+    {
+        for (const char *n : names)
+            m_home->touch(n);
+        m_window = openWindow(m_boxes);
+    }
+    QByteArray home() const { return m_home->raw(); }
+
+private slots:
+    void init()
+    {
+        m_home = std::make_unique<TestHome>();
+        m_boxes = BoxLog();
+    }
+    void cleanup()
+    {
+        m_window.reset();
+        m_home.reset();
+    }
+
+    void startsInHomeSortedWithoutRegardToCase()
+    {
+        QVERIFY(::mkdir((m_home->raw() + "/Unterordner").constData(), 0755) == 0);
+        openWith({"b.jpg", "A.jpg", "c.JPG", "a2.jpg", "B1.png"});
+        QCOMPARE(m_window->Dir1->path(), home());
+        QCOMPARE(m_window->Drive1->currentDrive(), m_window->Drive1->driveOf(home()));
+        QCOMPARE(listed(), (QStringList {"A.jpg", "a2.jpg", "b.jpg", "B1.png", "c.JPG"}));
+        QVERIFY(selectedRows().isEmpty());
+        // Volumes that hold files only; the root is always there.
+        QVERIFY(m_window->Drive1->findData(QByteArray("/")) >= 0);
+        QCOMPARE(m_window->Drive1->findData(QByteArray("/proc")), -1);
+    }
+
+    void folderListChainsToFileList()
+    {
+        QVERIFY(::mkdir((home() + "/Fotos").constData(), 0755) == 0);
+        QVERIFY(::mkdir((home() + "/.versteckt").constData(), 0755) == 0);
+        m_home->touch("Fotos/IMG_1.jpg");
+        openWith({"top.txt"});
+        m_window->Command1->click();
+
+        // The tree: ancestors down to home, then its sub-folders (no dot folders).
+        QTreeWidgetItem *current = m_window->Dir1->currentItem();
+        QCOMPARE(current->childCount(), 1);
+        QTreeWidgetItem *fotos = current->child(0);
+        QCOMPARE(fotos->text(0), QStringLiteral("Fotos"));
+        QCOMPARE(m_window->Dir1->topLevelItem(0)->text(0), QStringLiteral("/"));
+
+        emit m_window->Dir1->itemActivated(fotos, 0); // double-click or Enter
+        QCOMPARE(m_window->Dir1->path(), home() + "/Fotos");
+        QCOMPARE(listed(), QStringList {"IMG_1.jpg"});
+        QVERIFY(selectedRows().isEmpty());
+
+        // A folder that cannot be read is not opened; the lists stay.
+        QVERIFY(!m_window->Dir1->setPath(home() + "/fehlt"));
+        QCOMPARE(m_window->Dir1->path(), home() + "/Fotos");
+        // A folder removed meanwhile shows as empty after F5.
+        QVERIFY(::unlink((home() + "/Fotos/IMG_1.jpg").constData()) == 0);
+        QVERIFY(::rmdir((home() + "/Fotos").constData()) == 0);
+        m_window->File1->setFocus();
+        QTest::keyClick(m_window->File1, Qt::Key_F5);
+        QCOMPARE(m_window->fileCount(), 0);
+    }
+
+    void selectingWithMouseAndKeysNumbersInListOrder()
+    {
+        openWith({"a", "b", "c", "d", "e", "f"});
+        click(1);
+        click(3, Qt::ShiftModifier);
+        QCOMPARE(selectedRows(), (QList<int> {1, 2, 3}));
+        click(2, Qt::ControlModifier);
+        click(5, Qt::ControlModifier);
+        QCOMPARE(selectedRows(), (QList<int> {1, 3, 5}));
+        click(0);
+        QTest::keyClick(m_window->File1, Qt::Key_Down, Qt::ShiftModifier);
+        QCOMPARE(selectedRows(), (QList<int> {0, 1}));
+        click(5, Qt::ControlModifier);
+
+        m_window->Text2->setText(QStringLiteral("N"));
+        m_window->Command5->click();
+        QCOMPARE(QDir(m_home->path()).entryList(QDir::Files, QDir::Name),
+                 (QStringList {"N 01", "N 02", "N 03", "c", "d", "e"}));
+    }
+
+    void selectAllAndNone()
+    {
+        openWith({});
+        m_window->Command1->click(); // empty list: nothing happens
+        m_window->Command2->click();
+        QCOMPARE(m_window->fileCount(), 0);
+        QVERIFY(m_boxes.shown.empty());
+        m_window.reset();
+
+        for (int i = 0; i < 300; ++i)
+            m_home->touch(QByteArray("f") + QByteArray::number(1000 + i));
+        m_window = openWindow(m_boxes);
+        click(7);
+        m_window->Command1->click();
+        QCOMPARE(selectedRows().size(), 300);
+        QCOMPARE(m_window->File1->currentIndex().row(), 299); // ends showing the last
+        m_window->Command2->click();
+        QVERIFY(selectedRows().isEmpty());
+        QCOMPARE(m_window->File1->currentIndex().row(), 0);
+    }
+
+    void hiddenAndSystemFilesFollowTheirSwitches()
+    {
+        QVERIFY(::mkfifo((home() + "/pipe").constData(), 0644) == 0);
+        QVERIFY(::symlink("/nonexistent/x", (home() + "/dangling").constData()) == 0);
+        QVERIFY(::symlink((home() + "/plain.jpg").constData(), (home() + "/link.jpg").constData())
+                == 0);
+        QVERIFY(::mkdir((home() + "/sub").constData(), 0755) == 0);
+        QVERIFY(::symlink((home() + "/sub").constData(), (home() + "/sublink").constData()) == 0);
+        openWith({"plain.jpg", ".dotfile"});
+        QCOMPARE(listed(), (QStringList {"link.jpg", "plain.jpg"}));
+
+        m_window->Command1->click();
+        m_window->Check3->setChecked(true); // answered Yes
+        QCOMPARE(listed(), (QStringList {".dotfile", "link.jpg", "plain.jpg"}));
+        QVERIFY(selectedRows().isEmpty());
+        QCOMPARE(m_boxes.titles(), QStringList {"Achtung!"});
+        QCOMPARE(m_boxes.shown[0].kind, MessageKind::CriticalQuestion);
+
+        m_boxes.answers = {MessageAnswer::No};
+        m_window->Check4->setChecked(true);
+        QVERIFY(!m_window->Check4->isChecked());
+        QCOMPARE(listed().size(), 3);
+
+        m_window->Check4->setChecked(true);
+        QCOMPARE(listed(), (QStringList {".dotfile", "dangling", "link.jpg", "pipe", "plain.jpg"}));
+        m_window->Check3->setChecked(false);
+        QCOMPARE(listed(), (QStringList {"dangling", "link.jpg", "pipe", "plain.jpg"}));
+    }
+
+    void rawByteNamesAreListedSelectedAndRenamed()
+    {
+        openWith({"foto\xff.jpg", "gut.jpg"});
+        QCOMPARE(listed(), (QStringList {QStringLiteral("foto\uFFFD.jpg"), "gut.jpg"}));
+        QCOMPARE(m_window->fileName(0), QByteArray("foto\xff.jpg"));
+        click(0);
+        m_window->Text2->setText(QStringLiteral("Bild"));
+        m_window->Command5->click();
+        QCOMPARE(m_boxes.titles().last(), QStringLiteral("Bin fertig!"));
+        QCOMPARE(listed(), (QStringList {"Bild 01.jpg", "gut.jpg"}));
+    }
+
+    void moreEntriesThanAShortCount()
+    {
+        for (int i = 0; i < 40000; ++i)
+            m_home->touch(QByteArray("x") + QByteArray::number(100000 + i));
+        m_window = openWindow(m_boxes);
+        QCOMPARE(m_window->fileCount(), 40000);
+        QCOMPARE(m_window->File1->shownName(39999), QStringLiteral("x139999"));
+        m_window->Command1->click();
+        QVERIFY(m_window->isFileSelected(39999));
+    }
+};
+
+BRIXELWAND_TEST_MAIN(TestSelection)
+#include "tst_selection.moc"
