@@ -1,0 +1,328 @@
+#include "filelist.h"
+#include "testmain.h"
+#include "widgets.h"
+#include "windowtesting.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+
+class TestOptions : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestHome> m_home;
+    BoxLog m_boxes;
+    std::unique_ptr<Hptfrm> m_window;
+
+    static bool looksLocked(const QLineEdit *field)
+    {
+        return !field->isEnabled()
+            && field->palette().color(QPalette::Disabled, QPalette::Base)
+            == QApplication::palette("QMenu").color(QPalette::Window);
+    }
+    static bool looksUnlocked(const QLineEdit *field)
+    {
+        return field->isEnabled()
+            && field->palette().color(QPalette::Active, QPalette::Base)
+            == QApplication::palette().color(QPalette::Base);
+    }
+    void store(const QString &key, const QString &value)
+    {
+        QSettings s(QStringLiteral("Brixelwand"), QStringLiteral("Brixelwand"));
+        s.setValue(QStringLiteral("Parameter/") + key, value);
+    }
+    void open() { m_window = openWindow(m_boxes); }
+    void closeWindow()
+    {
+        m_window->close();
+        m_window.reset();
+    }
+
+private slots:
+    void init()
+    {
+        m_home = std::make_unique<TestHome>();
+        m_boxes = BoxLog();
+    }
+    void cleanup()
+    {
+        m_window.reset();
+        m_home.reset();
+    }
+
+    void firstStartOnAnEmptyStore()
+    {
+        open();
+        QVERIFY(m_window->Check2->isChecked() && m_window->Check1->isChecked());
+        QVERIFY(!m_window->Check5->isChecked() && !m_window->Check6->isChecked()
+                && !m_window->Check7->isChecked());
+        QVERIFY(!m_window->Check3->isChecked() && !m_window->Check4->isChecked());
+        QVERIFY(looksLocked(m_window->Text4));
+        QVERIFY(m_window->Optionbtn1->isChecked());
+        QVERIFY(looksLocked(m_window->Text1));
+        QCOMPARE(m_window->Text3->text(), QStringLiteral("1"));
+        QCOMPARE(m_window->Text4->text(), QStringLiteral("2"));
+        QCOMPARE(m_window->SSTab1->currentIndex(), 0);
+        QCOMPARE(m_home->stored(), (QStringList {"Autostellen=Wahr", "Leerzeichen=Wahr"}));
+        closeWindow();
+        QCOMPARE(m_home->stored(),
+                 (QStringList {"Autostellen=Wahr", "CD=Falsch", "Leerzeichen=Wahr",
+                               "Umlaute=Falsch", "Unix=Falsch"}));
+        QVERIFY(m_boxes.shown.empty());
+    }
+
+    void onlyExactlyWahrTurnsASwitchOn()
+    {
+        store(QStringLiteral("Umlaute"), QStringLiteral("wahr"));
+        store(QStringLiteral("CD"), QStringLiteral("Wahr"));
+        store(QStringLiteral("Unix"), QStringLiteral("1"));
+        store(QStringLiteral("Autostellen"), QStringLiteral("Falsch"));
+        open();
+        QVERIFY(!m_window->Check7->isChecked());
+        QVERIFY(m_window->Check6->isChecked());
+        QVERIFY(!m_window->Check5->isChecked());
+        QVERIFY(!m_window->Check1->isChecked());
+        QVERIFY(looksUnlocked(m_window->Text4));
+        QCOMPARE(m_home->stored(),
+                 (QStringList {"Autostellen=Falsch", "CD=Wahr", "Leerzeichen=Wahr", "Umlaute=wahr",
+                               "Unix=1"}));
+        closeWindow();
+        QCOMPARE(m_home->stored(),
+                 (QStringList {"Autostellen=Falsch", "CD=Wahr", "Leerzeichen=Wahr",
+                               "Umlaute=Falsch", "Unix=Falsch"}));
+    }
+
+    void nothingElseIsRestored()
+    {
+        open();
+        m_window->Check3->setChecked(true);
+        m_window->Optionbtn2->setChecked(true);
+        m_window->Text1->setText(QStringLiteral("gif"));
+        m_window->Text3->setText(QStringLiteral("7"));
+        m_window->SSTab1->setCurrentIndex(2);
+        closeWindow();
+        open();
+        QVERIFY(!m_window->Check3->isChecked());
+        QVERIFY(m_window->Optionbtn1->isChecked());
+        QCOMPARE(m_window->Text1->text(), QString());
+        QCOMPARE(m_window->Text3->text(), QStringLiteral("1"));
+        QCOMPARE(m_window->SSTab1->currentIndex(), 0);
+    }
+
+    void autoDigitsLocksTheDigitField()
+    {
+        open();
+        m_window->SSTab1->setCurrentIndex(1);
+        m_window->Check1->setChecked(false);
+        QVERIFY(looksUnlocked(m_window->Text4));
+        QCOMPARE(QApplication::focusWidget(), m_window->Text4);
+        QCOMPARE(m_window->Text4->selectedText(), QStringLiteral("2"));
+        QVERIFY(m_home->stored().contains(QStringLiteral("Autostellen=Falsch")));
+
+        m_window->Text4->setText(QStringLiteral("4"));
+        m_window->Check1->setChecked(true);
+        QVERIFY(looksLocked(m_window->Text4));
+        QCOMPARE(m_window->Text4->text(), QStringLiteral("4"));
+        QVERIFY(m_home->stored().contains(QStringLiteral("Autostellen=Wahr")));
+    }
+
+    void plainSwitchesStoreAtOnceAndNothingElse()
+    {
+        open();
+        m_window->Check2->setChecked(false);
+        m_window->Check5->setChecked(true);
+        QVERIFY(!m_window->Check2->isChecked());
+        QVERIFY(m_home->stored().contains(QStringLiteral("Unix=Wahr")));
+        QVERIFY(m_home->stored().contains(QStringLiteral("Leerzeichen=Falsch")));
+        m_window->Check6->setChecked(true);
+        m_window->Check7->setChecked(true);
+        QVERIFY(m_home->stored().contains(QStringLiteral("CD=Wahr")));
+        QVERIFY(m_home->stored().contains(QStringLiteral("Umlaute=Wahr")));
+    }
+
+    void hiddenFilesWarningIsNeverStored()
+    {
+        open();
+        m_boxes.answers = {MessageAnswer::No};
+        m_window->Check3->setChecked(true);
+        QVERIFY(!m_window->Check3->isChecked());
+        QVERIFY(!m_window->File1->showHidden());
+        QCOMPARE(m_boxes.prompts(),
+                 QStringList {"Diese Auswahl kann fatale Folgen für das System haben! Sind Sie "
+                              "sicher?"});
+        m_window->Check3->setChecked(true);
+        QVERIFY(m_window->Check3->isChecked() && m_window->File1->showHidden());
+        QCOMPARE(m_home->stored(), (QStringList {"Autostellen=Wahr", "Leerzeichen=Wahr"}));
+    }
+
+    void extensionButtonsLockTheExtensionField()
+    {
+        open();
+        m_window->SSTab1->setCurrentIndex(1);
+        m_window->Optionbtn2->setChecked(true);
+        QVERIFY(looksUnlocked(m_window->Text1));
+        QCOMPARE(QApplication::focusWidget(), m_window->Text1);
+        QTest::keyClicks(m_window->Text1, QStringLiteral("jpeg"));
+        m_window->Optionbtn1->setChecked(true);
+        QVERIFY(looksLocked(m_window->Text1));
+        QCOMPARE(m_window->Text1->text(), QStringLiteral("jpeg"));
+    }
+
+    void numberFields_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("message");
+        const QString m3 = QStringLiteral("Bitte gültigen Wert eingeben! (Zahl zwischen 1-9999)");
+        const QString m4 = QStringLiteral("Bitte gültigen Wert eingeben! (Zahl zwischen 2-5)");
+        QTest::newRow("start 9999") << "Text3"
+                                    << "9999"
+                                    << "9999" << QString();
+        QTest::newRow("start 1") << "Text3"
+                                 << "1"
+                                 << "1" << QString();
+        QTest::newRow("start 10000") << "Text3"
+                                     << "10000"
+                                     << "1" << m3;
+        QTest::newRow("start 0") << "Text3"
+                                 << "0"
+                                 << "1" << m3;
+        QTest::newRow("start -5") << "Text3"
+                                  << "-5"
+                                  << "1" << m3;
+        QTest::newRow("start letters") << "Text3"
+                                       << "12a"
+                                       << "1" << m3;
+        QTest::newRow("start empty") << "Text3"
+                                     << ""
+                                     << "1" << m3;
+        QTest::newRow("start blanks") << "Text3"
+                                      << "  "
+                                      << "1" << m3;
+        QTest::newRow("start fraction") << "Text3"
+                                        << "2.5"
+                                        << "2.5" << QString();
+        QTest::newRow("start exponent") << "Text3"
+                                        << "1e3"
+                                        << "1e3" << QString();
+        for (const char *ok : {"2", "3", "4", "5"})
+            QTest::newRow(qPrintable(QStringLiteral("digits %1").arg(QLatin1String(ok))))
+                << "Text4" << ok << ok << QString();
+        for (const char *bad : {"0", "1", "6", "9", "x"})
+            QTest::newRow(qPrintable(QStringLiteral("digits %1").arg(QLatin1String(bad))))
+                << "Text4" << bad << "2" << m4;
+    }
+
+    void numberFields()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(QString, after);
+        QFETCH(QString, message);
+        open();
+        m_window->Check1->setChecked(false);
+        m_window->SSTab1->setCurrentIndex(1);
+        auto *edit = m_window->findChild<FieldEdit *>(field);
+        edit->setText(text);
+        QCOMPARE(edit->text(), after);
+        if (message.isEmpty()) {
+            QVERIFY(m_boxes.shown.empty());
+            return;
+        }
+        QCOMPARE(m_boxes.prompts(), QStringList {message});
+        QCOMPARE(m_boxes.shown[0].kind, MessageKind::Plain);
+        QCOMPARE(m_boxes.shown[0].title, QStringLiteral("Brixelwand"));
+        QCOMPARE(QApplication::focusWidget(), edit);
+        QCOMPARE(edit->selectionStart(), 0);
+        QCOMPARE(edit->selectedText(), after.left(1));
+    }
+
+    void typingIntoTheNumberFields()
+    {
+        open();
+        m_window->SSTab1->setCurrentIndex(1);
+        m_window->Text3->setFocus();
+        QCOMPARE(m_window->Text3->selectedText(), QStringLiteral("1"));
+        QTest::keyClicks(m_window->Text3, QStringLiteral("250"));
+        QCOMPARE(m_window->Text3->text(), QStringLiteral("250"));
+        QTest::keyClick(m_window->Text3, Qt::Key_X);
+        QCOMPARE(m_window->Text3->text(), QStringLiteral("1"));
+        QCOMPARE(m_boxes.shown.size(), size_t(1));
+        QTest::keyClick(m_window->Text3, Qt::Key_Backspace); // emptied: corrected at once
+        QCOMPARE(m_window->Text3->text(), QStringLiteral("1"));
+        QCOMPARE(m_boxes.shown.size(), size_t(2));
+
+        // Entering the field selects its first four characters; Text4 its only one.
+        m_window->Text3->setText(QStringLiteral("9876"));
+        m_window->Text2->setFocus();
+        QTest::keyClick(m_window->Text2, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), m_window->Text3);
+        QCOMPARE(m_window->Text3->selectedText(), QStringLiteral("9876"));
+        m_window->Check1->setChecked(false);
+        m_window->Text3->setFocus();
+        QTest::keyClick(m_window->Text3, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), m_window->Text4);
+        QCOMPARE(m_window->Text4->selectedText(), QStringLiteral("2"));
+    }
+
+    void resetAfterARun()
+    {
+        m_home->touch("a.jpg");
+        open();
+        m_window->Check1->setChecked(false);
+        m_window->Check3->setChecked(true);
+        m_window->Optionbtn2->setChecked(true);
+        m_window->Text1->setText(QStringLiteral("gif"));
+        m_window->Text3->setText(QStringLiteral("5"));
+        m_window->Text2->setText(QStringLiteral("Bild"));
+        m_window->Command1->click();
+        m_window->Command5->click();
+        QCOMPARE(m_boxes.titles().last(), QStringLiteral("Bin fertig!"));
+        QVERIFY(QFile::exists(m_home->path() + QStringLiteral("/Bild 05.gif")));
+        QVERIFY(m_window->Check1->isChecked() && looksLocked(m_window->Text4));
+        QVERIFY(m_home->stored().contains(QStringLiteral("Autostellen=Wahr")));
+        QVERIFY(!m_window->Check3->isChecked() && !m_window->File1->showHidden());
+        QVERIFY(m_window->Optionbtn1->isChecked() && looksLocked(m_window->Text1));
+        QCOMPARE(m_window->Text1->text(), QStringLiteral("gif"));
+        QCOMPARE(m_window->Text3->text(), QStringLiteral("1"));
+    }
+
+    void unwritableStoreWarnsOnceAndKeepsTheSwitches()
+    {
+        // A settings folder below a plain file cannot be created, not even by root.
+        QTemporaryDir dir;
+        const QString blocker = dir.path() + QStringLiteral("/file");
+        QFile(blocker).open(QIODevice::WriteOnly);
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, blocker);
+        open();
+        QCOMPARE(m_boxes.shown.size(), size_t(1)); // start-up writes two keys
+        QCOMPARE(m_boxes.shown[0].kind, MessageKind::Warning);
+        QVERIFY(m_boxes.shown[0].prompt.contains(QStringLiteral("nicht gespeichert")));
+        m_window->Check5->setChecked(true);
+        m_window->Check1->setChecked(false);
+        QVERIFY(m_window->Check5->isChecked() && !m_window->Check1->isChecked());
+        closeWindow();
+        QCOMPARE(m_boxes.shown.size(), size_t(1));
+    }
+
+    void corruptStoreGivesDefaults()
+    {
+        QDir().mkpath(QFileInfo(m_home->settingsFile()).path());
+        QFile file(m_home->settingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        static const char garbage[] = "\xff\xfe[Parameter\n=\x01\x02\0\nUnix=Wahr=\n[[[\nCD=\"Wahr\n";
+        file.write(garbage, sizeof garbage - 1);
+        file.close();
+        open();
+        QVERIFY(m_window->Check1->isChecked() && m_window->Check2->isChecked());
+        QVERIFY(!m_window->Check6->isChecked());
+        closeWindow();
+    }
+};
+
+BRIXELWAND_TEST_MAIN(TestOptions)
+#include "tst_options.moc"
