@@ -117,6 +117,8 @@ void Hptfrm::buildControls()
 {
     SSTab1 = named(new QTabWidget, "SSTab1");
     SSTab1->setAccessibleName(QStringLiteral("Schritte"));
+    // A click on a tab takes the focus, so that leaving a step button that way reads as a click.
+    SSTab1->tabBar()->setFocusPolicy(Qt::StrongFocus);
     auto *page0 = new QWidget;
     auto *page1 = new QWidget;
     auto *page2 = new QWidget;
@@ -357,19 +359,18 @@ void Hptfrm::Command3_Click()
     m_forwardClicked = true;
 }
 
-namespace {
-
 // Losses of focus that leave the user where they are: another application came to the front,
-// a menu opened, or the user clicked another control that is shown.
-bool leavesPageAlone(Qt::FocusReason reason)
+// a menu opened, the user clicked another control that is shown, or the user chose another page
+// (a click on its tab, Ctrl+Tab).
+bool Hptfrm::leavesPageAlone(Qt::FocusReason reason, int buttonPage) const
 {
     if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+        return true;
+    if (SSTab1->currentIndex() != buttonPage)
         return true;
     const QWidget *now = QApplication::focusWidget();
     return reason == Qt::MouseFocusReason && now && now->isVisible();
 }
-
-} // namespace
 
 void Hptfrm::Command3_LostFocus(Qt::FocusReason reason)
 {
@@ -377,7 +378,7 @@ void Hptfrm::Command3_LostFocus(Qt::FocusReason reason)
         m_forwardClicked = false;
         return;
     }
-    if (leavesPageAlone(reason))
+    if (leavesPageAlone(reason, 0))
         return;
     SSTab1->setCurrentIndex(0);
     SSTab1->tabBar()->setFocus();
@@ -393,7 +394,7 @@ void Hptfrm::Command4_Click()
 
 void Hptfrm::Command4_LostFocus(Qt::FocusReason reason)
 {
-    if (!m_backClicked && !leavesPageAlone(reason)) {
+    if (!m_backClicked && !leavesPageAlone(reason, 1)) {
         SSTab1->setCurrentIndex(1);
         SSTab1->tabBar()->setFocus();
     }

@@ -113,6 +113,7 @@ private:
     void buildPage1(QWidget *page);
     void buildPage2(QWidget *page);
     void setFocusOrder();
+    bool leavesPageAlone(Qt::FocusReason reason, int buttonPage) const;
     void connectHandlers();
 
     void Form_Load();

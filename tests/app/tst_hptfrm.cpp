@@ -226,6 +226,20 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), m_window->SSTab1->tabBar());
     }
 
+    void choosingAPageWhileOnAStepButton()
+    {
+        m_window->Command3->setFocus();
+        QTabBar *tabs = m_window->SSTab1->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, tabs->tabRect(1).center());
+        QCoreApplication::processEvents();
+        QCOMPARE(m_window->SSTab1->currentIndex(), 1);
+
+        m_window->Command4->setFocus();
+        QTest::keyClick(m_window->Command4, Qt::Key_Tab, Qt::ControlModifier);
+        QCoreApplication::processEvents();
+        QCOMPARE(m_window->SSTab1->currentIndex(), 2);
+    }
+
     void deactivationDoesNotMovePages()
     {
         m_window->SSTab1->setCurrentIndex(1);
