@@ -314,7 +314,8 @@ private slots:
         QDir().mkpath(QFileInfo(m_home->settingsFile()).path());
         QFile file(m_home->settingsFile());
         QVERIFY(file.open(QIODevice::WriteOnly));
-        static const char garbage[] = "\xff\xfe[Parameter\n=\x01\x02\0\nUnix=Wahr=\n[[[\nCD=\"Wahr\n";
+        static const char garbage[]
+            = "\xff\xfe[Parameter\n=\x01\x02\0\nUnix=Wahr=\n[[[\nCD=\"Wahr\n";
         file.write(garbage, sizeof garbage - 1);
         file.close();
         open();
