@@ -16,15 +16,11 @@
 #include <QTextBrowser>
 #include <QTimer>
 
-class TestHptfrm : public QObject
+class TestHptfrm : public WindowTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestHome> m_home;
-    BoxLog m_boxes;
-    std::unique_ptr<Hptfrm> m_window;
-
     QString textOf(const QString &name) const
     {
         QWidget *w = m_window->findChild<QWidget *>(name);
@@ -48,16 +44,10 @@ private:
 private slots:
     void init()
     {
-        m_home = std::make_unique<TestHome>();
-        m_boxes = BoxLog();
+        WindowTest::init();
         for (const char *n : {"b.jpg", "a.jpg", "C.png"})
             m_home->touch(n);
-        m_window = openWindow(m_boxes);
-    }
-    void cleanup()
-    {
-        m_window.reset();
-        m_home.reset();
+        open();
     }
 
     void controlTexts_data()

@@ -114,6 +114,33 @@ private:
 };
 
 // A new window on a private home, shown and active, with scripted message boxes.
+std::unique_ptr<Hptfrm> openWindow(BoxLog &log);
+
+// Base of the window tests: each test function starts with a fresh private home and settings
+// store and an empty box log; the window is opened by the test (after it made its files).
+class WindowTest : public QObject
+{
+    Q_OBJECT
+protected:
+    std::unique_ptr<TestHome> m_home;
+    BoxLog m_boxes;
+    std::unique_ptr<Hptfrm> m_window;
+
+    void open() { m_window = openWindow(m_boxes); }
+
+protected slots:
+    void init()
+    {
+        m_home = std::make_unique<TestHome>();
+        m_boxes = BoxLog();
+    }
+    void cleanup()
+    {
+        m_window.reset();
+        m_home.reset();
+    }
+};
+
 inline std::unique_ptr<Hptfrm> openWindow(BoxLog &log)
 {
     auto window = std::make_unique<Hptfrm>(std::make_unique<ScriptedBoxes>(&log));

@@ -8,15 +8,11 @@
 #include <QRadioButton>
 #include <QTabWidget>
 
-class TestOptions : public QObject
+class TestOptions : public WindowTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestHome> m_home;
-    BoxLog m_boxes;
-    std::unique_ptr<Hptfrm> m_window;
-
     static bool looksLocked(const QLineEdit *field)
     {
         return !field->isEnabled()
@@ -34,7 +30,6 @@ private:
         QSettings s(QStringLiteral("Brixelwand"), QStringLiteral("Brixelwand"));
         s.setValue(QStringLiteral("Parameter/") + key, value);
     }
-    void open() { m_window = openWindow(m_boxes); }
     void closeWindow()
     {
         m_window->close();
@@ -42,17 +37,6 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        m_home = std::make_unique<TestHome>();
-        m_boxes = BoxLog();
-    }
-    void cleanup()
-    {
-        m_window.reset();
-        m_home.reset();
-    }
-
     void firstStartOnAnEmptyStore()
     {
         open();

@@ -12,15 +12,11 @@
 
 #include <sys/stat.h>
 
-class TestSelection : public QObject
+class TestSelection : public WindowTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestHome> m_home;
-    BoxLog m_boxes;
-    std::unique_ptr<Hptfrm> m_window;
-
     QStringList listed() const
     {
         QStringList names;
@@ -47,22 +43,11 @@ private:
     {
         for (const char *n : names)
             m_home->touch(n);
-        m_window = openWindow(m_boxes);
+        open();
     }
     QByteArray home() const { return m_home->raw(); }
 
 private slots:
-    void init()
-    {
-        m_home = std::make_unique<TestHome>();
-        m_boxes = BoxLog();
-    }
-    void cleanup()
-    {
-        m_window.reset();
-        m_home.reset();
-    }
-
     void startsInHomeSortedWithoutRegardToCase()
     {
         QVERIFY(::mkdir((m_home->raw() + "/Unterordner").constData(), 0755) == 0);
@@ -138,7 +123,7 @@ private slots:
 
         for (int i = 0; i < 300; ++i)
             m_home->touch(QByteArray("f") + QByteArray::number(1000 + i));
-        m_window = openWindow(m_boxes);
+        open();
         click(7);
         m_window->Command1->click();
         QCOMPARE(selectedRows().size(), 300);
@@ -193,7 +178,7 @@ private slots:
     {
         for (int i = 0; i < 40000; ++i)
             m_home->touch(QByteArray("x") + QByteArray::number(100000 + i));
-        m_window = openWindow(m_boxes);
+        open();
         QCOMPARE(m_window->fileCount(), 40000);
         QCOMPARE(m_window->File1->shownName(39999), QStringLiteral("x139999"));
         m_window->Command1->click();
