@@ -89,4 +89,14 @@ inline double bareRenameLoop(const QByteArray &folder, const std::vector<QByteAr
     return secondsSince(start);
 }
 
+// One round of the bare loop on a fresh folder of count empty files; returns its seconds.
+inline double bareRenameRound(int count)
+{
+    const QByteArray folder = makeFolder();
+    const auto names = makeFiles(folder, count);
+    const double seconds = bareRenameLoop(folder, names);
+    removeFolder(folder);
+    return seconds;
+}
+
 } // namespace bench

@@ -35,12 +35,7 @@ int main(int argc, char **argv)
             }
             bench::removeFolder(folder);
         }
-        {
-            const QByteArray folder = bench::makeFolder();
-            const auto names = bench::makeFiles(folder, count);
-            bareTimes.push_back(bench::bareRenameLoop(folder, names));
-            bench::removeFolder(folder);
-        }
+        bareTimes.push_back(bench::bareRenameRound(count));
     }
     const double engine = bench::median(engineTimes);
     const double bare = bench::median(bareTimes);
