@@ -471,16 +471,26 @@ QByteArray Hptfrm::currentFolder() const
     return Dir1->path();
 }
 
+FieldEdit *Hptfrm::textField(OptionText field) const
+{
+    FieldEdit *const fields[] = {Text1, Text2, Text3, Text4};
+    return fields[int(field)];
+}
+
+QCheckBox *Hptfrm::checkBox(OptionCheck box) const
+{
+    QCheckBox *const boxes[] = {Check1, Check2, Check3, Check4, Check5, Check6, Check7};
+    return boxes[int(box)];
+}
+
 QString Hptfrm::optionText(OptionText field) const
 {
-    const FieldEdit *const fields[] = {Text1, Text2, Text3, Text4};
-    return fields[int(field)]->text();
+    return textField(field)->text();
 }
 
 bool Hptfrm::optionChecked(OptionCheck box) const
 {
-    const QCheckBox *const boxes[] = {Check1, Check2, Check3, Check4, Check5, Check6, Check7};
-    return boxes[int(box)]->isChecked();
+    return checkBox(box)->isChecked();
 }
 
 bool Hptfrm::keepExtensionSelected() const
@@ -490,14 +500,12 @@ bool Hptfrm::keepExtensionSelected() const
 
 void Hptfrm::setOptionText(OptionText field, const QString &text)
 {
-    FieldEdit *const fields[] = {Text1, Text2, Text3, Text4};
-    fields[int(field)]->setText(text);
+    textField(field)->setText(text);
 }
 
 void Hptfrm::setOptionChecked(OptionCheck box, bool checked)
 {
-    QCheckBox *const boxes[] = {Check1, Check2, Check3, Check4, Check5, Check6, Check7};
-    boxes[int(box)]->setChecked(checked);
+    checkBox(box)->setChecked(checked);
 }
 
 void Hptfrm::selectKeepExtension()

@@ -114,6 +114,8 @@ private:
     void buildPage2(QWidget *page);
     void setFocusOrder();
     bool leavesPageAlone(Qt::FocusReason reason, int buttonPage) const;
+    FieldEdit *textField(OptionText field) const;
+    QCheckBox *checkBox(OptionCheck box) const;
     void connectHandlers();
 
     void Form_Load();
