@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,27 +43,9 @@ int SysCalls::createExclusive(int dirFd, const char *name)
     return ::openat(dirFd, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
 }
 
-int SysCalls::hasExactEntry(int dirFd, const char *name, bool *found)
+int SysCalls::statEntry(int dirFd, const char *name, struct stat *st)
 {
-    *found = false;
-    const int fd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    DIR *dir = ::fdopendir(fd);
-    if (!dir) {
-        const int e = errno;
-        ::close(fd);
-        errno = e;
-        return -1;
-    }
-    while (const dirent *entry = ::readdir(dir)) {
-        if (qstrcmp(entry->d_name, name) == 0) {
-            *found = true;
-            break;
-        }
-    }
-    ::closedir(dir);
-    return 0;
+    return ::fstatat(dirFd, name, st, AT_SYMLINK_NOFOLLOW);
 }
 
 namespace {
@@ -112,6 +93,7 @@ int FileMover::openFolder(const QByteArray &folder)
 
 int FileMover::MoveFile(const QByteArray &oldFullPath, const QByteArray &newFullPath)
 {
+    m_failedReserving = false;
     const qsizetype oldSlash = oldFullPath.lastIndexOf('/');
     const qsizetype newSlash = newFullPath.lastIndexOf('/');
     if (oldSlash < 0 || oldSlash != newSlash
@@ -162,8 +144,10 @@ int FileMover::moveNoCaseCheck(const char *from, const char *to)
     // Last resort: reserve the new name with an exclusively created empty file, so that an
     // entry that exists or appears meanwhile is never replaced, then rename onto it.
     const int placeholder = m_sys->createExclusive(m_dirFd, to);
-    if (placeholder < 0)
+    if (placeholder < 0) {
+        m_failedReserving = true;
         return errno;
+    }
     m_sys->closeFd(placeholder);
     if (m_sys->renameReplacing(m_dirFd, from, to) == 0)
         return 0;
@@ -174,11 +158,12 @@ int FileMover::moveNoCaseCheck(const char *from, const char *to)
 
 int FileMover::moveCaseOnly(const char *from, const char *to)
 {
-    bool exact = false;
-    if (m_sys->hasExactEntry(m_dirFd, to, &exact) != 0)
-        return errno;
-    if (exact)
-        return EEXIST; // a different entry with exactly that name
+    // The destination is the file itself only when both names lead to the same inode.
+    struct stat a, b;
+    if (m_sys->statEntry(m_dirFd, from, &a) != 0 || m_sys->statEntry(m_dirFd, to, &b) != 0)
+        return EEXIST;
+    if (a.st_dev != b.st_dev || a.st_ino != b.st_ino)
+        return EEXIST; // a different entry with that name
     const QByteArray temp = QByteArray(".brixelwand-") + QByteArray::number(::getpid()) + '-'
         + QByteArray::number(++m_tempCounter) + ".tmp";
     if (const int e = moveNoCaseCheck(from, temp.constData()))

@@ -20,8 +20,8 @@ public:
     virtual int unlinkFile(int dirFd, const char *name);
     // Creates an empty file exclusively (no symlink followed); returns its descriptor.
     virtual int createExclusive(int dirFd, const char *name);
-    // Whether the folder has an entry named exactly name (byte for byte); sets errno on failure.
-    virtual int hasExactEntry(int dirFd, const char *name, bool *found);
+    // lstat of an entry of the folder.
+    virtual int statEntry(int dirFd, const char *name, struct stat *st);
 };
 
 // Renames files inside one folder and never replaces an existing entry, on any file system:
@@ -32,13 +32,18 @@ class FileMover
 {
 public:
     explicit FileMover(std::unique_ptr<SysCalls> sys = std::make_unique<SysCalls>());
-    ~FileMover();
+    virtual ~FileMover();
     FileMover(const FileMover &) = delete;
     FileMover &operator=(const FileMover &) = delete;
 
     // Moves oldFullPath to newFullPath, both in the same folder. Returns 0 or the errno of the
     // failure; on failure nothing has changed. The folder stays open until release().
-    int MoveFile(const QByteArray &oldFullPath, const QByteArray &newFullPath);
+    virtual int MoveFile(const QByteArray &oldFullPath, const QByteArray &newFullPath);
+    // Whether the last failed move failed while reserving the new name for the last-resort
+    // rename (the file itself was there and untouched).
+    bool failedReservingDestination() const { return m_failedReserving; }
+
+    SysCalls &sys() { return *m_sys; }
 
     // Closes the folder kept open between moves.
     void release();
@@ -54,5 +59,6 @@ private:
     int m_dirFd = -1;
     bool m_noReplaceWorks = true;
     bool m_linkWorks = true;
+    bool m_failedReserving = false;
     unsigned m_tempCounter = 0;
 };

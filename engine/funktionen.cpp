@@ -13,11 +13,12 @@ void PfadOhneBackslash(QByteArray &folderPath)
 }
 
 void ErmittleDateiendung(const QByteArray &oldFullPath, QByteArray &extension,
-                         RenameOptions &options, IRenameWindow &window)
+                         RenameOptions &options, IRenameWindow *window)
 {
     if (options.NewExtension.isEmpty()) {
         options.KeepExtension = true;
-        window.selectKeepExtension();
+        if (window)
+            window->selectKeepExtension();
     }
     if (options.KeepExtension) {
         const qsizetype nameStart = oldFullPath.lastIndexOf('/') + 1;
@@ -48,9 +49,7 @@ void FormatiereNummer(int number, QString &numberText, int digits)
 void ErmittleStellenanzahl(int &selectedCount, int &digits, const RenameOptions &options,
                            IRenameWindow &window)
 {
-    const int sum = selectedCount + wholeNumberOf(options.StartNumber);
-    const int length = static_cast<int>(QString::number(sum).size());
-    const int automatic = length <= 2 ? 2 : length;
+    const int automatic = automaticDigits(selectedCount, wholeNumberOf(options.StartNumber));
     digits = automatic;
     if (options.AutoDigits)
         return;
@@ -65,3 +64,9 @@ void ErmittleStellenanzahl(int &selectedCount, int &digits, const RenameOptions 
 }
 
 } // namespace Funktionen
+
+int automaticDigits(int selectedCount, int startNumber)
+{
+    const int length = int(QString::number(selectedCount + startNumber).size());
+    return length <= 2 ? 2 : length;
+}

@@ -14,11 +14,11 @@ namespace Funktionen {
 void PfadOhneBackslash(QByteArray &folderPath);
 
 // "determine file extension": the extension (without dot) for the new name. With an empty
-// NewExtension it switches to keeping extensions (and selects Optionbtn1) first. A kept
-// extension is taken from the file name alone: the bytes after its last dot, or empty when
-// the name has no dot or nothing after its last dot.
+// NewExtension it switches to keeping extensions (and selects Optionbtn1 of window, where one
+// is given) first. A kept extension is taken from the file name alone: the bytes after its last
+// dot, or empty when the name has no dot or nothing after its last dot.
 void ErmittleDateiendung(const QByteArray &oldFullPath, QByteArray &extension,
-                         RenameOptions &options, IRenameWindow &window);
+                         RenameOptions &options, IRenameWindow *window);
 
 // "determine separator": "", " " or "_" between base name and number.
 void ErmittleTrennzeichen(QString &separator, const RenameOptions &options);
@@ -33,6 +33,9 @@ void ErmittleStellenanzahl(int &selectedCount, int &digits, const RenameOptions 
                            IRenameWindow &window);
 
 } // namespace Funktionen
+
+// The digit count start number + number of files asks for: 2 up to two digits, else its own.
+int automaticDigits(int selectedCount, int startNumber);
 
 // Largest start number + number of selected files a run accepts.
 constexpr int maxNumberSum = 32767;

@@ -2,14 +2,16 @@
 
 #include "displayname.h"
 #include "filemover.h"
+#include "folderscan.h"
 #include "funktionen.h"
 #include "numbers.h"
 #include "renameoptions.h"
+#include "renameplan.h"
 #include "renamewindow.h"
 
-#include <QCoreApplication>
 #include <QStringList>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -36,33 +38,30 @@ bool hasForbiddenCharacter(const QString &name)
     return false;
 }
 
-QString prepareName(QString name, const RenameOptions &options)
+bool hasControlCharacter(const QString &text)
 {
-    if (options.BlankToUnderscore)
-        name.replace(QLatin1Char(' '), QLatin1Char('_'));
-    if (options.ReplaceUmlauts) {
-        static const std::pair<const char16_t *, const char *> umlauts[] = {
-            {u"ä", "ae"}, {u"Ä", "Ae"}, {u"ö", "oe"}, {u"Ö", "Oe"},
-            {u"ü", "ue"}, {u"Ü", "Ue"}, {u"ß", "ss"},
-        };
-        for (const auto &[from, to] : umlauts)
-            name.replace(QString::fromUtf16(from), QLatin1String(to));
+    for (const QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return true;
     }
-    return name;
+    return false;
 }
 
-qsizetype characterCount(const QString &text)
+// Why a move failed, in German. reserving: the new name could not be reserved for the
+// last-resort rename; restoring: the move gave a file its old name back.
+QString moveErrorReason(int error, bool reserving, bool restoring)
 {
-    return text.toUcs4().size();
-}
-
-QString moveErrorReason(int error)
-{
+    const QString system = QString::fromLocal8Bit(std::strerror(error));
+    if (reserving && error != EEXIST)
+        return QStringLiteral("Der neue Name konnte nicht für die Datei reserviert werden (%1).")
+            .arg(system);
     switch (error) {
     case EEXIST:
     case ENOTEMPTY:
-        return QStringLiteral("Es gibt in diesem Ordner schon eine Datei oder einen Ordner mit "
-                              "dem neuen Namen.");
+        return restoring ? QStringLiteral("Es gibt in diesem Ordner schon eine Datei oder einen "
+                                          "Ordner mit dem alten Namen.")
+                         : QStringLiteral("Es gibt in diesem Ordner schon eine Datei oder einen "
+                                          "Ordner mit dem neuen Namen.");
     case ENOENT:
         return QStringLiteral("Die Datei ist nicht mehr vorhanden.");
     case EACCES:
@@ -73,15 +72,14 @@ QString moveErrorReason(int error)
     case EROFS:
         return QStringLiteral("Der Datenträger ist schreibgeschützt.");
     default:
-        return QString::fromLocal8Bit(std::strerror(error));
+        return system;
     }
 }
 
-struct Renamed
+QString quoted(const QByteArray &name)
 {
-    QByteArray oldPath;
-    QByteArray newPath;
-};
+    return QStringLiteral("„%1“").arg(displayName(name));
+}
 
 class RenameRun
 {
@@ -93,24 +91,29 @@ public:
 
 private:
     bool checkInput(int selectedCount);
-    void renameLoop(const QString &preparedName, int firstNumber, int digits);
+    bool reportConflicts(const FolderScan &scan, const std::vector<QByteArray> &newNames);
+    void renameLoop(const std::vector<Step> &steps, const std::vector<QByteArray> &newNames);
     void complete(const QString &preparedName);
-    void reportFailure(const QByteArray &oldPath, const QByteArray &newPath, int error,
-                       std::vector<Renamed> &done);
+    void reportFailure(const Step &failed, int error, bool reserving,
+                       const std::vector<QByteArray> &newNames, size_t executed,
+                       const std::vector<Step> &steps);
     void backToReady();
 
     IRenameWindow &m_window;
     RenameOptions m_options;
+    QByteArray m_folder; // without a trailing separator
+    std::vector<QByteArray> m_oldNames;
+    bool m_failed = false;
 };
 
 void RenameRun::execute()
 {
     const int count = m_window.fileCount();
-    int selectedCount = 0;
     for (int i = 0; i < count; ++i) {
         if (m_window.isFileSelected(i))
-            ++selectedCount;
+            m_oldNames.push_back(m_window.fileName(i));
     }
+    int selectedCount = int(m_oldNames.size());
     m_options = RenameOptions::read(m_window);
     if (!checkInput(selectedCount))
         return;
@@ -123,38 +126,34 @@ void RenameRun::execute()
         return;
 
     const int firstNumber = wholeNumberOf(m_options.StartNumber);
-    if (firstNumber < 1 || firstNumber > 9999) {
-        m_window.messageBox(QStringLiteral("Bitte gültigen Wert eingeben! (Zahl zwischen 1-9999)"),
-                            MessageKind::Warning, inputErrorTitle);
-        return;
-    }
     if (firstNumber + selectedCount > maxNumberSum) {
-        m_window.messageBox(
-            QStringLiteral("Es wurden %1 Dateien ausgewählt. Startzahl und Anzahl der Dateien "
-                           "zusammen dürfen höchstens %2 ergeben. Bitte wählen Sie weniger Dateien "
-                           "oder eine kleinere Startzahl.")
-                .arg(selectedCount)
-                .arg(maxNumberSum),
-            MessageKind::Error, inputErrorTitle);
+        m_window.messageBox(tooManyFilesMessage(selectedCount), MessageKind::Error,
+                            inputErrorTitle);
         return;
     }
     int digits = 2;
     Funktionen::ErmittleStellenanzahl(selectedCount, digits, m_options, m_window);
 
     const QString preparedName = prepareName(m_options.NewName, m_options);
-    if (m_options.CdLimit) {
-        const qsizetype length
-            = characterCount(preparedName) + (m_options.BlankBeforeNumber ? 1 : 0) + digits;
-        if (length > 64) {
-            m_window.messageBox(QStringLiteral("Der Dateiname entspricht nicht den "
-                                               "CD-Konventionen, da er mit der Nummerierung mehr "
-                                               "als 64 Zeichen hat."),
-                                MessageKind::Error, errorTitle);
-            m_window.focusNameField(true);
-            return;
-        }
+    m_folder = m_window.currentFolder();
+    Funktionen::PfadOhneBackslash(m_folder);
+    const std::vector<QByteArray> newNames = makeNewNames(
+        m_folder, m_oldNames, m_options, preparedName, firstNumber, digits, &m_window);
+    if (m_options.CdLimit && std::any_of(newNames.begin(), newNames.end(), &exceedsCdLimit)) {
+        m_window.messageBox(cdLimitMessage(), MessageKind::Error, errorTitle);
+        m_window.focusNameField(true);
+        return;
     }
-    renameLoop(preparedName, firstNumber, digits);
+
+    FileMover &mover = m_window.fileSystemObject();
+    const FolderScan scan = FolderScan::read(m_folder, mover.sys());
+    if (!reportConflicts(scan, newNames))
+        return;
+    unsigned tempCounter = 0;
+    const std::vector<Step> steps = orderMoves(scan, m_oldNames, newNames, nullptr, tempCounter);
+    renameLoop(steps, newNames);
+    if (!m_failed)
+        complete(preparedName);
 }
 
 // The checks before the confirmation; false ends the run.
@@ -166,65 +165,66 @@ bool RenameRun::checkInput(int selectedCount)
         m_window.showFirstPage(false);
         return false;
     }
-    if (m_options.NewName.isEmpty()) {
-        m_window.messageBox(QStringLiteral("Bitte geben Sie den neuen Dateinamen an!"),
-                            MessageKind::Warning, inputErrorTitle);
-        m_window.focusNameField(false);
-        return false;
-    }
-    if (hasForbiddenCharacter(m_options.NewName)) {
-        m_window.messageBox(QStringLiteral("Der neue Dateiname darf eines der folgenden Zeichen "
-                                           "nicht enthalten:\n")
-                                + QLatin1String(forbiddenNameCharacters),
-                            MessageKind::Error, inputErrorTitle);
-        m_window.focusNameField(true);
-        return false;
-    }
-    // A typed extension becomes part of the name as it stands; a "/" would move the file into
-    // another folder.
-    if (!m_options.KeepExtension && m_options.NewExtension.contains(QLatin1Char('/'))) {
-        m_window.messageBox(QStringLiteral("Die neue Dateiendung darf das Zeichen / nicht "
-                                           "enthalten!"),
-                            MessageKind::Error, inputErrorTitle);
+    const std::optional<InputProblem> problem = checkTypedNames(m_options);
+    if (!problem)
+        return true;
+    m_window.messageBox(problem->message, problem->kind, inputErrorTitle);
+    if (problem->focus == InputProblem::ExtensionField)
         m_window.focusExtensionField();
-        return false;
-    }
-    return true;
+    else
+        m_window.focusNameField(problem->focus == InputProblem::NameFieldSelected);
+    return false;
 }
 
-void RenameRun::renameLoop(const QString &preparedName, int firstNumber, int digits)
+// Shows every conflict of the plan with the folder in one box; false when there was any.
+bool RenameRun::reportConflicts(const FolderScan &scan, const std::vector<QByteArray> &newNames)
+{
+    if (!scan.ok()) {
+        m_window.messageBox(QStringLiteral("Der Ordner kann nicht gelesen werden. Es wurde keine "
+                                           "Datei umbenannt.\nGrund: %1")
+                                .arg(QString::fromLocal8Bit(std::strerror(scan.error()))),
+                            MessageKind::Error, errorTitle);
+        backToReady();
+        return false;
+    }
+    const std::vector<Conflict> conflicts
+        = findConflicts(scan, m_oldNames, newNames, m_options.ShowSystem);
+    if (conflicts.empty())
+        return true;
+    constexpr size_t shown = 10;
+    QStringList lines;
+    for (size_t i = 0; i < conflicts.size() && i < shown; ++i)
+        lines << describeConflict(conflicts[i], m_oldNames, newNames, scan);
+    if (conflicts.size() > shown)
+        lines << QStringLiteral("und %1 weitere").arg(conflicts.size() - shown);
+    m_window.messageBox(QStringLiteral("Es wurde keine Datei umbenannt, denn diese Dateien können "
+                                       "ihre neuen Namen nicht bekommen:\n\n")
+                            + lines.join(QLatin1Char('\n')),
+                        MessageKind::Error, errorTitle);
+    backToReady();
+    return false;
+}
+
+void RenameRun::renameLoop(const std::vector<Step> &steps, const std::vector<QByteArray> &newNames)
 {
     m_window.setStatusLine(QStringLiteral("Bitte warten - führe Aktion aus."), StatusLook::Busy);
-
-    const QByteArray nameBytes = preparedName.toUtf8();
-    std::vector<Renamed> done;
-    QByteArray extension;
-    QString separator;
-    QString numberText;
-    int number = firstNumber;
-    const int count = m_window.fileCount();
-    for (int i = 0; i < count; ++i) {
-        if (!m_window.isFileSelected(i))
-            continue;
-        QByteArray folder = m_window.currentFolder();
-        Funktionen::PfadOhneBackslash(folder);
-        const QByteArray oldPath = folder + '/' + m_window.fileName(i);
-        Funktionen::ErmittleDateiendung(oldPath, extension, m_options, m_window);
-        Funktionen::ErmittleTrennzeichen(separator, m_options);
-        Funktionen::FormatiereNummer(number, numberText, digits);
-        QByteArray newPath = folder + '/' + nameBytes + separator.toUtf8() + numberText.toLatin1();
-        if (!extension.isEmpty())
-            newPath += '.' + extension;
-        if (const int error = m_window.fileSystemObject().MoveFile(oldPath, newPath)) {
-            reportFailure(oldPath, newPath, error, done);
+    FileMover &mover = m_window.fileSystemObject();
+    const QByteArray prefix = m_folder + '/';
+    QByteArray from = prefix, to = prefix;
+    for (size_t s = 0; s < steps.size(); ++s) {
+        const Step &step = steps[s];
+        from.truncate(prefix.size());
+        from += step.from;
+        to.truncate(prefix.size());
+        to += step.to;
+        if (const int error = mover.MoveFile(from, to)) {
+            reportFailure(step, error, mover.failedReservingDestination(), newNames, s, steps);
             return;
         }
-        done.push_back({oldPath, newPath});
-        ++number;
-        m_window.repaintNow();
+        if (step.to == newNames[size_t(step.file)])
+            m_window.repaintNow();
     }
-    m_window.fileSystemObject().release();
-    complete(preparedName);
+    mover.release();
 }
 
 void RenameRun::complete(const QString &preparedName)
@@ -244,33 +244,46 @@ void RenameRun::complete(const QString &preparedName)
     m_window.resetFileSelection();
 }
 
-QString lastComponent(const QByteArray &path)
+// Steps before `executed` have been made; the failed one is steps[executed].
+void RenameRun::reportFailure(const Step &failed, int error, bool reserving,
+                              const std::vector<QByteArray> &newNames, size_t executed,
+                              const std::vector<Step> &steps)
 {
-    return displayName(path.mid(path.lastIndexOf('/') + 1));
-}
-
-void RenameRun::reportFailure(const QByteArray &oldPath, const QByteArray &newPath, int error,
-                              std::vector<Renamed> &done)
-{
+    m_failed = true;
     FileMover &mover = m_window.fileSystemObject();
-    m_window.messageBox(
-        QStringLiteral("Die Datei „%1“ konnte nicht in „%2“ umbenannt werden.\n"
-                       "Grund: %3\n\n"
-                       "Bis dahin umbenannte Dateien: %4.")
-            .arg(lastComponent(oldPath), lastComponent(newPath), moveErrorReason(error))
-            .arg(done.size()),
-        MessageKind::Error, errorTitle);
-    if (!done.empty()
+    std::vector<bool> touched(m_oldNames.size(), false);
+    size_t renamed = 0, touchedCount = 0;
+    for (size_t s = 0; s < executed; ++s) {
+        const size_t file = size_t(steps[s].file);
+        if (!touched[file]) {
+            touched[file] = true;
+            ++touchedCount;
+        }
+        if (steps[s].to == newNames[file])
+            ++renamed;
+    }
+    const size_t file = size_t(failed.file);
+    m_window.messageBox(QStringLiteral("Die Datei %1 konnte nicht in %2 umbenannt werden.\n"
+                                       "Grund: %3\n\n"
+                                       "Bis dahin umbenannte Dateien: %4.")
+                            .arg(quoted(m_oldNames[file]), quoted(newNames[file]),
+                                 moveErrorReason(error, reserving, false))
+                            .arg(renamed),
+                        MessageKind::Error, errorTitle);
+    if (touchedCount > 0
         && m_window.messageBox(QStringLiteral("Sollen die %1 bereits umbenannten Dateien ihre "
                                               "alten Namen zurückerhalten?")
-                                   .arg(done.size()),
+                                   .arg(touchedCount),
                                MessageKind::Question, questionTitle)
             == MessageAnswer::Yes) {
+        // Undone in reverse: each name is free again when its file comes back to it.
         QStringList notRestored;
-        for (auto it = done.rbegin(); it != done.rend(); ++it) {
-            if (const int e = mover.MoveFile(it->newPath, it->oldPath))
-                notRestored << QStringLiteral("„%1“ (%2)")
-                                   .arg(lastComponent(it->newPath), moveErrorReason(e));
+        const QByteArray prefix = m_folder + '/';
+        for (size_t s = executed; s-- > 0;) {
+            const Step &step = steps[s];
+            if (const int e = mover.MoveFile(prefix + step.to, prefix + step.from))
+                notRestored << QStringLiteral("%1 (%2)").arg(
+                    quoted(step.to), moveErrorReason(e, mover.failedReservingDestination(), true));
         }
         if (!notRestored.isEmpty())
             m_window.messageBox(QStringLiteral("Diese Dateien konnten ihre alten Namen nicht "
@@ -280,15 +293,88 @@ void RenameRun::reportFailure(const QByteArray &oldPath, const QByteArray &newPa
     }
     mover.release();
     backToReady();
+    m_window.rereadFiles();
 }
 
 void RenameRun::backToReady()
 {
     m_window.setStatusLine(readyCaption, StatusLook::Ready);
-    m_window.rereadFiles();
 }
 
 } // namespace
+
+std::optional<InputProblem> checkTypedNames(const RenameOptions &options)
+{
+    const QString &name = options.NewName;
+    if (name.isEmpty())
+        return InputProblem {QStringLiteral("Bitte geben Sie den neuen Dateinamen an!"),
+                             MessageKind::Warning, InputProblem::NameField};
+    if (hasForbiddenCharacter(name))
+        return InputProblem {QStringLiteral("Der neue Dateiname darf eines der folgenden Zeichen "
+                                            "nicht enthalten:\n")
+                                 + QLatin1String(forbiddenNameCharacters),
+                             MessageKind::Error, InputProblem::NameFieldSelected};
+    if (hasControlCharacter(name))
+        return InputProblem {QStringLiteral("Der neue Dateiname darf keine Steuerzeichen (wie "
+                                            "Tabulator oder Zeilenumbruch) enthalten!"),
+                             MessageKind::Error, InputProblem::NameFieldSelected};
+    if (name.startsWith(QLatin1Char('.')))
+        return InputProblem {QStringLiteral("Der neue Dateiname darf nicht mit einem Punkt "
+                                            "beginnen, denn solche Dateien werden versteckt und "
+                                            "nicht mehr angezeigt!"),
+                             MessageKind::Error, InputProblem::NameFieldSelected};
+    // A typed extension becomes part of the name as it stands; a "/" would move the file into
+    // another folder.
+    if (!options.KeepExtension && options.NewExtension.contains(QLatin1Char('/')))
+        return InputProblem {QStringLiteral("Die neue Dateiendung darf das Zeichen / nicht "
+                                            "enthalten!"),
+                             MessageKind::Error, InputProblem::ExtensionField};
+    if (!options.KeepExtension && hasControlCharacter(options.NewExtension))
+        return InputProblem {QStringLiteral("Die neue Dateiendung darf keine Steuerzeichen (wie "
+                                            "Tabulator oder Zeilenumbruch) enthalten!"),
+                             MessageKind::Error, InputProblem::ExtensionField};
+    return std::nullopt;
+}
+
+QString prepareName(QString name, const RenameOptions &options)
+{
+    if (options.BlankToUnderscore)
+        name.replace(QLatin1Char(' '), QLatin1Char('_'));
+    if (options.ReplaceUmlauts) {
+        // Composed first, so that an "a" with a combining diaeresis is an "ä" too.
+        name = name.normalized(QString::NormalizationForm_C);
+        static const std::pair<const char16_t *, const char *> umlauts[] = {
+            {u"ä", "ae"}, {u"Ä", "Ae"}, {u"ö", "oe"}, {u"Ö", "Oe"},
+            {u"ü", "ue"}, {u"Ü", "Ue"}, {u"ß", "ss"}, {u"ẞ", "SS"},
+        };
+        for (const auto &[from, to] : umlauts)
+            name.replace(QString::fromUtf16(from), QLatin1String(to));
+    }
+    return name;
+}
+
+QString tooManyFilesMessage(int selectedCount)
+{
+    return QStringLiteral("Es wurden %1 Dateien ausgewählt. Startzahl und Anzahl der Dateien "
+                          "zusammen dürfen höchstens %2 ergeben. Bitte wählen Sie weniger Dateien "
+                          "oder eine kleinere Startzahl.")
+        .arg(selectedCount)
+        .arg(maxNumberSum);
+}
+
+QString cdLimitMessage()
+{
+    return QStringLiteral("Der Dateiname entspricht nicht den CD-Konventionen, da er mit der "
+                          "Nummerierung mehr als 64 Zeichen hat.");
+}
+
+bool exceedsCdLimit(const QByteArray &newName)
+{
+    // Characters, not bytes: quick for ASCII names, counted exactly otherwise.
+    if (newName.size() <= 64)
+        return false;
+    return QString::fromUtf8(newName).toUcs4().size() > 64;
+}
 
 void runRename(IRenameWindow &window)
 {

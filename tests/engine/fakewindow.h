@@ -26,6 +26,19 @@ inline void PrintTo(const QStringList &l, std::ostream *os)
     *os << "{ " << l.join(QStringLiteral(" | ")).toStdString() << " }";
 }
 
+// A file mover that records the full paths of every move it is asked for.
+class RecordingMover : public FileMover
+{
+public:
+    using FileMover::FileMover;
+    QList<QByteArray> moves; // "from -> to"
+    int MoveFile(const QByteArray &from, const QByteArray &to) override
+    {
+        moves << from + " -> " + to;
+        return FileMover::MoveFile(from, to);
+    }
+};
+
 // A stand-in for the main window: controls are plain values, every call is recorded, and
 // message boxes are answered from a script (Yes for questions, OK otherwise, when it runs out).
 class FakeWindow : public IRenameWindow
@@ -59,7 +72,7 @@ public:
     QStringList calls; // every operation that changes something, in order
     int repaints = 0;
     std::unique_ptr<SysCalls> sysForMover; // handed to the mover when it is created
-    std::unique_ptr<FileMover> mover;
+    std::unique_ptr<RecordingMover> mover;
     int moversCreated = 0;
 
     // Lists the folder's entries like the file list does (names sorted, nothing selected).
@@ -154,8 +167,8 @@ public:
     {
         if (!mover) {
             ++moversCreated;
-            mover = sysForMover ? std::make_unique<FileMover>(std::move(sysForMover))
-                                : std::make_unique<FileMover>();
+            mover = sysForMover ? std::make_unique<RecordingMover>(std::move(sysForMover))
+                                : std::make_unique<RecordingMover>();
         }
         return *mover;
     }

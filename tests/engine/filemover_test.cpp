@@ -116,6 +116,7 @@ TEST_F(MoverFixture, CaseOnlyRenameOnACaseFoldingFileSystem)
 {
     dir.write("urlaub01.jpg", "U");
     // A case-folding file system finds the file's own old name as the destination.
+    sys->foldCase = true;
     sys->failures["renameat2"] = {EEXIST};
     EXPECT_EQ(move("urlaub01.jpg", "Urlaub01.jpg"), 0);
     EXPECT_EQ(dir.names(), (Names {"Urlaub01.jpg"}));

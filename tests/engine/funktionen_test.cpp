@@ -41,7 +41,7 @@ TEST(ErmittleDateiendung, KeepsTheExtensionOfTheFileNameOnly)
     options.NewExtension = QStringLiteral("gif"); // not used while extensions are kept
     QByteArray extension = "left-over";
     for (const auto &c : cases) {
-        ErmittleDateiendung(c.path, extension, options, window);
+        ErmittleDateiendung(c.path, extension, options, &window);
         EXPECT_EQ(extension, c.extension) << c.path.constData();
     }
     EXPECT_TRUE(window.calls.isEmpty());
@@ -56,7 +56,7 @@ TEST(ErmittleDateiendung, UsesTheTypedExtensionAsItStands)
     for (const QString &typed : {QStringLiteral("gif"), QStringLiteral(".jpg"),
                                  QStringLiteral(" Jp "), QStringLiteral("äö")}) {
         options.NewExtension = typed;
-        ErmittleDateiendung("/Bilder/a.png", extension, options, window);
+        ErmittleDateiendung("/Bilder/a.png", extension, options, &window);
         EXPECT_EQ(extension, typed.toUtf8());
     }
     EXPECT_TRUE(options.KeepExtension == false);
@@ -70,7 +70,7 @@ TEST(ErmittleDateiendung, EmptyNewExtensionSwitchesToKeeping)
     RenameOptions options;
     options.KeepExtension = false;
     QByteArray extension;
-    ErmittleDateiendung("/Bilder/a.png", extension, options, window);
+    ErmittleDateiendung("/Bilder/a.png", extension, options, &window);
     EXPECT_EQ(extension, "png");
     EXPECT_TRUE(options.KeepExtension);
     EXPECT_TRUE(window.keepExtension);

@@ -51,7 +51,7 @@ TEST_F(RunFixture, RenamesSelectedFilesInListOrderAndResetsTheWindow)
     EXPECT_EQ(window.messages[1].prompt,
               QStringLiteral("Die Dateien wurden erfolgreich umbenannt. "
                              "Sie können nun weitere Dateien umbenennen."));
-    EXPECT_EQ(window.calls.at(1), QStringLiteral("status=Bitte warten - führe Aktion aus."));
+    EXPECT_TRUE(window.calls.contains(QStringLiteral("status=Bitte warten - führe Aktion aus.")));
     const QStringList completion {
         "status=Bin bereit ...", "rereadFiles",       "setText2=Urlaub",
         "selectKeepExtension",   "setText3=1",        "setCheck1=1",
@@ -99,6 +99,16 @@ TEST_F(RunFixture, NameParts)
          nullptr,
          {"Groesse_Uebung01.jpg", "Groesse_Uebung02.png"}},
         {"Größe", false, false, false, "1", true, "2", nullptr, {"Größe01.jpg", "Größe02.png"}},
+        // Decomposed umlauts (a + combining diaeresis) and the capital sharp s.
+        {"Gro\xcc\x88\xc3\x9f\x65 \xe1\xba\x9e",
+         false,
+         false,
+         true,
+         "1",
+         true,
+         "2",
+         nullptr,
+         {"Groesse SS01.jpg", "Groesse SS02.png"}},
         {"Bild", false, false, false, "7", false, "3", nullptr, {"Bild007.jpg", "Bild008.png"}},
         {"Bild",
          false,
@@ -206,6 +216,38 @@ TEST_F(RunFixture, InputChecksEndTheRunBeforeAnyFileIsTouched)
          {"message:Eingabefehler ...", "focusText2+select"},
          MessageKind::Error,
          forbidden},
+        {"tab in name",
+         true,
+         QStringLiteral("Bi\tld"),
+         QString(),
+         {"message:Eingabefehler ...", "focusText2+select"},
+         MessageKind::Error,
+         QStringLiteral("Der neue Dateiname darf keine Steuerzeichen (wie Tabulator oder "
+                        "Zeilenumbruch) enthalten!")},
+        {"NUL in name",
+         true,
+         QStringLiteral("Bild") + QChar(0) + QStringLiteral("x"),
+         QString(),
+         {"message:Eingabefehler ...", "focusText2+select"},
+         MessageKind::Error,
+         QStringLiteral("Der neue Dateiname darf keine Steuerzeichen (wie Tabulator oder "
+                        "Zeilenumbruch) enthalten!")},
+        {"leading dot",
+         true,
+         QStringLiteral(".Bild"),
+         QString(),
+         {"message:Eingabefehler ...", "focusText2+select"},
+         MessageKind::Error,
+         QStringLiteral("Der neue Dateiname darf nicht mit einem Punkt beginnen, denn solche "
+                        "Dateien werden versteckt und nicht mehr angezeigt!")},
+        {"line feed in extension",
+         true,
+         QStringLiteral("Urlaub"),
+         QStringLiteral("j\npg"),
+         {"message:Eingabefehler ...", "focusText1+select"},
+         MessageKind::Error,
+         QStringLiteral("Die neue Dateiendung darf keine Steuerzeichen (wie Tabulator oder "
+                        "Zeilenumbruch) enthalten!")},
         {"slash in extension",
          true,
          QStringLiteral("Urlaub"),
@@ -272,7 +314,7 @@ TEST_F(RunFixture, ConfirmationTextAndNo)
     EXPECT_EQ(dir.names(), Names {"a.jpg"});
 }
 
-TEST_F(RunFixture, CdLimitCountsCharactersSeparatorAndDigits)
+TEST_F(RunFixture, CdLimitCountsTheLongestWholeName)
 {
     struct Case
     {
@@ -281,19 +323,21 @@ TEST_F(RunFixture, CdLimitCountsCharactersSeparatorAndDigits)
         bool umlauts;
         bool refused;
     };
-    const QString x61(61, QLatin1Char('x'));
+    // Files a.jpg and b.jpeg: the longest new name ends in ".jpeg", 5 characters.
+    const QString x56(56, QLatin1Char('x'));
     const Case cases[] = {
-        {x61 + QStringLiteral("x"), false, false, false}, // 62 + 2 = 64
-        {x61 + QStringLiteral("xx"), false, false, true}, // 63 + 2
-        {x61.left(60) + QStringLiteral("ä"), true, false, false}, // 61 + 1 + 2; umlaut is one
-        {x61.left(60) + QStringLiteral("äö"), true, false, true}, // 62 + 1 + 2
-        {x61 + QStringLiteral("ä"), false, true, true}, // "ae": 63 + 2
+        {x56 + QStringLiteral("x"), false, false, false}, // 57 + 2 + 5 = 64
+        {x56 + QStringLiteral("xx"), false, false, true}, // 58 + 2 + 5
+        {x56.left(55) + QStringLiteral("ä"), true, false, false}, // 56 + 1 + 2 + 5; ä is one
+        {x56.left(55) + QStringLiteral("äö"), true, false, true}, // 57 + 1 + 2 + 5
+        {x56 + QStringLiteral("ä"), false, true, true}, // "ae": 58 + 2 + 5
     };
     for (const auto &c : cases) {
         TempFolder local;
         FakeWindow w;
         w.folder = local.path();
         local.write("a.jpg");
+        local.write("b.jpeg");
         w.list(local.names());
         w.selectAll();
         w.texts[OptionText::Text2] = c.name;
@@ -305,7 +349,7 @@ TEST_F(RunFixture, CdLimitCountsCharactersSeparatorAndDigits)
         if (c.refused) {
             EXPECT_EQ(w.messageTitles(), (QStringList {"Frage ...?", "Fehler ..."}));
             EXPECT_EQ(w.calls.last(), QStringLiteral("focusText2+select"));
-            EXPECT_EQ(local.names(), Names {"a.jpg"});
+            EXPECT_EQ(local.names(), (Names {"a.jpg", "b.jpeg"}));
             EXPECT_EQ(w.texts[OptionText::Text2], c.name);
         } else {
             EXPECT_EQ(w.messageTitles(), (QStringList {"Frage ...?", "Bin fertig!"}));
@@ -338,80 +382,239 @@ TEST_F(RunFixture, ManualDigitsCorrectionKeepsRunning)
     EXPECT_EQ(dir.names().front(), "Urlaub001");
 }
 
-TEST_F(RunFixture, ExistingDestinationStopsTheRunWithNothingOverwritten)
+TEST_F(RunFixture, ConflictsKnownBeforehandTouchNothing)
 {
-    files({"a.jpg", "b.jpg", "Bild02.jpg", "c.jpg"});
-    // List order (case-insensitive): a.jpg, b.jpg, Bild02.jpg, c.jpg; Bild02.jpg unselected.
-    window.entries = {{"a.jpg", true}, {"b.jpg", true}, {"Bild02.jpg", false}, {"c.jpg", true}};
-    window.texts[OptionText::Text2] = QStringLiteral("Bild");
-    window.answers = {MessageAnswer::Yes, MessageAnswer::Ok, MessageAnswer::No};
+    struct Case
+    {
+        const char *what;
+        std::function<void(TempFolder &)> prepare; // after listing a.jpg, b.jpg, c.jpg
+        bool foldCase;
+        QString name;
+        QStringList listed; // lines the message must hold
+    };
+    const QString tooLong = QString(250, QLatin1Char('n')); // + "01.jpg" is 256 bytes
+    const Case cases[] = {
+        {"entries outside the run",
+         [](TempFolder &d) {
+             d.write("Bild01.jpg", "other");
+             ::mkdir(d.pathOf("Bild02.jpg").constData(), 0755);
+             ::symlink("/nonexistent", d.pathOf("Bild03.jpg").constData());
+         },
+         false,
+         QStringLiteral("Bild"),
+         {"„a.jpg“ → „Bild01.jpg“: Es gibt schon eine nicht ausgewählte Datei „Bild01.jpg“.",
+          "„b.jpg“ → „Bild02.jpg“: Es gibt schon einen Ordner „Bild02.jpg“.",
+          "„c.jpg“ → „Bild03.jpg“: Es gibt schon eine Verknüpfung „Bild03.jpg“."}},
+        {"a listed file replaced by a folder",
+         [](TempFolder &d) {
+             ::unlink(d.pathOf("b.jpg").constData());
+             ::mkdir(d.pathOf("b.jpg").constData(), 0755);
+             ::unlink(d.pathOf("c.jpg").constData());
+         },
+         false,
+         QStringLiteral("Bild"),
+         {"„b.jpg“ ist keine Datei mehr.", "„c.jpg“ ist nicht mehr vorhanden."}},
+        {"two files fold to one name",
+         [](TempFolder &d) { d.write("bild02.JPG"); },
+         true,
+         QStringLiteral("Bild"),
+         {"„b.jpg“ → „Bild02.jpg“: Es gibt schon eine nicht ausgewählte Datei „bild02.JPG“."}},
+        {"longer than the file system allows by one byte",
+         [](TempFolder &) {},
+         false,
+         tooLong,
+         {"zu lang (höchstens 255 Zeichen)"}},
+    };
+    for (const auto &c : cases) {
+        TempFolder local;
+        FakeWindow w;
+        w.folder = local.path();
+        for (const char *n : {"a.jpg", "b.jpg", "c.jpg"})
+            local.write(n, n);
+        w.list(local.names());
+        w.selectAll();
+        c.prepare(local);
+        const auto before = local.names();
+        auto *sys = new ScriptedSysCalls;
+        sys->foldCase = c.foldCase;
+        w.sysForMover.reset(sys);
+        w.texts[OptionText::Text2] = c.name;
+        runRename(w);
+        EXPECT_EQ(local.names(), before) << c.what;
+        ASSERT_EQ(w.messageTitles(), (QStringList {"Frage ...?", "Fehler ..."})) << c.what;
+        for (const QString &line : c.listed)
+            EXPECT_TRUE(w.messages[1].prompt.contains(line)) << c.what << "\n"
+                                                             << w.messages[1].prompt.toStdString();
+        EXPECT_TRUE(w.mover->moves.isEmpty()) << c.what;
+        EXPECT_EQ(w.statusCaption, QStringLiteral("Bin bereit ...")) << c.what;
+        EXPECT_TRUE(w.isFileSelected(0)) << c.what; // the selection is kept
+    }
+}
+
+TEST_F(RunFixture, ConflictListStopsAtTen)
+{
+    Names names;
+    for (int i = 0; i < 12; ++i) {
+        names.push_back("f" + std::to_string(10 + i));
+        dir.write(QByteArray("Urlaub") + QByteArray::number(i + 1).rightJustified(2, '0'));
+    }
+    files(names);
+    window.entries.erase(window.entries.begin(), window.entries.begin() + 12); // the Urlaub files
+    window.selectAll();
     run();
-    EXPECT_EQ(dir.names(), (Names {"Bild01.jpg", "Bild02.jpg", "b.jpg", "c.jpg"}));
-    EXPECT_EQ(dir.read("Bild02.jpg"), "content of Bild02.jpg");
-    EXPECT_EQ(dir.read("Bild01.jpg"), "content of a.jpg");
-    ASSERT_EQ(window.messageTitles(), (QStringList {"Frage ...?", "Fehler ...", "Frage ...?"}));
-    const QString report = window.messages[1].prompt;
-    EXPECT_TRUE(report.contains(QStringLiteral("„b.jpg“"))) << report.toStdString();
-    EXPECT_TRUE(report.contains(QStringLiteral("„Bild02.jpg“")));
-    EXPECT_TRUE(report.contains(QStringLiteral("schon eine Datei")));
-    EXPECT_TRUE(report.contains(QStringLiteral("Bis dahin umbenannte Dateien: 1.")));
-    EXPECT_EQ(window.statusCaption, QStringLiteral("Bin bereit ..."));
-    EXPECT_EQ(window.calls.mid(window.calls.size() - 2),
-              (QStringList {"status=Bin bereit ...", "rereadFiles"}));
-    EXPECT_FALSE(window.calls.contains(QStringLiteral("setText3=1")));
+    ASSERT_EQ(window.messageTitles(), (QStringList {"Frage ...?", "Fehler ..."}));
+    EXPECT_EQ(window.messages[1].prompt.count(QStringLiteral("→")), 10);
+    EXPECT_TRUE(window.messages[1].prompt.endsWith(QStringLiteral("und 2 weitere")));
+}
+
+TEST_F(RunFixture, RenumberingInPlace)
+{
+    struct Case
+    {
+        const char *what;
+        int count;
+        int firstOld; // files Bild<firstOld>.jpg ...
+        const char *start;
+        int firstNew;
+    };
+    const Case cases[] = {
+        {"shift up by one", 10, 1, "2", 2},      {"shift down by one", 10, 2, "1", 1},
+        {"shift up over 1000", 1000, 1, "2", 2}, {"shift down over 1000", 1000, 2, "1", 1},
+        {"the same run again", 10, 1, "1", 1},
+    };
+    for (const auto &c : cases) {
+        TempFolder local;
+        FakeWindow w;
+        w.folder = local.path();
+        const int digits = c.count + c.firstNew >= 1000 ? 4 : 2;
+        auto name = [&](int n) {
+            return QByteArray("Bild") + QByteArray::number(n).rightJustified(digits, '0') + ".jpg";
+        };
+        for (int i = 0; i < c.count; ++i)
+            local.write(name(c.firstOld + i), QByteArray::number(i));
+        w.list(local.names());
+        w.selectAll();
+        w.texts[OptionText::Text2] = QStringLiteral("Bild");
+        w.texts[OptionText::Text3] = QLatin1String(c.start);
+        w.checks[OptionCheck::Check1] = true;
+        runRename(w);
+        EXPECT_EQ(w.messageTitles(), (QStringList {"Frage ...?", "Bin fertig!"})) << c.what;
+        ASSERT_EQ(local.names().size(), size_t(c.count)) << c.what;
+        for (int i = 0; i < c.count; ++i)
+            ASSERT_EQ(local.read(name(c.firstNew + i)), QByteArray::number(i)) << c.what << i;
+    }
+}
+
+TEST_F(RunFixture, SwapGoesThroughATemporaryName)
+{
+    files({"A1.jpg", "A2.jpg"});
+    // Listed in reverse, so that A2.jpg is to become A1.jpg and A1.jpg A2.jpg.
+    window.entries = {{"A2.jpg", true}, {"A1.jpg", true}};
+    window.texts[OptionText::Text2] = QStringLiteral("A");
+    window.texts[OptionText::Text4] = QStringLiteral("1");
+    run();
+    EXPECT_EQ(window.messageTitles(), (QStringList {"Frage ...?", "Bin fertig!"}));
+    EXPECT_EQ(dir.read("A01.jpg"), "content of A2.jpg");
+    EXPECT_EQ(dir.read("A02.jpg"), "content of A1.jpg");
 }
 
 TEST_F(RunFixture, FailureOffersToRestoreTheOldNames)
 {
     files({"a.jpg", "b.jpg", "c.jpg"});
-    ASSERT_EQ(::symlink("/nonexistent/target", dir.pathOf("Bild03.jpg").constData()), 0);
-    window.list(dir.names());
-    window.entries[1].selected = window.entries[2].selected = window.entries[3].selected = true;
-    window.texts[OptionText::Text2] = QStringLiteral("Bild");
-    run(); // answers Yes to the restore question
-    EXPECT_EQ(dir.names(), (Names {"Bild03.jpg", "a.jpg", "b.jpg", "c.jpg"}));
-    EXPECT_EQ(dir.read("a.jpg"), "content of a.jpg");
-    EXPECT_EQ(window.messageTitles(), (QStringList {"Frage ...?", "Fehler ...", "Frage ...?"}));
-    EXPECT_TRUE(window.messages[2].prompt.contains(QStringLiteral("2 bereits umbenannten")));
-}
-
-TEST_F(RunFixture, FailedRestoreIsReported)
-{
-    files({"a.jpg", "b.jpg"});
     auto *sys = new ScriptedSysCalls;
-    // a.jpg moves; b.jpg fails; the restore of a.jpg fails too.
-    sys->failures["renameat2"] = {0, EACCES, EROFS};
+    sys->failures["renameat2"] = {0, 0, EEXIST}; // another program took the third name
     window.sysForMover.reset(sys);
     window.selectAll();
-    run();
-    ASSERT_EQ(window.messageTitles(),
-              (QStringList {"Frage ...?", "Fehler ...", "Frage ...?", "Fehler ..."}));
-    EXPECT_TRUE(window.messages[1].prompt.contains(QStringLiteral("Berechtigung")));
-    EXPECT_TRUE(window.messages[3].prompt.contains(QStringLiteral("„Urlaub01.jpg“")));
-    EXPECT_TRUE(window.messages[3].prompt.contains(QStringLiteral("schreibgeschützt")));
-    EXPECT_EQ(dir.names(), (Names {"Urlaub01.jpg", "b.jpg"}));
+    window.texts[OptionText::Text2] = QStringLiteral("Bild");
+    run(); // answers Yes to the restore question
+    EXPECT_EQ(dir.names(), (Names {"a.jpg", "b.jpg", "c.jpg"}));
+    EXPECT_EQ(dir.read("a.jpg"), "content of a.jpg");
+    ASSERT_EQ(window.messageTitles(), (QStringList {"Frage ...?", "Fehler ...", "Frage ...?"}));
+    const QString report = window.messages[1].prompt;
+    EXPECT_TRUE(report.contains(QStringLiteral("„c.jpg“ konnte nicht in „Bild03.jpg“")));
+    EXPECT_TRUE(report.contains(QStringLiteral("mit dem neuen Namen")));
+    EXPECT_TRUE(report.contains(QStringLiteral("Bis dahin umbenannte Dateien: 2.")));
+    EXPECT_TRUE(window.messages[2].prompt.contains(QStringLiteral("2 bereits umbenannten")));
+    EXPECT_EQ(window.calls.mid(window.calls.size() - 2),
+              (QStringList {"status=Bin bereit ...", "rereadFiles"}));
+    EXPECT_FALSE(window.calls.contains(QStringLiteral("setText3=1")));
 }
 
-TEST_F(RunFixture, NameTooLongForTheFileSystemFailsCleanly)
+TEST_F(RunFixture, FailureInsideACycleIsRestoredFromTheTemporaryName)
 {
-    files({"a.jpg"});
-    window.selectAll();
-    window.texts[OptionText::Text2] = QString(115, QChar(0x20AC)); // 345 bytes of "€"
+    files({"A01.jpg", "A02.jpg", "A03.jpg"});
+    // A rotation, one cycle: A03 -> A01, A01 -> A02, A02 -> A03.
+    window.entries = {{"A03.jpg", true}, {"A01.jpg", true}, {"A02.jpg", true}};
+    window.texts[OptionText::Text2] = QStringLiteral("A");
+    auto *sys = new ScriptedSysCalls;
+    sys->failures["renameat2"] = {0, 0, EIO}; // A03 to a temporary name, A02 -> A03, then fails
+    window.sysForMover.reset(sys);
     run();
-    EXPECT_EQ(window.messageTitles(), (QStringList {"Frage ...?", "Fehler ..."}));
-    EXPECT_TRUE(window.messages[1].prompt.contains(QStringLiteral("zu lang")));
-    EXPECT_EQ(dir.names(), Names {"a.jpg"});
+    ASSERT_EQ(window.messageTitles(), (QStringList {"Frage ...?", "Fehler ...", "Frage ...?"}));
+    EXPECT_TRUE(window.messages[2].prompt.contains(QStringLiteral("2 bereits umbenannten")));
+    EXPECT_EQ(dir.names(), (Names {"A01.jpg", "A02.jpg", "A03.jpg"}));
+    for (const char *n : {"A01.jpg", "A02.jpg", "A03.jpg"})
+        EXPECT_EQ(dir.read(n), QByteArray("content of ") + n);
+    EXPECT_TRUE(sys->log.join(QLatin1Char(',')).contains(QStringLiteral(".tmp")));
+}
+
+TEST_F(RunFixture, FailureReasons)
+{
+    struct Case
+    {
+        const char *what;
+        std::map<std::string, std::deque<int>> failures;
+        int report; // index of the box that must say it
+        QString reason;
+    };
+    const Case cases[] = {
+        {"no permission", {{"renameat2", {0, EACCES, EROFS}}}, 1, QStringLiteral("Berechtigung")},
+        {"restore blocked",
+         {{"renameat2", {0, EACCES, EROFS}}},
+         3,
+         QStringLiteral("schreibgeschützt")},
+        {"old name taken",
+         {{"renameat2", {0, EACCES, EEXIST}}},
+         3,
+         QStringLiteral("„Urlaub01.jpg“ (Es gibt in diesem Ordner schon eine Datei oder einen "
+                        "Ordner mit dem alten Namen.)")},
+        {"placeholder not made",
+         {{"renameat2", {EINVAL}}, {"link", {0, EPERM}}, {"unlink", {0}}, {"create", {ENOSPC}}},
+         1,
+         QStringLiteral("konnte nicht für die Datei reserviert werden")},
+    };
+    for (const auto &c : cases) {
+        TempFolder local;
+        FakeWindow w;
+        w.folder = local.path();
+        local.write("a.jpg");
+        local.write("b.jpg");
+        w.list(local.names());
+        w.selectAll();
+        w.texts[OptionText::Text2] = QStringLiteral("Urlaub");
+        w.checks[OptionCheck::Check1] = true;
+        auto *sys = new ScriptedSysCalls;
+        sys->failures = c.failures;
+        w.sysForMover.reset(sys);
+        runRename(w);
+        ASSERT_GT(w.messages.size(), size_t(c.report)) << c.what;
+        EXPECT_TRUE(w.messages[size_t(c.report)].prompt.contains(c.reason))
+            << c.what << "\n"
+            << w.messages[size_t(c.report)].prompt.toStdString();
+        EXPECT_FALSE(w.messages[1].prompt.contains(QStringLiteral("nicht mehr vorhanden")));
+    }
 }
 
 TEST_F(RunFixture, RootFolderGivesOneSeparator)
 {
+    files({"a.jpg"});
     auto *sys = new ScriptedSysCalls;
-    sys->failures["open"] = {EACCES}; // keeps the test away from the real root folder
+    sys->redirect["/"] = dir.path().toStdString(); // the root folder is this one, for the test
     window.sysForMover.reset(sys);
     window.folder = "/";
     window.entries = {{"a.jpg", true}};
-    window.answers = {MessageAnswer::Yes, MessageAnswer::Ok};
     run();
-    EXPECT_EQ(sys->log, QStringList {"open / "});
-    EXPECT_TRUE(window.messages[1].prompt.contains(QStringLiteral("„Urlaub01.jpg“")));
+    ASSERT_EQ(window.mover->moves.size(), 1);
+    EXPECT_EQ(window.mover->moves[0], "/a.jpg -> /Urlaub01.jpg");
+    EXPECT_EQ(dir.names(), Names {"Urlaub01.jpg"});
 }

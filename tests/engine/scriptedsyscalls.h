@@ -7,9 +7,13 @@
 
 #include <cerrno>
 #include <deque>
+#include <dirent.h>
+#include <fcntl.h>
 #include <functional>
 #include <map>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // Real system calls, except where a test scripted a failure: each operation takes its next
 // scripted errno (0 lets the real call run). Every call is recorded as "op from to".
@@ -18,11 +22,36 @@ class ScriptedSysCalls : public SysCalls
 public:
     std::map<std::string, std::deque<int>> failures;
     std::function<void(const char *name)> beforeCreate; // runs before the placeholder is made
+    bool foldCase = false; // lstat finds names whatever their letter case, as on FAT
+    std::map<std::string, std::string> redirect; // folders opened in place of others
     QStringList log;
 
     int openDirectory(const char *path) override
     {
-        return run("open", path, "", [&] { return SysCalls::openDirectory(path); });
+        const auto to = redirect.find(path);
+        const char *real = to == redirect.end() ? path : to->second.c_str();
+        return run("open", path, "", [&] { return SysCalls::openDirectory(real); });
+    }
+    int statEntry(int fd, const char *name, struct stat *st) override
+    {
+        if (!foldCase)
+            return SysCalls::statEntry(fd, name, st);
+        // The entry whose name equals name but for letter case.
+        const int copy = ::openat(fd, ".", O_RDONLY | O_DIRECTORY);
+        DIR *dir = ::fdopendir(copy);
+        std::string found;
+        while (const dirent *e = dir ? ::readdir(dir) : nullptr) {
+            if (QString::fromUtf8(e->d_name).compare(QString::fromUtf8(name), Qt::CaseInsensitive)
+                == 0)
+                found = e->d_name;
+        }
+        if (dir)
+            ::closedir(dir);
+        if (found.empty()) {
+            errno = ENOENT;
+            return -1;
+        }
+        return SysCalls::statEntry(fd, found.c_str(), st);
     }
     int renameNoReplace(int fd, const char *from, const char *to) override
     {

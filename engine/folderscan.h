@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+
+#include <sys/types.h>
+
+class SysCalls;
+
+// What a folder entry is, as lstat sees it (a symlink is a symlink, whatever it points to).
+enum class EntryType : unsigned char { Missing, File, Folder, Symlink, Device, Special };
+
+// One read of a folder: every entry (hidden ones included) with its type, whether the folder
+// treats names that differ only in letter case as one name, and how long a name may be.
+class FolderScan
+{
+public:
+    // Reads folder once; on failure ok() is false and error() holds the errno.
+    static FolderScan read(const QByteArray &folder, SysCalls &sys);
+
+    bool ok() const { return m_error == 0; }
+    int error() const { return m_error; }
+    bool ignoresCase() const { return m_ignoresCase; }
+    dev_t device() const { return m_device; }
+    ino_t inode() const { return m_inode; }
+
+    EntryType typeOf(const QByteArray &name) const { return m_entries.value(name); }
+    // The entry that holds name in this folder: name itself, or where the folder ignores
+    // case, an entry whose name differs from it in case only. Empty when there is none.
+    QByteArray holderOf(const QByteArray &name) const;
+    // The form under which the folder compares names: the name itself, or its case folding.
+    QByteArray key(const QByteArray &name) const;
+    // Whether name is longer than the folder's file system allows.
+    bool tooLong(const QByteArray &name) const;
+    qsizetype nameLength(const QByteArray &name) const;
+    long nameMax() const { return m_nameMax; }
+    // A name no entry has, for a file on its way through a cycle of renames.
+    QByteArray unusedName(unsigned &counter) const;
+
+    // For tests: a folder made to ignore case.
+    void setIgnoresCase(bool ignores);
+
+private:
+    int m_error = 0;
+    bool m_ignoresCase = false;
+    bool m_countsUtf16 = false; // FAT and exFAT limit names in UTF-16 units, not bytes
+    long m_nameMax = 255;
+    dev_t m_device = 0;
+    ino_t m_inode = 0;
+    QHash<QByteArray, EntryType> m_entries;
+    QHash<QByteArray, QByteArray> m_byKey; // case-folded name to entry; only when ignoring case
+};
