@@ -4,6 +4,7 @@
 #include "filelist.h"
 #include "filemover.h"
 #include "folderlist.h"
+#include "journal.h"
 #include "messageboxes.h"
 #include "renamerun.h"
 #include "rtfreader.h"
@@ -559,6 +560,13 @@ void Hptfrm::repaintNow()
         return;
     repaint();
     m_sinceRepaint.restart();
+}
+
+JournalStore *Hptfrm::journalStore()
+{
+    if (!m_journal)
+        m_journal = std::make_unique<JournalStore>();
+    return m_journal.get();
 }
 
 FileMover &Hptfrm::fileSystemObject()

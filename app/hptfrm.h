@@ -55,6 +55,7 @@ public:
     void showFirstPage(bool focusTabStrip) override;
     void repaintNow() override;
     FileMover &fileSystemObject() override;
+    JournalStore *journalStore() override;
 
     // The controls, by their names.
     QTabWidget *SSTab1;
@@ -133,6 +134,7 @@ private:
     std::unique_ptr<IMessageBoxes> m_boxes;
     std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<FileMover> m_fileSystemObject;
+    std::unique_ptr<JournalStore> m_journal;
     bool m_forwardClicked = false; // set by "weiter >>", cleared by its next loss of focus
     bool m_backClicked = false; // set by "<< zurück", cleared by its next loss of focus
     bool m_unloaded = false;

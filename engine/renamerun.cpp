@@ -4,6 +4,7 @@
 #include "filemover.h"
 #include "folderscan.h"
 #include "funktionen.h"
+#include "journal.h"
 #include "numbers.h"
 #include "renameoptions.h"
 #include "renameplan.h"
@@ -47,8 +48,8 @@ bool hasControlCharacter(const QString &text)
     return false;
 }
 
-// Why a move failed, in German. reserving: the new name could not be reserved for the
-// last-resort rename; restoring: the move gave a file its old name back.
+} // namespace
+
 QString moveErrorReason(int error, bool reserving, bool restoring)
 {
     const QString system = QString::fromLocal8Bit(std::strerror(error));
@@ -76,6 +77,8 @@ QString moveErrorReason(int error, bool reserving, bool restoring)
     }
 }
 
+namespace {
+
 QString quoted(const QByteArray &name)
 {
     return QStringLiteral("„%1“").arg(displayName(name));
@@ -98,8 +101,12 @@ private:
                        const std::vector<QByteArray> &newNames, size_t executed,
                        const std::vector<Step> &steps);
     void backToReady();
+    bool beginJournal(const std::vector<QByteArray> &newNames,
+                      const std::vector<QByteArray> &tempNames, const std::vector<Step> &steps);
 
     IRenameWindow &m_window;
+    JournalStore *m_journal = nullptr;
+    Journal m_record;
     RenameOptions m_options;
     QByteArray m_folder; // without a trailing separator
     std::vector<QByteArray> m_oldNames;
@@ -150,10 +157,42 @@ void RenameRun::execute()
     if (!reportConflicts(scan, newNames))
         return;
     unsigned tempCounter = 0;
-    const std::vector<Step> steps = orderMoves(scan, m_oldNames, newNames, nullptr, tempCounter);
+    std::vector<QByteArray> tempNames;
+    const std::vector<Step> steps = orderMoves(scan, m_oldNames, newNames, &tempNames, tempCounter);
+    if (!beginJournal(newNames, tempNames, steps))
+        return;
     renameLoop(steps, newNames);
-    if (!m_failed)
-        complete(preparedName);
+    if (m_failed)
+        return;
+    if (m_journal)
+        m_journal->complete();
+    complete(preparedName);
+}
+
+// Records the plan before the first rename, so that a run cut short by a crash can be finished
+// or undone at the next start. Without a record the user decides whether to go on.
+bool RenameRun::beginJournal(const std::vector<QByteArray> &newNames,
+                             const std::vector<QByteArray> &tempNames,
+                             const std::vector<Step> &steps)
+{
+    m_journal = m_window.journalStore();
+    if (!m_journal)
+        return true;
+    m_record = Journal::of(m_folder, m_oldNames, newNames, tempNames, steps);
+    const int error = m_journal->begin(m_record);
+    if (error == 0)
+        return true;
+    m_journal = nullptr;
+    if (m_window.messageBox(
+            QStringLiteral("Das Protokoll der Umbenennung kann nicht gespeichert werden (%1). "
+                           "Ohne Protokoll kann eine unterbrochene Umbenennung später nicht "
+                           "fortgesetzt oder rückgängig gemacht werden. Trotzdem umbenennen?")
+                .arg(QString::fromLocal8Bit(std::strerror(error))),
+            MessageKind::Question, questionTitle)
+        == MessageAnswer::Yes)
+        return true;
+    backToReady();
+    return false;
 }
 
 // The checks before the confirmation; false ends the run.
@@ -270,6 +309,7 @@ void RenameRun::reportFailure(const Step &failed, int error, bool reserving,
                                  moveErrorReason(error, reserving, false))
                             .arg(renamed),
                         MessageKind::Error, errorTitle);
+    bool restored = false;
     if (touchedCount > 0
         && m_window.messageBox(QStringLiteral("Sollen die %1 bereits umbenannten Dateien ihre "
                                               "alten Namen zurückerhalten?")
@@ -290,6 +330,16 @@ void RenameRun::reportFailure(const Step &failed, int error, bool reserving,
                                                "zurückerhalten:\n")
                                     + notRestored.join(QLatin1Char('\n')),
                                 MessageKind::Error, errorTitle);
+        restored = notRestored.isEmpty();
+    }
+    if (m_journal) {
+        // What was renamed stays undoable as the last run; a run fully undone leaves no record.
+        if (restored || executed == 0) {
+            m_journal->discardRunning();
+        } else {
+            m_record.steps.resize(executed);
+            m_journal->keepAsLast(m_record);
+        }
     }
     mover.release();
     backToReady();

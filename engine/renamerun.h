@@ -32,6 +32,10 @@ std::optional<InputProblem> checkTypedNames(const RenameOptions &options);
 // The new base name as the run uses it: blanks to "_" and umlauts spelled out, as switched on.
 QString prepareName(QString name, const RenameOptions &options);
 
+// Why a move failed, in German. reserving: the new name could not be reserved for the
+// last-resort rename; restoring: the move gave a file its old name back.
+QString moveErrorReason(int error, bool reserving, bool restoring);
+
 // The messages of the limits the run checks after its confirmation.
 QString tooManyFilesMessage(int selectedCount);
 QString cdLimitMessage();

@@ -4,6 +4,7 @@
 #include <QString>
 
 class FileMover;
+class JournalStore;
 
 // The message box kinds; each one fixes the icon and the buttons.
 enum class MessageKind {
@@ -75,4 +76,7 @@ public:
 
     // The window's file mover, created on first use and kept for the window's life.
     virtual FileMover &fileSystemObject() = 0;
+    // Where runs are recorded so that an interrupted one can be finished or undone; none when
+    // nullptr.
+    virtual JournalStore *journalStore() = 0;
 };

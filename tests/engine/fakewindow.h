@@ -1,6 +1,7 @@
 #pragma once
 
 #include "filemover.h"
+#include "journal.h"
 #include "renamewindow.h"
 
 #include <QByteArray>
@@ -163,6 +164,8 @@ public:
                 + (focusTabStrip ? QStringLiteral("+tabstrip") : QString());
     }
     void repaintNow() override { ++repaints; }
+    std::unique_ptr<JournalStore> journal; // none unless a test sets one
+    JournalStore *journalStore() override { return journal.get(); }
     FileMover &fileSystemObject() override
     {
         if (!mover) {

@@ -53,8 +53,11 @@ public:
         }
         return SysCalls::statEntry(fd, found.c_str(), st);
     }
+    std::function<void()> beforeRename; // runs before every renameat2
     int renameNoReplace(int fd, const char *from, const char *to) override
     {
+        if (beforeRename)
+            beforeRename();
         return run("renameat2", from, to, [&] { return SysCalls::renameNoReplace(fd, from, to); });
     }
     int renameReplacing(int fd, const char *from, const char *to) override

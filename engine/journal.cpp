@@ -1,0 +1,347 @@
+#include "journal.h"
+
+#include "renameplan.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const char magic[] = "BWJOURN1";
+constexpr int magicSize = 8;
+constexpr int stateOffset = magicSize; // 'R' running, 'C' completed
+
+quint32 fnv1a(const char *data, qsizetype size)
+{
+    quint32 hash = 2166136261u;
+    for (qsizetype i = 0; i < size; ++i) {
+        hash ^= quint8(data[i]);
+        hash *= 16777619u;
+    }
+    return hash;
+}
+
+template<typename T> void put(QByteArray &out, T value)
+{
+    char bytes[sizeof(T)];
+    for (size_t i = 0; i < sizeof(T); ++i)
+        bytes[i] = char((quint64(value) >> (8 * i)) & 0xff);
+    out.append(bytes, sizeof(T));
+}
+
+void putName(QByteArray &out, const QByteArray &name)
+{
+    put<quint16>(out, quint16(name.size()));
+    out += name;
+}
+
+// Reads little-endian values and names; any read past the end makes ok false.
+struct Reader
+{
+    const QByteArray &data;
+    qsizetype pos;
+    bool ok = true;
+
+    template<typename T> T get()
+    {
+        if (!ok || data.size() - pos < qsizetype(sizeof(T))) {
+            ok = false;
+            return T();
+        }
+        quint64 v = 0;
+        for (size_t i = 0; i < sizeof(T); ++i)
+            v |= quint64(quint8(data[pos + qsizetype(i)])) << (8 * i);
+        pos += qsizetype(sizeof(T));
+        return T(v);
+    }
+    QByteArray bytes(qsizetype n)
+    {
+        if (!ok || n < 0 || data.size() - pos < n) {
+            ok = false;
+            return QByteArray();
+        }
+        const QByteArray b = data.mid(pos, n);
+        pos += n;
+        return b;
+    }
+    QByteArray name() { return bytes(get<quint16>()); }
+};
+
+int syncFolder(const QString &directory)
+{
+    const int fd
+        = ::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    const int e = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return e;
+}
+
+int renameFile(const QString &from, const QString &to)
+{
+    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0
+        ? 0
+        : errno;
+}
+
+} // namespace
+
+QByteArray Journal::from(const JournalStep &step) const
+{
+    const JournalFile &f = files[step.file];
+    return step.kind == JournalStep::TempToNew ? f.tempName : f.oldName;
+}
+
+QByteArray Journal::to(const JournalStep &step) const
+{
+    const JournalFile &f = files[step.file];
+    return step.kind == JournalStep::OldToTemp ? f.tempName : f.newName;
+}
+
+Journal Journal::of(const QByteArray &folder, const std::vector<QByteArray> &oldNames,
+                    const std::vector<QByteArray> &newNames,
+                    const std::vector<QByteArray> &tempNames, const std::vector<Step> &steps)
+{
+    Journal j;
+    j.folder = folder;
+    const QByteArray path = j.folderPath();
+    struct stat st;
+    if (::stat(path.constData(), &st) == 0) {
+        j.device = st.st_dev;
+        j.inode = st.st_ino;
+    }
+    j.files.reserve(oldNames.size());
+    for (size_t i = 0; i < oldNames.size(); ++i) {
+        JournalFile f {
+            oldNames[i], tempNames.empty() ? QByteArray() : tempNames[i], newNames[i], {}};
+        if (!f.tempName.isEmpty()
+            && ::lstat((folder + '/' + f.oldName).constData(), &st) == 0) // cycles only: few
+            f.fingerprint = {quint64(st.st_ino), quint64(st.st_size),
+                             qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+        j.files.push_back(std::move(f));
+    }
+    j.steps.reserve(steps.size());
+    for (const Step &s : steps) {
+        const JournalFile &f = j.files[size_t(s.file)];
+        const JournalStep::Kind kind = s.to == f.tempName   ? JournalStep::OldToTemp
+            : s.from == f.tempName && !f.tempName.isEmpty() ? JournalStep::TempToNew
+                                                            : JournalStep::OldToNew;
+        j.steps.push_back({quint32(s.file), kind});
+    }
+    return j;
+}
+
+QByteArray encodeJournal(const Journal &journal)
+{
+    QByteArray out;
+    qsizetype size = 64 + journal.folder.size() + qsizetype(journal.steps.size()) * 5;
+    for (const JournalFile &f : journal.files)
+        size += 6 + f.oldName.size() + f.tempName.size() + f.newName.size();
+    out.reserve(size);
+    out.append(magic, magicSize);
+    out.append(journal.completed ? 'C' : 'R');
+    put<quint64>(out, journal.device);
+    put<quint64>(out, journal.inode);
+    put<quint32>(out, quint32(journal.folder.size()));
+    out += journal.folder;
+    put<quint32>(out, quint32(journal.files.size()));
+    for (const JournalFile &f : journal.files) {
+        putName(out, f.oldName);
+        putName(out, f.tempName);
+        putName(out, f.newName);
+        if (!f.tempName.isEmpty()) {
+            put<quint64>(out, f.fingerprint.inode);
+            put<quint64>(out, f.fingerprint.size);
+            put<qint64>(out, f.fingerprint.mtimeNs);
+        }
+    }
+    put<quint32>(out, quint32(journal.steps.size()));
+    for (const JournalStep &s : journal.steps) {
+        put<quint32>(out, s.file);
+        put<quint8>(out, s.kind);
+    }
+    put<quint32>(out, fnv1a(out.constData() + stateOffset + 1, out.size() - stateOffset - 1));
+    return out;
+}
+
+bool decodeJournal(const QByteArray &data, Journal *journal)
+{
+    if (data.size() < magicSize + 1 + 4 || std::memcmp(data.constData(), magic, magicSize) != 0)
+        return false;
+    const char state = data[stateOffset];
+    if (state != 'R' && state != 'C')
+        return false;
+    Reader tail {data, data.size() - 4};
+    if (tail.get<quint32>()
+        != fnv1a(data.constData() + stateOffset + 1, data.size() - stateOffset - 1 - 4))
+        return false;
+    Reader in {data, stateOffset + 1};
+    Journal j;
+    j.completed = state == 'C';
+    j.device = in.get<quint64>();
+    j.inode = in.get<quint64>();
+    j.folder = in.bytes(in.get<quint32>());
+    const quint32 fileCount = in.get<quint32>();
+    if (!in.ok || fileCount > quint32(data.size()))
+        return false;
+    j.files.reserve(fileCount);
+    for (quint32 i = 0; i < fileCount && in.ok; ++i) {
+        JournalFile f;
+        f.oldName = in.name();
+        f.tempName = in.name();
+        f.newName = in.name();
+        if (!f.tempName.isEmpty()) {
+            f.fingerprint.inode = in.get<quint64>();
+            f.fingerprint.size = in.get<quint64>();
+            f.fingerprint.mtimeNs = in.get<qint64>();
+        }
+        if (f.oldName.isEmpty() || f.newName.isEmpty())
+            return false;
+        j.files.push_back(std::move(f));
+    }
+    const quint32 stepCount = in.get<quint32>();
+    if (!in.ok || stepCount > quint32(data.size()))
+        return false;
+    j.steps.reserve(stepCount);
+    for (quint32 i = 0; i < stepCount && in.ok; ++i) {
+        const quint32 file = in.get<quint32>();
+        const quint8 kind = in.get<quint8>();
+        if (file >= fileCount || kind > JournalStep::TempToNew
+            || (kind != JournalStep::OldToNew && j.files[file].tempName.isEmpty()))
+            return false;
+        j.steps.push_back({file, JournalStep::Kind(kind)});
+    }
+    if (!in.ok || in.pos != data.size() - 4)
+        return false;
+    *journal = std::move(j);
+    return true;
+}
+
+JournalStore::JournalStore(const QString &directory)
+    : m_directory(directory)
+{ }
+
+QString JournalStore::defaultDirectory()
+{
+    const QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (!state.isEmpty() && !QStandardPaths::isTestModeEnabled())
+        return state + QStringLiteral("/Brixelwand");
+    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+}
+
+QString JournalStore::runningPath() const
+{
+    return m_directory + QStringLiteral("/laufende-umbenennung.journal");
+}
+
+QString JournalStore::lastPath() const
+{
+    return m_directory + QStringLiteral("/letzte-umbenennung.journal");
+}
+
+int JournalStore::writeWhole(const QString &path, const QByteArray &data)
+{
+    // The folder is the user's own: nobody else reads what was renamed where.
+    if (!QDir().mkpath(m_directory))
+        return errno ? errno : EACCES;
+    ::chmod(QFile::encodeName(m_directory).constData(), 0700);
+    const QString temp = path + QStringLiteral(".neu");
+    const int fd = ::open(QFile::encodeName(temp).constData(),
+                          O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return errno;
+    const char *p = data.constData();
+    qsizetype left = data.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int e = n < 0 ? errno : EIO;
+            ::close(fd);
+            ::unlink(QFile::encodeName(temp).constData());
+            return e;
+        }
+        p += n;
+        left -= n;
+    }
+    if (::fdatasync(fd) != 0 || ::close(fd) != 0) {
+        const int e = errno;
+        ::unlink(QFile::encodeName(temp).constData());
+        return e;
+    }
+    if (const int e = renameFile(temp, path))
+        return e;
+    return syncFolder(m_directory);
+}
+
+int JournalStore::begin(const Journal &journal)
+{
+    return writeWhole(runningPath(), encodeJournal(journal));
+}
+
+int JournalStore::complete()
+{
+    const int fd = ::open(QFile::encodeName(runningPath()).constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    const char done = 'C';
+    int e = ::pwrite(fd, &done, 1, stateOffset) == 1 && ::fdatasync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    if (e == 0)
+        e = renameFile(runningPath(), lastPath());
+    return e ? e : syncFolder(m_directory);
+}
+
+int JournalStore::keepAsLast(Journal journal)
+{
+    journal.completed = true;
+    const int e = writeWhole(lastPath(), encodeJournal(journal));
+    discardRunning();
+    return e;
+}
+
+void JournalStore::discardRunning()
+{
+    QFile::remove(runningPath());
+}
+
+void JournalStore::discardLast()
+{
+    QFile::remove(lastPath());
+}
+
+JournalStore::Load JournalStore::load(const QString &path, Journal *journal) const
+{
+    QFile file(path);
+    if (!file.exists())
+        return Load::None;
+    if (!file.open(QIODevice::ReadOnly))
+        return Load::Corrupt;
+    return decodeJournal(file.readAll(), journal) ? Load::Ok : Load::Corrupt;
+}
+
+JournalStore::Load JournalStore::loadRunning(Journal *journal) const
+{
+    return load(runningPath(), journal);
+}
+
+JournalStore::Load JournalStore::loadLast(Journal *journal) const
+{
+    return load(lastPath(), journal);
+}
+
+void JournalStore::setAsideRunning()
+{
+    const QString aside = runningPath() + QStringLiteral(".beschaedigt");
+    QFile::remove(aside);
+    renameFile(runningPath(), aside);
+}
