@@ -37,6 +37,7 @@ static void initResources()
 namespace {
 
 const QColor busyRed(192, 0, 0);
+constexpr int nameFieldLength = 230; // what the user can type into Text2
 
 QColor menuBarColour()
 {
@@ -72,13 +73,11 @@ QTextBrowser *documentBox(const char *resource, const char *name, const QString 
 
 } // namespace
 
-Hptfrm::Hptfrm(std::unique_ptr<IMessageBoxes> boxes, std::unique_ptr<SettingsStore> settings,
-               QWidget *parent)
+Hptfrm::Hptfrm(std::unique_ptr<IMessageBoxes> boxes, QWidget *parent)
     : QWidget(parent,
               Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
     , m_boxes(boxes ? std::move(boxes) : std::make_unique<QtMessageBoxes>())
-    , m_settings(settings ? std::move(settings) : std::make_unique<SettingsStore>())
 {
     initResources();
     setObjectName(QStringLiteral("Hptfrm"));
@@ -210,7 +209,12 @@ void Hptfrm::buildPage1(QWidget *page)
     Label3 = named(new QLabel(QStringLiteral("Startzahl:")), "Label3");
     Label4 = named(new QLabel(QStringLiteral("Anzahl der Stellen:")), "Label4");
     Text2 = named(new FieldEdit, "Text2");
-    Text2->setMaxLength(230);
+    Text2->setMaxLength(nameFieldLength);
+    // A longer name written back by a run is shown whole; the limit follows the text down again
+    // and typing never makes it longer.
+    connect(Text2, &QLineEdit::textChanged, this, [this](const QString &text) {
+        Text2->setMaxLength(std::max(nameFieldLength, int(text.size())));
+    });
     Text3 = named(new FieldEdit(QStringLiteral("1")), "Text3");
     Text3->setMaxLength(5);
     Text4 = named(new FieldEdit(QStringLiteral("2")), "Text4");
@@ -354,10 +358,12 @@ void Hptfrm::connectHandlers()
 
 void Hptfrm::Command3_Click()
 {
+    // Only a button that has the focus loses it to Text2; a click without the focus (a screen
+    // reader's press) leaves no loss behind to clear the marker.
+    const bool lostByThisClick = Command3->hasFocus();
     SSTab1->setCurrentIndex(1);
-    Text2->setFocus();
-    Text2->setSelection(0, 230);
-    m_forwardClicked = true;
+    focusNameField(true);
+    m_forwardClicked = lostByThisClick;
 }
 
 // Losses of focus that leave the user where they are: another application came to the front,
@@ -383,14 +389,14 @@ void Hptfrm::Command3_LostFocus(Qt::FocusReason reason)
         return;
     SSTab1->setCurrentIndex(0);
     SSTab1->tabBar()->setFocus();
-    m_forwardClicked = false;
 }
 
 void Hptfrm::Command4_Click()
 {
+    const bool lostByThisClick = Command4->hasFocus();
     SSTab1->setCurrentIndex(0);
     SSTab1->tabBar()->setFocus();
-    m_backClicked = true;
+    m_backClicked = lostByThisClick;
 }
 
 void Hptfrm::Command4_LostFocus(Qt::FocusReason reason)
@@ -457,7 +463,7 @@ QByteArray Hptfrm::fileName(int index) const
     return File1->rawName(index);
 }
 
-void Hptfrm::resetFileSelection()
+void Hptfrm::clearSelectionToTop()
 {
     ResetFileSelection();
 }
@@ -501,6 +507,8 @@ bool Hptfrm::keepExtensionSelected() const
 
 void Hptfrm::setOptionText(OptionText field, const QString &text)
 {
+    if (field == OptionText::Text2)
+        Text2->setMaxLength(std::max(nameFieldLength, int(text.size())));
     textField(field)->setText(text);
 }
 
@@ -536,8 +544,9 @@ MessageAnswer Hptfrm::messageBox(const QString &prompt, MessageKind kind, const 
 void Hptfrm::focusNameField(bool selectText)
 {
     Text2->setFocus();
+    // The field's whole text: 230 characters, or a longer prepared name written back by a run.
     if (selectText)
-        Text2->setSelection(0, 230);
+        Text2->setSelection(0, std::max(nameFieldLength, int(Text2->text().size())));
 }
 
 void Hptfrm::focusExtensionField()

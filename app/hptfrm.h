@@ -29,16 +29,15 @@ class Hptfrm : public QWidget, public IRenameWindow
 {
     Q_OBJECT
 public:
-    // boxes and settings may be replaced (tests); by default real dialogs and the user's store.
-    explicit Hptfrm(std::unique_ptr<IMessageBoxes> boxes = nullptr,
-                    std::unique_ptr<SettingsStore> settings = nullptr, QWidget *parent = nullptr);
+    // boxes may be replaced (tests); by default real dialogs.
+    explicit Hptfrm(std::unique_ptr<IMessageBoxes> boxes = nullptr, QWidget *parent = nullptr);
     ~Hptfrm() override;
 
     // IRenameWindow
     int fileCount() const override;
     bool isFileSelected(int index) const override;
     QByteArray fileName(int index) const override;
-    void resetFileSelection() override;
+    void clearSelectionToTop() override;
     void rereadFiles() override;
     QByteArray currentFolder() const override;
     QString optionText(OptionText field) const override;
@@ -132,7 +131,7 @@ private:
     static void setLocked(FieldEdit *field, bool locked);
 
     std::unique_ptr<IMessageBoxes> m_boxes;
-    std::unique_ptr<SettingsStore> m_settings;
+    SettingsStore m_settings;
     std::unique_ptr<FileMover> m_fileSystemObject;
     std::unique_ptr<JournalStore> m_journal;
     bool m_forwardClicked = false; // set by "weiter >>", cleared by its next loss of focus

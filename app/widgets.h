@@ -5,7 +5,9 @@
 #include <QPushButton>
 
 // A text field that reports when it has received the focus, after its own focus handling (so
-// a selection made in reaction is not replaced by the field's select-all on Tab).
+// a selection made in reaction is not replaced by the field's select-all on Tab). Entered by a
+// click, it reports again once the click has placed the caret, so that the reaction's selection
+// holds however the field got the focus.
 class FieldEdit : public QLineEdit
 {
     Q_OBJECT
@@ -18,8 +20,19 @@ protected:
     void focusInEvent(QFocusEvent *event) override
     {
         QLineEdit::focusInEvent(event);
+        m_clickedIn = event->reason() == Qt::MouseFocusReason;
         emit gotFocus();
     }
+    void mouseReleaseEvent(QMouseEvent *event) override
+    {
+        QLineEdit::mouseReleaseEvent(event);
+        if (m_clickedIn && !hasSelectedText())
+            emit gotFocus();
+        m_clickedIn = false;
+    }
+
+private:
+    bool m_clickedIn = false;
 };
 
 // A button that reports the loss of its focus with the reason.

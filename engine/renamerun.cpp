@@ -280,7 +280,7 @@ void RenameRun::complete(const QString &preparedName)
                                        "weitere Dateien umbenennen."),
                         MessageKind::Information, QStringLiteral("Bin fertig!"));
     m_window.showFirstPage(true);
-    m_window.resetFileSelection();
+    m_window.clearSelectionToTop();
 }
 
 // Steps before `executed` have been made; the failed one is steps[executed].

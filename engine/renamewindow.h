@@ -43,7 +43,7 @@ public:
     virtual bool isFileSelected(int index) const = 0;
     virtual QByteArray fileName(int index) const = 0;
     // Select entry 0 and unselect it at once: nothing selected, the list at its top.
-    virtual void resetFileSelection() = 0;
+    virtual void clearSelectionToTop() = 0;
     // Read the folder again under the same filters; nothing is selected afterwards.
     virtual void rereadFiles() = 0;
 

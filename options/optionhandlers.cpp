@@ -23,8 +23,7 @@ void Hptfrm::setLocked(FieldEdit *field, bool locked)
 
 void Hptfrm::writeSwitch(const QString &key, QCheckBox *box)
 {
-    if (m_settings->write(key, box->isChecked() ? QStringLiteral("Wahr") : QStringLiteral("Falsch"))
-        || m_settingsWarned)
+    if (m_settings.write(key, SettingsStore::switchText(box->isChecked())) || m_settingsWarned)
         return;
     m_settingsWarned = true;
     messageBox(QStringLiteral("Die Einstellungen können nicht gespeichert werden. Die Schalter "
@@ -101,6 +100,15 @@ void Hptfrm::Optionbtn2_Click()
         return;
     setLocked(Text1, false);
     Text1->setFocus();
+    // Chosen with an arrow key, the button takes the focus itself after this reaction; give it
+    // on to the field once that is done.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (Optionbtn2->isChecked() && Optionbtn2->hasFocus())
+                Text1->setFocus();
+        },
+        Qt::QueuedConnection);
 }
 
 void Hptfrm::checkNumberField(FieldEdit *field, double low, double high, const QString &resetText,

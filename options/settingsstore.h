@@ -7,9 +7,12 @@
 class SettingsStore
 {
 public:
-    virtual ~SettingsStore() = default;
     // The stored string, or defaultValue when the key is absent or cannot be read.
-    virtual QString read(const QString &key, const QString &defaultValue);
+    QString read(const QString &key, const QString &defaultValue);
     // Stores value; false when it could not be written (read-only file or folder, full disk).
-    virtual bool write(const QString &key, const QString &value);
+    bool write(const QString &key, const QString &value);
+
+    // The two values a switch is stored as; only exactly "Wahr" reads as on.
+    static QString switchText(bool on);
+    static bool isSwitchOn(const QString &text) { return text == switchText(true); }
 };

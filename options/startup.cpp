@@ -14,13 +14,6 @@
 #include <QRadioButton>
 #include <QTabWidget>
 
-namespace {
-
-const QString on = QStringLiteral("Wahr");
-const QString off = QStringLiteral("Falsch");
-
-} // namespace
-
 void Hptfrm::Form_Load()
 {
     lblVersion->setText(versionLine());
@@ -34,18 +27,21 @@ void Hptfrm::Form_Load()
     Optionbtn1->setChecked(true);
     setLocked(Text1, true);
 
-    // Only exactly "Wahr" turns a switch on.
-    if (m_settings->read(QStringLiteral("Leerzeichen"), on) == on)
+    const auto stored = [this](const char *key, bool byDefault) {
+        return SettingsStore::isSwitchOn(
+            m_settings.read(QLatin1String(key), SettingsStore::switchText(byDefault)));
+    };
+    if (stored("Leerzeichen", true))
         Check2->setChecked(true);
-    if (m_settings->read(QStringLiteral("Autostellen"), on) == on) {
+    if (stored("Autostellen", true)) {
         Check1->setChecked(true);
         setLocked(Text4, true);
     }
-    if (m_settings->read(QStringLiteral("Unix"), off) == on)
+    if (stored("Unix", false))
         Check5->setChecked(true);
-    if (m_settings->read(QStringLiteral("CD"), off) == on)
+    if (stored("CD", false))
         Check6->setChecked(true);
-    if (m_settings->read(QStringLiteral("Umlaute"), off) == on)
+    if (stored("Umlaute", false))
         Check7->setChecked(true);
 }
 

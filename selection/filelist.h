@@ -30,11 +30,9 @@ public:
 
     // Setting the folder or a flag re-reads the list at once.
     void setFolder(const QByteArray &folder);
-    QByteArray folder() const { return m_folder; }
     void setShowHidden(bool show);
     void setShowSystem(bool show);
     bool showHidden() const { return m_filter.showHidden; }
-    bool showSystem() const { return m_filter.showSystem; }
     void reread();
 
     int count() const;

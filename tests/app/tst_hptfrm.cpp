@@ -108,7 +108,17 @@ private slots:
         QCOMPARE(m_window->SSTab1->tabText(1), QStringLiteral("Schritt 2: Dateien umbenennen"));
         QCOMPARE(m_window->SSTab1->tabText(2), QStringLiteral("Infos zum Programm ..."));
         QCOMPARE(m_window->SSTab1->currentIndex(), 0);
-        QCOMPARE(m_window->Text2->maxLength(), 230);
+        // Typing stops at 230 characters; a longer name set by the program is shown whole.
+        m_window->Text2->setText(QString(229, QLatin1Char('a')));
+        QTest::keyClicks(m_window->Text2, QStringLiteral("bc"));
+        QCOMPARE(m_window->Text2->text().size(), 230);
+        m_window->setOptionText(OptionText::Text2, QString(240, QLatin1Char('a')));
+        QCOMPARE(m_window->Text2->text().size(), 240);
+        QTest::keyClick(m_window->Text2, Qt::Key_B);
+        QCOMPARE(m_window->Text2->text().size(), 240);
+        QTest::keyClick(m_window->Text2, Qt::Key_Backspace);
+        QTest::keyClicks(m_window->Text2, QStringLiteral("bc"));
+        QCOMPARE(m_window->Text2->text().size(), 239);
         QCOMPARE(m_window->Text3->maxLength(), 5);
         QCOMPARE(m_window->Text4->maxLength(), 1);
         QCOMPARE(m_window->Text1->maxLength(), 4);
@@ -188,6 +198,21 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(m_window->SSTab1->currentIndex(), 0);
         QCOMPARE(QApplication::focusWidget(), m_window->Drive1);
+
+        // Pressed without the focus (a screen reader's press), they leave no marker behind.
+        m_window->Command3->click();
+        m_window->Command4->click();
+        QCoreApplication::processEvents();
+        for (QPushButton *button : {static_cast<QPushButton *>(m_window->Command3),
+                                    static_cast<QPushButton *>(m_window->Command4)}) {
+            const int page = button == m_window->Command3 ? 0 : 1;
+            m_window->SSTab1->setCurrentIndex(page);
+            button->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(button, Qt::Key_Tab);
+            QCoreApplication::processEvents();
+            QCOMPARE(m_window->SSTab1->currentIndex(), page);
+            QCOMPARE(QApplication::focusWidget(), m_window->SSTab1->tabBar());
+        }
     }
 
     void tabFromStepButtons_data()

@@ -98,9 +98,9 @@ public:
     int fileCount() const override { return int(entries.size()); }
     bool isFileSelected(int index) const override { return entries.at(size_t(index)).selected; }
     QByteArray fileName(int index) const override { return entries.at(size_t(index)).name; }
-    void resetFileSelection() override
+    void clearSelectionToTop() override
     {
-        calls << QStringLiteral("resetFileSelection");
+        calls << QStringLiteral("clearSelectionToTop");
         for (auto &e : entries)
             e.selected = false;
     }

@@ -53,10 +53,10 @@ TEST_F(RunFixture, RenamesSelectedFilesInListOrderAndResetsTheWindow)
                              "Sie können nun weitere Dateien umbenennen."));
     EXPECT_TRUE(window.calls.contains(QStringLiteral("status=Bitte warten - führe Aktion aus.")));
     const QStringList completion {
-        "status=Bin bereit ...", "rereadFiles",       "setText2=Urlaub",
-        "selectKeepExtension",   "setText3=1",        "setCheck1=1",
-        "setCheck3=0",           "setCheck4=0",       "message:Bin fertig!",
-        "page0+tabstrip",        "resetFileSelection"};
+        "status=Bin bereit ...", "rereadFiles",        "setText2=Urlaub",
+        "selectKeepExtension",   "setText3=1",         "setCheck1=1",
+        "setCheck3=0",           "setCheck4=0",        "message:Bin fertig!",
+        "page0+tabstrip",        "clearSelectionToTop"};
     EXPECT_EQ(window.calls.mid(window.calls.size() - completion.size()), completion);
     EXPECT_EQ(window.statusLook, StatusLook::Ready);
     EXPECT_EQ(window.fileCount(), 6);

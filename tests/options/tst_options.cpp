@@ -153,6 +153,13 @@ private slots:
         m_window->Optionbtn1->setChecked(true);
         QVERIFY(looksLocked(m_window->Text1));
         QCOMPARE(m_window->Text1->text(), QStringLiteral("jpeg"));
+
+        // Chosen with the arrow key, "Dateiendungen ändern in:" hands the focus on as well.
+        m_window->Optionbtn1->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(m_window->Optionbtn1, Qt::Key_Down);
+        QCoreApplication::processEvents();
+        QVERIFY(m_window->Optionbtn2->isChecked());
+        QCOMPARE(QApplication::focusWidget(), m_window->Text1);
     }
 
     void numberFields_data()
@@ -251,6 +258,12 @@ private slots:
         QTest::keyClick(m_window->Text3, Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), m_window->Text4);
         QCOMPARE(m_window->Text4->selectedText(), QStringLiteral("2"));
+        // ... and so does a click into it, wherever the click puts the caret.
+        m_window->Text2->setFocus();
+        QTest::mouseClick(m_window->Text3, Qt::LeftButton, Qt::NoModifier,
+                          m_window->Text3->rect().center() + QPoint(3, 0));
+        QCOMPARE(QApplication::focusWidget(), m_window->Text3);
+        QCOMPARE(m_window->Text3->selectedText(), QStringLiteral("9876"));
     }
 
     void resetAfterARun()
@@ -306,6 +319,8 @@ private slots:
         QVERIFY(m_window->Check1->isChecked() && m_window->Check2->isChecked());
         QVERIFY(!m_window->Check6->isChecked());
         closeWindow();
+        QVERIFY(m_boxes.shown.empty()); // the keys were written: no warning
+        QCOMPARE(m_home->stored().size(), 5);
     }
 };
 
