@@ -26,8 +26,10 @@ FolderList::FolderList(QWidget *parent)
     setUniformRowHeights(true);
     setExpandsOnDoubleClick(false);
     header()->setStretchLastSection(true);
-    connect(this, &QTreeWidget::itemActivated, this,
-            [this](QTreeWidgetItem *item) { setPath(item->data(0, pathRole).toByteArray()); });
+    connect(this, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem *item) {
+        if (!setPath(item->data(0, pathRole).toByteArray()))
+            stayOnReadableFolder();
+    });
 }
 
 bool FolderList::setPath(const QByteArray &folder)
@@ -38,6 +40,19 @@ bool FolderList::setPath(const QByteArray &folder)
     rebuild();
     emit pathChanged();
     return true;
+}
+
+void FolderList::stayOnReadableFolder()
+{
+    // The tree marks the folder the list shows; where that is gone too, its nearest parent.
+    if (canReadFolder(m_path)) {
+        rebuild();
+        return;
+    }
+    QByteArray parent = m_path;
+    while (parent.size() > 1 && !canReadFolder(parent))
+        parent.truncate(std::max<qsizetype>(parent.lastIndexOf('/'), 1));
+    setPath(parent);
 }
 
 void FolderList::reread()

@@ -22,6 +22,9 @@ signals:
 
 private:
     void rebuild();
+    // After a folder could not be opened: back on the current folder, or the nearest readable
+    // parent where that has gone as well.
+    void stayOnReadableFolder();
 
     QByteArray m_path;
 };

@@ -2,6 +2,8 @@
 
 #include "displayname.h"
 
+#include <QCollator>
+
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
@@ -133,8 +135,19 @@ QString ListedName::shown() const
 
 namespace {
 
-// Case-insensitive order of two names: byte by byte while both are ASCII, which is what case
-// folding does there; from the first other byte on, by their decoded and case-folded text.
+// German order without regard to case: Ä, Ö, Ü next to A, O, U and ß as ss.
+int compareGerman(const QString &a, const QString &b)
+{
+    static const QCollator collator = [] {
+        QCollator c(QLocale(QLocale::German, QLocale::Germany));
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    return collator.compare(a, b);
+}
+
+// Case-insensitive order of two names: byte by byte while both are ASCII, which is what the
+// German order does there; from the first other byte on, by their decoded text in German order.
 int compareNames(const QByteArray &a, const QByteArray &b)
 {
     const qsizetype n = std::min(a.size(), b.size());
@@ -142,7 +155,7 @@ int compareNames(const QByteArray &a, const QByteArray &b)
         const uchar x = uchar(a[i]);
         const uchar y = uchar(b[i]);
         if (x >= 0x80 || y >= 0x80)
-            return displayName(a.mid(i)).compare(displayName(b.mid(i)), Qt::CaseInsensitive);
+            return compareGerman(displayName(a.mid(i)), displayName(b.mid(i)));
         const int lx = x >= 'A' && x <= 'Z' ? x + 32 : x;
         const int ly = y >= 'A' && y <= 'Z' ? y + 32 : y;
         if (lx != ly)

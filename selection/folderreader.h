@@ -31,6 +31,6 @@ std::vector<ListedName> readSubFolders(const QByteArray &folder);
 // Whether the folder can be opened for listing.
 bool canReadFolder(const QByteArray &folder);
 
-// Sorts by name without regard to case (Unicode case folding); names that differ only in case
-// keep byte order.
+// Sorts by name without regard to case, in German order (Ä with A, ß as ss); names that differ
+// only in case keep byte order.
 void sortNames(std::vector<ListedName> &names);

@@ -51,10 +51,14 @@ private slots:
     void startsInHomeSortedWithoutRegardToCase()
     {
         QVERIFY(::mkdir((m_home->raw() + "/Unterordner").constData(), 0755) == 0);
-        openWith({"b.jpg", "A.jpg", "c.JPG", "a2.jpg", "B1.png"});
+        openWith({"b.jpg", "A.jpg", "c.JPG", "a2.jpg", "B1.png", "zebra", "Äpfel", "öl", "Ofen",
+                  "Füße", "Fusel"});
         QCOMPARE(m_window->Dir1->path(), home());
         QCOMPARE(m_window->Drive1->currentDrive(), m_window->Drive1->driveOf(home()));
-        QCOMPARE(listed(), (QStringList {"A.jpg", "a2.jpg", "b.jpg", "B1.png", "c.JPG"}));
+        // German order: umlauts with their vowels, ß as ss.
+        QCOMPARE(listed(),
+                 (QStringList {"A.jpg", "a2.jpg", "Äpfel", "b.jpg", "B1.png", "c.JPG", "Fusel",
+                               "Füße", "Ofen", "öl", "zebra"}));
         QVERIFY(selectedRows().isEmpty());
         // Volumes that hold files only; the root is always there.
         QVERIFY(m_window->Drive1->findData(QByteArray("/")) >= 0);
@@ -84,6 +88,16 @@ private slots:
         // A folder that cannot be read is not opened; the lists stay.
         QVERIFY(!m_window->Dir1->setPath(home() + "/fehlt"));
         QCOMPARE(m_window->Dir1->path(), home() + "/Fotos");
+        // Nor is one that another program removed after the tree showed it: tree and list stay
+        // together on the folder before.
+        QVERIFY(::mkdir((home() + "/Fotos/Weg").constData(), 0755) == 0);
+        m_window->Dir1->reread();
+        QTreeWidgetItem *gone = m_window->Dir1->currentItem()->child(0);
+        QVERIFY(::rmdir((home() + "/Fotos/Weg").constData()) == 0);
+        emit m_window->Dir1->itemActivated(gone, 0);
+        QCOMPARE(m_window->Dir1->path(), home() + "/Fotos");
+        QCOMPARE(m_window->Dir1->currentItem()->text(0), QStringLiteral("Fotos"));
+        QCOMPARE(listed(), QStringList {"IMG_1.jpg"});
         // A folder removed meanwhile shows as empty after F5.
         QVERIFY(::unlink((home() + "/Fotos/IMG_1.jpg").constData()) == 0);
         QVERIFY(::rmdir((home() + "/Fotos").constData()) == 0);
