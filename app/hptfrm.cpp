@@ -4,8 +4,10 @@
 #include "filelist.h"
 #include "filemover.h"
 #include "folderlist.h"
+#include "folderscan.h"
 #include "journal.h"
 #include "messageboxes.h"
+#include "previewmodel.h"
 #include "renamerun.h"
 #include "rtfreader.h"
 #include "settingsstore.h"
@@ -21,6 +23,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListView>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabBar>
@@ -93,6 +96,8 @@ Hptfrm::Hptfrm(std::unique_ptr<IMessageBoxes> boxes, QWidget *parent)
     qApp->installEventFilter(this); // sees every key before the focused control
     Form_Load();
     m_sinceRepaint.start();
+    recoverInterruptedRun();
+    updateUndoButton();
 
     // Opens centred on the screen.
     adjustSize();
@@ -163,6 +168,9 @@ void Hptfrm::buildPage0(QWidget *page)
     Label6 = centredLabel(QStringLiteral("F5 -> Aktualisieren"), "Label6");
     Command1 = named(new QPushButton(QStringLiteral("Alle auswählen")), "Command1");
     Command2 = named(new QPushButton(QStringLiteral("Keine auswählen")), "Command2");
+    Command7 = named(new QPushButton(QStringLiteral("&Letzte Umbenennung rückgängig")), "Command7");
+    Command7->setAccessibleName(QStringLiteral("Letzte Umbenennung rückgängig"));
+    Command7->setEnabled(false);
     Label7 = centredLabel(QStringLiteral("Dateianzeige"), "Label7");
     Check3 = named(new QCheckBox(QStringLiteral("Versteckte Dateien")), "Check3");
     Check4 = named(new QCheckBox(QStringLiteral("Systemdateien")), "Check4");
@@ -172,6 +180,7 @@ void Hptfrm::buildPage0(QWidget *page)
     buttons->addWidget(Label6, 0, 0, 1, 2);
     buttons->addWidget(Command1, 1, 0);
     buttons->addWidget(Command2, 1, 1);
+    buttons->addWidget(Command7, 2, 0, 1, 2);
     auto *display = new QVBoxLayout;
     display->addWidget(Label7);
     display->addWidget(Check3);
@@ -285,11 +294,29 @@ void Hptfrm::buildPage1(QWidget *page)
     Command5 = named(new QPushButton(QStringLiteral("Dateien umbenennen >>")), "Command5");
     Command4 = named(new StepButton(QStringLiteral("<< zurück")), "Command4");
 
-    // Frame2 and the status side by side; the two buttons at the bottom, "<< zurück" where
-    // "weiter >>" stands on the first page.
+    m_preview = new PreviewModel(this);
+    Label8 = named(new QLabel(QStringLiteral("Vorschau")), "Label8");
+    List1 = named(new QListView, "List1");
+    List1->setModel(m_preview);
+    List1->setUniformItemSizes(true);
+    List1->setLayoutMode(QListView::Batched);
+    List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    List1->setSelectionMode(QAbstractItemView::SingleSelection);
+    List1->setAccessibleName(QStringLiteral("Vorschau"));
+    List1->setMinimumHeight(8 * fontMetrics().height());
+    Label8->setBuddy(List1);
+    Label9 = named(new QLabel, "Label9");
+    auto *preview = new QVBoxLayout;
+    preview->addWidget(Label8);
+    preview->addWidget(List1, 1);
+    preview->addWidget(Label9);
+
+    // Frame2 and the status side by side, the preview below them; the two buttons at the
+    // bottom, "<< zurück" where "weiter >>" stands on the first page.
     auto *grid = new QGridLayout;
     grid->addWidget(Frame2, 0, 0);
     grid->addWidget(Frame5, 0, 1, 1, 2, Qt::AlignTop);
+    grid->addLayout(preview, 1, 0, 1, 3);
     grid->setRowStretch(1, 1);
     grid->addWidget(Command5, 2, 1, Qt::AlignLeft);
     grid->addWidget(Command4, 2, 2, Qt::AlignRight);
@@ -313,11 +340,33 @@ void Hptfrm::buildPage2(QWidget *page)
 
 void Hptfrm::setFocusOrder()
 {
-    QWidget *const order[]
-        = {SSTab1->tabBar(), Drive1,       Dir1,         File1,      Command1,   Command2, Check3,
-           Check4,           Command3,     Text2,        Text3,      Text4,      Check2,   Check1,
-           Check5,           Check7,       Check6,       Optionbtn1, Optionbtn2, Text1,    Command5,
-           Command4,         RichTextBox1, RichTextBox2, Command6};
+    QWidget *const order[] = {SSTab1->tabBar(),
+                              Drive1,
+                              Dir1,
+                              File1,
+                              Command1,
+                              Command2,
+                              Command7,
+                              Check3,
+                              Check4,
+                              Command3,
+                              Text2,
+                              Text3,
+                              Text4,
+                              Check2,
+                              Check1,
+                              Check5,
+                              Check7,
+                              Check6,
+                              Optionbtn1,
+                              Optionbtn2,
+                              Text1,
+                              List1,
+                              Command5,
+                              Command4,
+                              RichTextBox1,
+                              RichTextBox2,
+                              Command6};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -352,6 +401,24 @@ void Hptfrm::connectHandlers()
     connect(Text4, &QLineEdit::textChanged, this, &Hptfrm::Text4_Change);
     connect(Text3, &FieldEdit::gotFocus, this, &Hptfrm::Text3_GotFocus);
     connect(Text4, &FieldEdit::gotFocus, this, &Hptfrm::Text4_GotFocus);
+    connect(Command7, &QPushButton::clicked, this, &Hptfrm::Command7_Click);
+
+    // The preview follows everything that shapes the new names, and the folder it reads.
+    for (FieldEdit *field : {Text1, Text2, Text3, Text4})
+        connect(field, &QLineEdit::textChanged, this, &Hptfrm::schedulePreview);
+    for (QAbstractButton *button : std::initializer_list<QAbstractButton *> {
+             Check1, Check2, Check5, Check6, Check7, Optionbtn1, Optionbtn2})
+        connect(button, &QAbstractButton::toggled, this, &Hptfrm::schedulePreview);
+    connect(File1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &Hptfrm::schedulePreview);
+    connect(File1->model(), &QAbstractItemModel::modelReset, this, [this] {
+        m_previewScan.reset();
+        schedulePreview();
+    });
+    connect(SSTab1, &QTabWidget::currentChanged, this, [this](int page) {
+        if (page == 1 && m_previewStale)
+            updatePreview();
+    });
 }
 
 // ---- Navigation ----
@@ -411,6 +478,7 @@ void Hptfrm::Command4_LostFocus(Qt::FocusReason reason)
 void Hptfrm::Command5_Click()
 {
     runRename(*this);
+    updateUndoButton();
 }
 
 void Hptfrm::Command6_Click()

@@ -14,6 +14,9 @@ class DriveList;
 class FieldEdit;
 class FileList;
 class FolderList;
+class FolderScan;
+class PreviewModel;
+class QListView;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -62,11 +65,16 @@ public:
     FolderList *Dir1;
     FileList *File1;
     QPushButton *Command1, *Command2, *Command5, *Command6;
+    QPushButton *Command7; // "Letzte Umbenennung rückgängig"
     StepButton *Command3, *Command4;
     QCheckBox *Check1, *Check2, *Check3, *Check4, *Check5, *Check6, *Check7;
     QRadioButton *Optionbtn1, *Optionbtn2;
     FieldEdit *Text1, *Text2, *Text3, *Text4;
     QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label7, *lblVersion;
+    QListView *List1; // the preview of the run: old name → new name
+    QLabel *Label8; // "Vorschau"
+    QLabel *Label9; // the number of conflicts under the preview
+    PreviewModel *previewModel() const { return m_preview; }
     QGroupBox *Frame1, *Frame2, *Frame3, *Frame4, *Frame5;
     QTextBrowser *RichTextBox1, *RichTextBox2;
 
@@ -85,6 +93,7 @@ private slots:
     void Command4_LostFocus(Qt::FocusReason reason);
     void Command5_Click();
     void Command6_Click();
+    void Command7_Click();
 
     // File selection
     void Drive1_Change();
@@ -118,6 +127,12 @@ private:
     QCheckBox *checkBox(OptionCheck box) const;
     void connectHandlers();
 
+    void schedulePreview();
+    void updatePreview();
+    void recoverInterruptedRun();
+    void updateUndoButton();
+    void showFolder(const QByteArray &folder);
+
     void Form_Load();
     void Form_Unload();
     void Form_KeyDown(int keyCode);
@@ -140,4 +155,8 @@ private:
     bool m_settingsWarned = false;
     QHash<QByteArray, QByteArray> m_lastFolderOfDrive; // in this use only
     QElapsedTimer m_sinceRepaint;
+    PreviewModel *m_preview;
+    std::unique_ptr<FolderScan> m_previewScan; // read once per folder shown, not per keystroke
+    bool m_previewPending = false;
+    bool m_previewStale = true;
 };

@@ -1,6 +1,7 @@
 #include "drivelist.h"
 #include "filelist.h"
 #include "folderlist.h"
+#include "previewmodel.h"
 #include "testmain.h"
 #include "widgets.h"
 #include "windowtesting.h"
@@ -128,7 +129,8 @@ private slots:
         // Every text field and list is named for a screen reader.
         for (QWidget *w : std::initializer_list<QWidget *> {
                  m_window->Drive1, m_window->Dir1, m_window->File1, m_window->Text1,
-                 m_window->Text2, m_window->Text3, m_window->Text4})
+                 m_window->Text2, m_window->Text3, m_window->Text4, m_window->List1,
+                 m_window->Command7})
             QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
     }
 
@@ -153,6 +155,7 @@ private slots:
                                          m_window->File1,
                                          m_window->Command1,
                                          m_window->Command2,
+                                         m_window->Command7,
                                          m_window->Check3,
                                          m_window->Check4,
                                          m_window->Command3,
@@ -167,6 +170,7 @@ private slots:
                                          m_window->Optionbtn1,
                                          m_window->Optionbtn2,
                                          m_window->Text1,
+                                         m_window->List1,
                                          m_window->Command5,
                                          m_window->Command4,
                                          m_window->RichTextBox1,
@@ -323,12 +327,27 @@ private slots:
 
     void fullRunOnRealFiles()
     {
+        for (const char *name : {"a.jpg", "b.jpg", "C.png"}) {
+            QFile file(m_home->path() + QLatin1Char('/') + QLatin1String(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(name);
+        }
         m_window->Command1->click(); // a.jpg, b.jpg, C.png
         m_window->Check2->setChecked(false);
         clickAndSettle(m_window->Command3);
         m_window->Text2->insert(QStringLiteral("Größe Übung")); // keyClicks takes Latin-1 only
         m_window->Check5->setChecked(true);
         m_window->Check7->setChecked(true);
+        QCoreApplication::processEvents();
+        // The preview shows the plan the run carries out, row for row.
+        const PreviewModel *preview = m_window->previewModel();
+        QCOMPARE(preview->rowCount(), 3);
+        QCOMPARE(preview->index(0).data().toString(),
+                 QStringLiteral("a.jpg → Groesse_Uebung01.jpg"));
+        QCOMPARE(m_window->Label9->text(), QStringLiteral("Keine Konflikte"));
+        std::vector<std::pair<QByteArray, QByteArray>> planned;
+        for (int row = 0; row < preview->rowCount(); ++row)
+            planned.emplace_back(preview->oldName(row), preview->newName(row));
 
         // What the status line shows whenever it is painted during the run.
         QStringList painted;
@@ -360,6 +379,11 @@ private slots:
         QCOMPARE(
             dir.entryList(QDir::Files, QDir::Name),
             (QStringList {"Groesse_Uebung01.jpg", "Groesse_Uebung02.jpg", "Groesse_Uebung03.png"}));
+        for (const auto &[oldName, newName] : planned) {
+            QFile file(m_home->path() + QLatin1Char('/') + QString::fromUtf8(newName));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), oldName);
+        }
         QCOMPARE(m_boxes.titles(), (QStringList {"Frage ...?", "Bin fertig!"}));
         QVERIFY(painted.contains(QStringLiteral("Bitte warten - führe Aktion aus.|#c00000")));
         QCOMPARE(m_window->Label5->text(), QStringLiteral("Bin bereit ..."));
@@ -373,6 +397,52 @@ private slots:
         for (int i = 0; i < 3; ++i)
             QVERIFY(!m_window->isFileSelected(i));
         QCOMPARE(m_window->File1->currentIndex().row(), 0);
+    }
+
+    void previewShowsConflictsAndWhatWouldStopTheRun()
+    {
+        m_home->touch("Bild03.png");
+        m_window->File1->setFocus();
+        QTest::keyClick(m_window->File1, Qt::Key_F5); // a.jpg, b.jpg, Bild03.png, C.png
+        m_window->SSTab1->setCurrentIndex(1);
+        const PreviewModel *preview = m_window->previewModel();
+        QCoreApplication::processEvents();
+        QCOMPARE(preview->index(0).data().toString(),
+                 QStringLiteral("Es wurden keine Dateien ausgewählt!"));
+        for (int row : {0, 1, 3})
+            m_window->File1->setSelected(row, true);
+        m_window->Check2->setChecked(false);
+        m_window->Text2->setText(QStringLiteral("Bild"));
+        QCoreApplication::processEvents();
+        QCOMPARE(preview->rowCount(), 3);
+        const QModelIndex conflict = preview->index(2);
+        QCOMPARE(conflict.data().toString(), QStringLiteral("C.png → Bild03.png"));
+        QCOMPARE(conflict.data(Qt::ForegroundRole).value<QColor>(), QColor(192, 0, 0));
+        QCOMPARE(conflict.data(Qt::AccessibleDescriptionRole).toString(),
+                 QStringLiteral("Es gibt schon eine nicht ausgewählte Datei „Bild03.png“."));
+        QVERIFY(!preview->index(0).data(Qt::ForegroundRole).isValid());
+        QCOMPARE(m_window->Label9->text(), QStringLiteral("1 Konflikt"));
+
+        // Where a check would stop the run, its one line instead of rows.
+        const std::pair<QString, QString> stops[] = {
+            {QString(), QStringLiteral("Bitte geben Sie den neuen Dateinamen an!")},
+            {QStringLiteral("Bild%"),
+             QStringLiteral("Der neue Dateiname darf eines der folgenden Zeichen nicht "
+                            "enthalten: / \\ : * ? \" < > | $ % & ~")},
+            {QString(60, QLatin1Char('x')),
+             QStringLiteral("Der Dateiname entspricht nicht den "
+                            "CD-Konventionen, da er mit der "
+                            "Nummerierung mehr als 64 Zeichen hat.")},
+        };
+        m_window->Check6->setChecked(true);
+        for (const auto &[name, line] : stops) {
+            m_window->Text2->setText(name);
+            QCoreApplication::processEvents();
+            QCOMPARE(preview->rowCount(), 1);
+            QCOMPARE(preview->index(0).data().toString(), line);
+        }
+        QVERIFY(m_boxes.shown.empty()); // the preview never shows a box
+        QCOMPARE(m_home->raw(), m_window->currentFolder());
     }
 
     void realMessageBoxSpeaksGerman()
