@@ -601,7 +601,7 @@ void Hptfrm::setStatusLine(const QString &caption, StatusLook look)
                           : QApplication::palette().color(QPalette::WindowText));
     Label5->setPalette(palette);
     if (busy)
-        repaint(); // the busy state shows before the first file is moved
+        Label5->repaint(); // the busy state shows before the first file is moved
 }
 
 MessageAnswer Hptfrm::messageBox(const QString &prompt, MessageKind kind, const QString &title)
@@ -632,8 +632,9 @@ void Hptfrm::showFirstPage(bool focusTabStrip)
 
 void Hptfrm::repaintNow()
 {
-    // At most one repaint a frame: a run of thousands of files is not spent painting.
-    if (m_sinceRepaint.elapsed() < 16)
+    // A few repaints a second keep the window drawn (uncovered parts, the busy status line)
+    // while a run of thousands of files is not spent painting.
+    if (m_sinceRepaint.elapsed() < 250)
         return;
     repaint();
     m_sinceRepaint.restart();

@@ -1,3 +1,4 @@
+#include "allocator.h"
 #include "hptfrm.h"
 #include "version.h"
 
@@ -7,6 +8,7 @@
 
 int main(int argc, char *argv[])
 {
+    keepLargeAllocationsInHeap();
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Brixelwand"));
     QApplication::setApplicationName(QStringLiteral("Brixelwand"));

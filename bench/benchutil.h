@@ -27,14 +27,16 @@ inline QByteArray makeFolder(const char *base = nullptr)
     return pattern;
 }
 
-// Creates count empty files named file00000 ... and returns their names.
-inline std::vector<QByteArray> makeFiles(const QByteArray &folder, int count)
+// Creates count empty files named by pattern (file00000.jpg ... by default, numbered from
+// first) and returns their names.
+inline std::vector<QByteArray> makeFiles(const QByteArray &folder, int count,
+                                         const char *pattern = "file%05d.jpg", int first = 0)
 {
     std::vector<QByteArray> names;
     names.reserve(size_t(count));
     char name[32];
     for (int i = 0; i < count; ++i) {
-        std::snprintf(name, sizeof name, "file%05d.jpg", i);
+        std::snprintf(name, sizeof name, pattern, first + i);
         const int fd = ::open((folder + '/' + name).constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
         if (fd < 0) {
             std::perror("open");
@@ -43,6 +45,9 @@ inline std::vector<QByteArray> makeFiles(const QByteArray &folder, int count)
         ::close(fd);
         names.emplace_back(name);
     }
+    // What the file system still has to write of the new files (and of the last round's
+    // removed ones) is written now, not during the rename that is timed next.
+    ::sync();
     return names;
 }
 

@@ -1,7 +1,12 @@
-// Times a rename run through the engine with a fake window against a bare renameat2 loop over
-// an identical set of files, in the same process and folder tree. The set is the largest a run
+// Times rename runs through the engine with a fake window against a bare renameat2 loop over
+// the same number of files, in the same process and folder tree. The sets are the largest a run
 // accepts from start number 1: start number + number of files may not exceed 32767.
+//   engine_vs_bare_ratio:   file00000.jpg ... renamed to Urlaub00001.jpg ...
+//   caseonly_vs_bare_ratio: urlaub00001.jpg ... renamed to Urlaub00001.jpg ... (letter case only)
+//   shift_vs_bare_ratio:    Bild00000.jpg ... renumbered in place to Bild00001.jpg ..., a chain
+//                           in which every new name is the old name of the next file
 
+#include "allocator.h"
 #include "benchutil.h"
 #include "fakewindow.h"
 #include "funktionen.h"
@@ -9,39 +14,55 @@
 
 #include <cstdio>
 
+namespace {
+
+// One run over count files named by pattern (a printf pattern taking the number, from first).
+double engineRound(int count, const char *pattern, int first, const char *newName)
+{
+    const QByteArray folder = bench::makeFolder();
+    const auto names = bench::makeFiles(folder, count, pattern, first);
+    FakeWindow window;
+    window.folder = folder;
+    for (const QByteArray &n : names)
+        window.entries.push_back({n, true});
+    window.texts[OptionText::Text2] = QLatin1String(newName);
+    window.checks[OptionCheck::Check1] = true;
+    window.checks[OptionCheck::Check2] = false;
+    window.fileSystemObject();
+    window.mover->record = false;
+    const auto start = std::chrono::steady_clock::now();
+    runRename(window);
+    const double seconds = bench::secondsSince(start);
+    if (window.messageTitles().last() != QStringLiteral("Bin fertig!")) {
+        std::fprintf(stderr, "engine run failed: %s\n", qPrintable(window.messages.back().prompt));
+        std::exit(1);
+    }
+    bench::removeFolder(folder);
+    return seconds;
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
+    keepLargeAllocationsInHeap(); // as the program's main() does
     const int count = maxNumberSum - 1;
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 5;
-    std::vector<double> engineTimes;
-    std::vector<double> bareTimes;
+    std::vector<double> engine, caseOnly, shift, bare;
     for (int round = 0; round < rounds; ++round) {
-        {
-            const QByteArray folder = bench::makeFolder();
-            const auto names = bench::makeFiles(folder, count);
-            FakeWindow window;
-            window.folder = folder;
-            for (const QByteArray &n : names)
-                window.entries.push_back({n, true});
-            window.texts[OptionText::Text2] = QStringLiteral("Urlaub");
-            window.checks[OptionCheck::Check1] = true;
-            window.checks[OptionCheck::Check2] = false;
-            const auto start = std::chrono::steady_clock::now();
-            runRename(window);
-            engineTimes.push_back(bench::secondsSince(start));
-            if (window.messageTitles().last() != QStringLiteral("Bin fertig!")) {
-                std::fprintf(stderr, "engine run failed\n");
-                return 1;
-            }
-            bench::removeFolder(folder);
-        }
-        bareTimes.push_back(bench::bareRenameRound(count));
+        engine.push_back(engineRound(count, "file%05d.jpg", 0, "Urlaub"));
+        caseOnly.push_back(engineRound(count, "urlaub%05d.jpg", 1, "Urlaub"));
+        shift.push_back(engineRound(count, "Bild%05d.jpg", 0, "Bild"));
+        bare.push_back(bench::bareRenameRound(count));
     }
-    const double engine = bench::median(engineTimes);
-    const double bare = bench::median(bareTimes);
+    const double b = bench::median(bare);
     std::printf("files %d, rounds %d\n", count, rounds);
-    std::printf("engine_median_seconds %.4f\n", engine);
-    std::printf("bare_renameat2_median_seconds %.4f\n", bare);
-    std::printf("engine_vs_bare_ratio %.3f\n", engine / bare);
+    std::printf("bare_renameat2_median_seconds %.4f\n", b);
+    std::printf("engine_median_seconds %.4f\n", bench::median(engine));
+    std::printf("engine_vs_bare_ratio %.3f\n", bench::median(engine) / b);
+    std::printf("caseonly_median_seconds %.4f\n", bench::median(caseOnly));
+    std::printf("caseonly_vs_bare_ratio %.3f\n", bench::median(caseOnly) / b);
+    std::printf("shift_median_seconds %.4f\n", bench::median(shift));
+    std::printf("shift_vs_bare_ratio %.3f\n", bench::median(shift) / b);
     return 0;
 }

@@ -1,20 +1,62 @@
 // Times a rename run through the real window (offscreen): the folder's files all selected with
 // "Alle auswählen", "Dateien umbenennen >>" pressed, the confirmation answered Yes, until
 // "Bin fertig!" is asked; against a bare renameat2 loop over an identical set of files. Also
-// times the start of the window until it is shown.
+// times the start of the window until it is shown, the preview's update after a change of the
+// name with every file selected, and the run journal's share of the run (the plan recorded,
+// synced and marked completed).
 
+#include "allocator.h"
 #include "benchutil.h"
+#include "filemover.h"
+#include "folderscan.h"
 #include "funktionen.h"
+#include "journal.h"
+#include "previewmodel.h"
+#include "renameplan.h"
 #include "widgets.h"
 #include "windowtesting.h"
 
 #include <QApplication>
+#include <QListView>
 #include <QPushButton>
+#include <QTabWidget>
 
 #include <cstdio>
 
+namespace {
+
+// What the journal adds to a run over count files: the plan made into a record, written,
+// synced and renamed into place, then marked completed.
+double journalRound(int count)
+{
+    const QByteArray folder = bench::makeFolder();
+    const std::vector<QByteArray> oldNames = bench::makeFiles(folder, count);
+    std::vector<QByteArray> newNames;
+    for (int i = 1; i <= count; ++i)
+        newNames.push_back("Urlaub" + QByteArray::number(i).rightJustified(5, '0') + ".jpg");
+    FileMover mover;
+    const FolderScan scan = FolderScan::read(folder, mover.sys());
+    std::vector<QByteArray> temps;
+    unsigned counter = 0;
+    const std::vector<Step> steps = orderMoves(scan, oldNames, newNames, &temps, counter);
+    JournalStore store(QString::fromUtf8(folder) + QStringLiteral("/.state"));
+    const auto start = std::chrono::steady_clock::now();
+    if (store.begin(Journal::of(folder, oldNames, newNames, temps, steps)) != 0
+        || store.complete() != 0) {
+        std::fprintf(stderr, "journal failed\n");
+        std::exit(1);
+    }
+    const double seconds = bench::secondsSince(start);
+    QDir(QString::fromUtf8(folder) + QStringLiteral("/.state")).removeRecursively();
+    bench::removeFolder(folder);
+    return seconds;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    keepLargeAllocationsInHeap(); // as the program's main() does
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
@@ -23,7 +65,7 @@ int main(int argc, char *argv[])
     QTemporaryDir config;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.path());
 
-    std::vector<double> runTimes, bareTimes, startTimes;
+    std::vector<double> runTimes, bareTimes, startTimes, previewTimes, journalTimes;
     for (int round = 0; round < rounds; ++round) {
         {
             const QByteArray folder = bench::makeFolder();
@@ -38,7 +80,15 @@ int main(int argc, char *argv[])
             startTimes.push_back(bench::secondsSince(start));
 
             window.Command1->click();
+            window.SSTab1->setCurrentIndex(1); // the preview reads the folder once
+            QCoreApplication::processEvents();
+            start = std::chrono::steady_clock::now();
             window.Text2->setText(QStringLiteral("Urlaub"));
+            while (window.previewModel()->rowCount() != count
+                   || !window.previewModel()->newName(0).startsWith("Urlaub"))
+                QCoreApplication::processEvents();
+            window.List1->repaint();
+            previewTimes.push_back(bench::secondsSince(start));
             double runSeconds = -1;
             start = std::chrono::steady_clock::now();
             boxes.onShow = [&](const BoxLog::Box &box) {
@@ -55,6 +105,7 @@ int main(int argc, char *argv[])
             runTimes.push_back(runSeconds);
             bench::removeFolder(folder);
         }
+        journalTimes.push_back(journalRound(count));
         bareTimes.push_back(bench::bareRenameRound(count));
     }
     const double run = bench::median(runTimes);
@@ -64,5 +115,8 @@ int main(int argc, char *argv[])
     std::printf("window_run_median_seconds %.4f\n", run);
     std::printf("bare_renameat2_median_seconds %.4f\n", bare);
     std::printf("window_vs_bare_ratio %.3f\n", run / bare);
+    std::printf("preview_update_ms %.1f\n", 1000 * bench::median(previewTimes));
+    std::printf("journal_median_seconds %.4f\n", bench::median(journalTimes));
+    std::printf("journal_share_of_window_run %.3f\n", bench::median(journalTimes) / run);
     return 0;
 }

@@ -76,11 +76,12 @@ void FileMover::release()
     m_folder.clear();
 }
 
-int FileMover::openFolder(const QByteArray &folder)
+int FileMover::openFolder(QByteArrayView folderView)
 {
-    if (m_dirFd >= 0 && folder == m_folder)
+    if (m_dirFd >= 0 && folderView == m_folder)
         return 0;
     release();
+    const QByteArray folder = folderView.toByteArray();
     const int fd = m_sys->openDirectory(folder.isEmpty() ? "/" : folder.constData());
     if (fd < 0)
         return errno;
@@ -94,19 +95,21 @@ int FileMover::openFolder(const QByteArray &folder)
 int FileMover::MoveFile(const QByteArray &oldFullPath, const QByteArray &newFullPath)
 {
     m_failedReserving = false;
-    const qsizetype oldSlash = oldFullPath.lastIndexOf('/');
-    const qsizetype newSlash = newFullPath.lastIndexOf('/');
-    if (oldSlash < 0 || oldSlash != newSlash
-        || oldFullPath.left(oldSlash) != newFullPath.left(newSlash))
+    // Views, not copies: a run makes tens of thousands of moves.
+    const QByteArrayView oldPath(oldFullPath), newPath(newFullPath);
+    const qsizetype oldSlash = oldPath.lastIndexOf('/');
+    const qsizetype newSlash = newPath.lastIndexOf('/');
+    if (oldSlash < 0 || oldSlash != newSlash || oldPath.first(oldSlash) != newPath.first(newSlash))
         return EXDEV; // the two names must be in one folder
-    const QByteArray oldName = oldFullPath.mid(oldSlash + 1);
-    const QByteArray newName = newFullPath.mid(newSlash + 1);
+    const QByteArrayView oldName = oldPath.sliced(oldSlash + 1);
+    const QByteArrayView newName = newPath.sliced(newSlash + 1);
     if (oldName.isEmpty() || newName.isEmpty() || newName == "." || newName == ".."
-        || newName.contains('\0'))
+        || newName.contains('\0') || oldName.contains('\0'))
         return EINVAL;
-    if (const int e = openFolder(oldFullPath.left(oldSlash)))
+    if (const int e = openFolder(oldPath.first(oldSlash)))
         return e;
-    return moveInFolder(oldName.constData(), newName.constData());
+    // Both names end where their paths do, at the terminating NUL.
+    return moveInFolder(oldName.data(), newName.data());
 }
 
 int FileMover::moveInFolder(const char *from, const char *to)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 
 #include <memory>
 
@@ -49,7 +50,7 @@ public:
     void release();
 
 private:
-    int openFolder(const QByteArray &folder);
+    int openFolder(QByteArrayView folder);
     int moveInFolder(const char *from, const char *to);
     int moveNoCaseCheck(const char *from, const char *to);
     int moveCaseOnly(const char *from, const char *to);

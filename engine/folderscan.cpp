@@ -5,12 +5,24 @@
 #include <QString>
 
 #include <cerrno>
+#include <cstring>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
 
 namespace {
+
+// FNV-1a: quick on short names, and the table is the scan's own.
+size_t hashName(QByteArrayView name)
+{
+    quint64 hash = 14695981039346656037ull;
+    for (const char c : name) {
+        hash ^= quint8(c);
+        hash *= 1099511628211ull;
+    }
+    return size_t(hash ^ (hash >> 32));
+}
 
 constexpr long msdosMagic = 0x4d44;
 constexpr long exfatMagic = 0x2011bab0;
@@ -107,16 +119,16 @@ FolderScan FolderScan::read(const QByteArray &folder, SysCalls &sys)
         const char *n = entry->d_name;
         if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
             continue;
-        const QByteArray name(n);
         EntryType type = typeOfDirent(entry->d_type);
         if (type == EntryType::Missing) {
             struct stat st;
             type = sys.statEntry(fd, n, &st) == 0 ? typeOfMode(st.st_mode) : EntryType::Special;
         }
-        scan.m_entries.insert(name, type);
-        if (probe.isEmpty() && !otherCase(name).isEmpty())
-            probe = name;
+        scan.add(QByteArrayView(n), type);
+        if (probe.isEmpty() && !otherCase(QByteArray(n)).isEmpty())
+            probe = n;
     }
+    scan.buildIndex();
     if (errno != 0)
         scan.m_error = errno;
 
@@ -124,7 +136,7 @@ FolderScan FolderScan::read(const QByteArray &folder, SysCalls &sys)
         // Without writing: the same entry under the other case means the folder ignores case.
         struct stat a, b;
         const QByteArray other = otherCase(probe);
-        scan.m_ignoresCase = !scan.m_entries.contains(other)
+        scan.m_ignoresCase = scan.findExact(other) < 0
             && sys.statEntry(fd, probe.constData(), &a) == 0
             && sys.statEntry(fd, other.constData(), &b) == 0 && a.st_dev == b.st_dev
             && a.st_ino == b.st_ino;
@@ -137,15 +149,69 @@ FolderScan FolderScan::read(const QByteArray &folder, SysCalls &sys)
     return scan;
 }
 
+void FolderScan::add(QByteArrayView name, EntryType type)
+{
+    m_offsets.push_back(quint32(m_names.size()));
+    m_lengths.push_back(quint16(name.size()));
+    m_types.push_back(type);
+    m_names.append(name.data(), name.size());
+}
+
+void FolderScan::buildIndex()
+{
+    size_t size = 16;
+    while (size < 2 * m_types.size())
+        size *= 2;
+    m_slots.assign(size, -1);
+    for (int e = 0; e < entryCount(); ++e) {
+        size_t slot = hashName(QByteArrayView(m_names.constData() + m_offsets[size_t(e)],
+                                              m_lengths[size_t(e)]))
+            & (size - 1);
+        while (m_slots[slot] >= 0)
+            slot = (slot + 1) & (size - 1);
+        m_slots[slot] = e;
+    }
+}
+
+int FolderScan::findExact(QByteArrayView name) const
+{
+    if (m_slots.empty())
+        return -1;
+    const size_t mask = m_slots.size() - 1;
+    for (size_t slot = hashName(name) & mask;; slot = (slot + 1) & mask) {
+        const int e = m_slots[slot];
+        if (e < 0)
+            return -1;
+        if (m_lengths[size_t(e)] == name.size()
+            && std::memcmp(m_names.constData() + m_offsets[size_t(e)], name.data(),
+                           size_t(name.size()))
+                == 0)
+            return e;
+    }
+}
+
+QByteArray FolderScan::name(int entry) const
+{
+    return m_names.mid(m_offsets[size_t(entry)], m_lengths[size_t(entry)]);
+}
+
 void FolderScan::setIgnoresCase(bool ignores)
 {
     m_ignoresCase = ignores;
     m_byKey.clear();
     if (!ignores)
         return;
-    m_byKey.reserve(m_entries.size());
-    for (auto it = m_entries.cbegin(); it != m_entries.cend(); ++it)
-        m_byKey.insert(foldCase(it.key()), it.key());
+    m_byKey.reserve(entryCount());
+    for (int e = 0; e < entryCount(); ++e)
+        m_byKey.insert(foldCase(name(e)), e);
+}
+
+int FolderScan::find(QByteArrayView name) const
+{
+    const int e = findExact(name);
+    if (e >= 0 || !m_ignoresCase)
+        return e;
+    return m_byKey.value(foldCase(name.toByteArray()), -1);
 }
 
 QByteArray FolderScan::key(const QByteArray &name) const
@@ -153,11 +219,10 @@ QByteArray FolderScan::key(const QByteArray &name) const
     return m_ignoresCase ? foldCase(name) : name;
 }
 
-QByteArray FolderScan::holderOf(const QByteArray &name) const
+QByteArray FolderScan::holderOf(QByteArrayView name) const
 {
-    if (m_entries.contains(name))
-        return name;
-    return m_ignoresCase ? m_byKey.value(foldCase(name)) : QByteArray();
+    const int e = find(name);
+    return e < 0 ? QByteArray() : this->name(e);
 }
 
 qsizetype FolderScan::nameLength(const QByteArray &name) const

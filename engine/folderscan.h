@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QHash>
+
+#include <vector>
 
 #include <sys/types.h>
 
@@ -24,10 +27,20 @@ public:
     dev_t device() const { return m_device; }
     ino_t inode() const { return m_inode; }
 
-    EntryType typeOf(const QByteArray &name) const { return m_entries.value(name); }
     // The entry that holds name in this folder: name itself, or where the folder ignores
-    // case, an entry whose name differs from it in case only. Empty when there is none.
-    QByteArray holderOf(const QByteArray &name) const;
+    // case, an entry whose name differs from it in case only; -1 when there is none.
+    int find(QByteArrayView name) const;
+    int entryCount() const { return int(m_types.size()); }
+    QByteArray name(int entry) const;
+    EntryType type(int entry) const { return m_types[size_t(entry)]; }
+
+    EntryType typeOf(QByteArrayView name) const
+    {
+        const int e = findExact(name);
+        return e < 0 ? EntryType::Missing : type(e);
+    }
+    // The name of the entry that holds name; empty when there is none.
+    QByteArray holderOf(QByteArrayView name) const;
     // The form under which the folder compares names: the name itself, or its case folding.
     QByteArray key(const QByteArray &name) const;
     // Whether name is longer than the folder's file system allows.
@@ -41,12 +54,22 @@ public:
     void setIgnoresCase(bool ignores);
 
 private:
+    int findExact(QByteArrayView name) const;
+    void add(QByteArrayView name, EntryType type);
+    void buildIndex();
+
     int m_error = 0;
     bool m_ignoresCase = false;
     bool m_countsUtf16 = false; // FAT and exFAT limit names in UTF-16 units, not bytes
     long m_nameMax = 255;
     dev_t m_device = 0;
     ino_t m_inode = 0;
-    QHash<QByteArray, EntryType> m_entries;
-    QHash<QByteArray, QByteArray> m_byKey; // case-folded name to entry; only when ignoring case
+    // Every name in one buffer, found through an open-addressing table: tens of thousands of
+    // entries without an allocation each.
+    QByteArray m_names;
+    std::vector<quint32> m_offsets;
+    std::vector<quint16> m_lengths;
+    std::vector<EntryType> m_types;
+    std::vector<qint32> m_slots; // entry index or -1; a power of two, at least twice the entries
+    QHash<QByteArray, int> m_byKey; // case-folded name to entry; only when ignoring case
 };

@@ -28,19 +28,26 @@ quint32 fnv1a(const char *data, qsizetype size)
     return hash;
 }
 
-template<typename T> void put(QByteArray &out, T value)
+// Writes little-endian values and names into a buffer sized beforehand.
+struct Writer
 {
-    char bytes[sizeof(T)];
-    for (size_t i = 0; i < sizeof(T); ++i)
-        bytes[i] = char((quint64(value) >> (8 * i)) & 0xff);
-    out.append(bytes, sizeof(T));
-}
-
-void putName(QByteArray &out, const QByteArray &name)
-{
-    put<quint16>(out, quint16(name.size()));
-    out += name;
-}
+    char *at;
+    template<typename T> void put(T value)
+    {
+        for (size_t i = 0; i < sizeof(T); ++i)
+            *at++ = char((quint64(value) >> (8 * i)) & 0xff);
+    }
+    void bytes(const QByteArray &b)
+    {
+        std::memcpy(at, b.constData(), size_t(b.size()));
+        at += b.size();
+    }
+    void name(const QByteArray &n)
+    {
+        put<quint16>(quint16(n.size()));
+        bytes(n);
+    }
+};
 
 // Reads little-endian values and names; any read past the end makes ok false.
 struct Reader
@@ -141,34 +148,40 @@ Journal Journal::of(const QByteArray &folder, const std::vector<QByteArray> &old
 
 QByteArray encodeJournal(const Journal &journal)
 {
-    QByteArray out;
-    qsizetype size = 64 + journal.folder.size() + qsizetype(journal.steps.size()) * 5;
-    for (const JournalFile &f : journal.files)
-        size += 6 + f.oldName.size() + f.tempName.size() + f.newName.size();
-    out.reserve(size);
-    out.append(magic, magicSize);
-    out.append(journal.completed ? 'C' : 'R');
-    put<quint64>(out, journal.device);
-    put<quint64>(out, journal.inode);
-    put<quint32>(out, quint32(journal.folder.size()));
-    out += journal.folder;
-    put<quint32>(out, quint32(journal.files.size()));
+    qsizetype size = magicSize + 1 + 8 + 8 + 4 + journal.folder.size() + 4 + 4
+        + qsizetype(journal.steps.size()) * 5 + 4;
     for (const JournalFile &f : journal.files) {
-        putName(out, f.oldName);
-        putName(out, f.tempName);
-        putName(out, f.newName);
+        size += 6 + f.oldName.size() + f.tempName.size() + f.newName.size();
+        if (!f.tempName.isEmpty())
+            size += 24;
+    }
+    QByteArray out(size, Qt::Uninitialized);
+    Writer w {out.data()};
+    std::memcpy(w.at, magic, magicSize);
+    w.at += magicSize;
+    w.put<char>(journal.completed ? 'C' : 'R');
+    w.put<quint64>(journal.device);
+    w.put<quint64>(journal.inode);
+    w.put<quint32>(quint32(journal.folder.size()));
+    w.bytes(journal.folder);
+    w.put<quint32>(quint32(journal.files.size()));
+    for (const JournalFile &f : journal.files) {
+        w.name(f.oldName);
+        w.name(f.tempName);
+        w.name(f.newName);
         if (!f.tempName.isEmpty()) {
-            put<quint64>(out, f.fingerprint.inode);
-            put<quint64>(out, f.fingerprint.size);
-            put<qint64>(out, f.fingerprint.mtimeNs);
+            w.put<quint64>(f.fingerprint.inode);
+            w.put<quint64>(f.fingerprint.size);
+            w.put<qint64>(f.fingerprint.mtimeNs);
         }
     }
-    put<quint32>(out, quint32(journal.steps.size()));
+    w.put<quint32>(quint32(journal.steps.size()));
     for (const JournalStep &s : journal.steps) {
-        put<quint32>(out, s.file);
-        put<quint8>(out, s.kind);
+        w.put<quint32>(s.file);
+        w.put<quint8>(s.kind);
     }
-    put<quint32>(out, fnv1a(out.constData() + stateOffset + 1, out.size() - stateOffset - 1));
+    w.put<quint32>(fnv1a(out.constData() + stateOffset + 1, size - 4 - stateOffset - 1));
+    Q_ASSERT(w.at == out.constData() + size);
     return out;
 }
 

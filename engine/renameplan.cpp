@@ -18,6 +18,8 @@ std::vector<QByteArray> makeNewNames(const QByteArray &folder,
     const QByteArray nameBytes = preparedName.toUtf8();
     QByteArray extension;
     QString separator;
+    QString lastSeparator;
+    QByteArray separatorBytes;
     QString numberText;
     QByteArray oldPath = folderPath + '/';
     const qsizetype folderLength = oldPath.size();
@@ -28,9 +30,22 @@ std::vector<QByteArray> makeNewNames(const QByteArray &folder,
         Funktionen::ErmittleDateiendung(oldPath, extension, options, window);
         Funktionen::ErmittleTrennzeichen(separator, options);
         Funktionen::FormatiereNummer(number, numberText, digits);
-        QByteArray newName = nameBytes + separator.toUtf8() + numberText.toLatin1();
-        if (!extension.isEmpty())
-            newName += '.' + extension;
+        if (separator != lastSeparator) {
+            lastSeparator = separator;
+            separatorBytes = separator.toUtf8();
+        }
+        // Put together in place: a run of tens of thousands of files makes as many names.
+        QByteArray newName;
+        newName.reserve(nameBytes.size() + separatorBytes.size() + numberText.size() + 1
+                        + extension.size());
+        newName += nameBytes;
+        newName += separatorBytes;
+        for (const QChar digit : std::as_const(numberText))
+            newName += char(digit.unicode());
+        if (!extension.isEmpty()) {
+            newName += '.';
+            newName += extension;
+        }
         newNames.push_back(std::move(newName));
         ++number;
     }
@@ -42,13 +57,15 @@ std::vector<Conflict> findConflicts(const FolderScan &scan, const std::vector<QB
 {
     std::vector<Conflict> conflicts;
     const int n = int(oldNames.size());
-    QHash<QByteArray, int> runFileOf; // the run's old names, as the folder compares them
-    runFileOf.reserve(n);
-    for (int i = 0; i < n; ++i)
-        runFileOf.insert(scan.key(oldNames[size_t(i)]), i);
-
+    std::vector<int> runFileAt(size_t(scan.entryCount()), -1); // by folder entry
+    for (int i = 0; i < n; ++i) {
+        const int e = scan.find(oldNames[size_t(i)]);
+        if (e >= 0)
+            runFileAt[size_t(e)] = i;
+    }
+    // Names of one run differ in their numbers; only a folder that ignores case could still
+    // make two of them one.
     QHash<QByteArray, int> firstWithName;
-    firstWithName.reserve(n);
     for (int i = 0; i < n; ++i) {
         const QByteArray &oldName = oldNames[size_t(i)];
         const QByteArray &newName = newNames[size_t(i)];
@@ -65,16 +82,17 @@ std::vector<Conflict> findConflicts(const FolderScan &scan, const std::vector<QB
             conflicts.push_back({i, Conflict::TooLong, {}, {}});
             continue;
         }
-        const QByteArray key = scan.key(newName);
-        const auto first = firstWithName.constFind(key);
-        if (first != firstWithName.cend()) {
-            conflicts.push_back({i, Conflict::SameName, oldNames[size_t(*first)], {}});
-            continue;
+        if (scan.ignoresCase()) {
+            const auto first = firstWithName.constFind(scan.key(newName));
+            if (first != firstWithName.cend()) {
+                conflicts.push_back({i, Conflict::SameName, oldNames[size_t(*first)], {}});
+                continue;
+            }
+            firstWithName.insert(scan.key(newName), i);
         }
-        firstWithName.insert(key, i);
-        const QByteArray holder = scan.holderOf(newName);
-        if (!holder.isEmpty() && !runFileOf.contains(scan.key(holder)))
-            conflicts.push_back({i, Conflict::NameTaken, holder, scan.typeOf(holder)});
+        const int holder = scan.find(newName);
+        if (holder >= 0 && runFileAt[size_t(holder)] < 0)
+            conflicts.push_back({i, Conflict::NameTaken, scan.name(holder), scan.type(holder)});
     }
     return conflicts;
 }
@@ -129,20 +147,23 @@ std::vector<Step> orderMoves(const FolderScan &scan, const std::vector<QByteArra
     const int n = int(from.size());
     if (tempNames)
         tempNames->assign(size_t(n), QByteArray());
-    QHash<QByteArray, int> occupant; // names the run's moving files have now
-    occupant.reserve(n);
-    for (int i = 0; i < n; ++i) {
-        if (from[size_t(i)] != to[size_t(i)])
-            occupant.insert(scan.key(from[size_t(i)]), i);
-    }
     // blocker[i]: the file that holds i's destination now; waiter[j]: the file that wants j's
     // name. Destinations are distinct, so every file blocks at most one other: the moves form
     // chains and cycles.
+    std::vector<int> movingFileAt(size_t(scan.entryCount()), -1); // by folder entry
+    for (int i = 0; i < n; ++i) {
+        if (from[size_t(i)] == to[size_t(i)])
+            continue;
+        const int e = scan.find(from[size_t(i)]);
+        if (e >= 0)
+            movingFileAt[size_t(e)] = i;
+    }
     std::vector<int> blocker(size_t(n), -1), waiter(size_t(n), -1);
     for (int i = 0; i < n; ++i) {
         if (from[size_t(i)] == to[size_t(i)])
             continue;
-        const int j = occupant.value(scan.key(to[size_t(i)]), -1);
+        const int e = scan.find(to[size_t(i)]);
+        const int j = e >= 0 ? movingFileAt[size_t(e)] : -1;
         if (j >= 0 && j != i) { // a file that differs from its new name in case only is no block
             blocker[size_t(i)] = j;
             waiter[size_t(j)] = i;

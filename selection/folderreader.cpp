@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/msdos_fs.h>
@@ -168,10 +169,47 @@ int compareNames(const QByteArray &a, const QByteArray &b)
 
 void sortNames(std::vector<ListedName> &names)
 {
-    std::sort(names.begin(), names.end(), [](const ListedName &a, const ListedName &b) {
-        const int c = compareNames(a.raw, b.raw);
-        return c != 0 ? c < 0 : a.raw < b.raw;
+    // Sorted through keys side by side in one buffer: for names of ASCII only, the lower-case
+    // bytes, which compare as compareNames does, without reaching into each name's own memory.
+    struct Key
+    {
+        quint32 offset;
+        quint32 size;
+        bool ascii;
+        quint32 index;
+    };
+    QByteArray folded;
+    std::vector<Key> keys;
+    keys.reserve(names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        const QByteArray &raw = names[i].raw;
+        const bool ascii
+            = std::all_of(raw.begin(), raw.end(), [](char c) { return uchar(c) < 0x80; });
+        keys.push_back({quint32(folded.size()), quint32(raw.size()), ascii, quint32(i)});
+        if (ascii) {
+            for (const char c : raw)
+                folded += c >= 'A' && c <= 'Z' ? char(c + 32) : c;
+        }
+    }
+    const char *base = folded.constData();
+    std::sort(keys.begin(), keys.end(), [&](const Key &a, const Key &b) {
+        const QByteArray &x = names[a.index].raw;
+        const QByteArray &y = names[b.index].raw;
+        int c;
+        if (a.ascii && b.ascii) {
+            c = std::memcmp(base + a.offset, base + b.offset, std::min(a.size, b.size));
+            if (c == 0)
+                c = int(a.size) - int(b.size);
+        } else {
+            c = compareNames(x, y);
+        }
+        return c != 0 ? c < 0 : x < y;
     });
+    std::vector<ListedName> sorted;
+    sorted.reserve(names.size());
+    for (const Key &k : keys)
+        sorted.push_back(std::move(names[k.index]));
+    names = std::move(sorted);
 }
 
 std::vector<ListedName> readFiles(const QByteArray &folder, FileFilter filter)

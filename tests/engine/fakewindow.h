@@ -32,10 +32,12 @@ class RecordingMover : public FileMover
 {
 public:
     using FileMover::FileMover;
+    bool record = true;
     QList<QByteArray> moves; // "from -> to"
     int MoveFile(const QByteArray &from, const QByteArray &to) override
     {
-        moves << from + " -> " + to;
+        if (record)
+            moves << from + " -> " + to;
         return FileMover::MoveFile(from, to);
     }
 };
