@@ -9,7 +9,6 @@
 #include "messageboxes.h"
 #include "previewmodel.h"
 #include "renamerun.h"
-#include "rtfreader.h"
 #include "settingsstore.h"
 #include "version.h"
 #include "widgets.h"
@@ -65,7 +64,7 @@ QTextBrowser *documentBox(const char *resource, const char *name, const QString 
     auto *box = named(new QTextBrowser, name);
     QFile file {QLatin1String(resource)};
     file.open(QIODevice::ReadOnly);
-    box->setHtml(rtfToHtml(file.readAll()));
+    box->setHtml(QString::fromUtf8(file.readAll()));
     box->setReadOnly(true);
     box->setOpenLinks(false);
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -329,8 +328,8 @@ void Hptfrm::buildPage2(QWidget *page)
 {
     Frame3 = named(new QGroupBox(QStringLiteral("Programminfo ...")), "Frame3");
     Frame4 = named(new QGroupBox(QStringLiteral("Updates und Infos ...")), "Frame4");
-    RichTextBox2 = documentBox(":/brixelwand/programminfo.rtf", "RichTextBox2", Frame3->title());
-    RichTextBox1 = documentBox(":/brixelwand/updates.rtf", "RichTextBox1", Frame4->title());
+    RichTextBox2 = documentBox(":/brixelwand/programminfo.html", "RichTextBox2", Frame3->title());
+    RichTextBox1 = documentBox(":/brixelwand/updates.html", "RichTextBox1", Frame4->title());
     (new QVBoxLayout(Frame3))->addWidget(RichTextBox2);
     (new QVBoxLayout(Frame4))->addWidget(RichTextBox1);
     auto *layout = new QVBoxLayout(page);
