@@ -13,7 +13,7 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(QStringLiteral("Brixelwand"));
     QApplication::setApplicationName(QStringLiteral("Brixelwand"));
     QApplication::setApplicationVersion(QStringLiteral(BRIXELWAND_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("brixelwand"));
+    QApplication::setDesktopFileName(QStringLiteral("de.brixelwand.Brixelwand"));
 
     // German everywhere, Qt's own texts (buttons, context menus) included.
     QTranslator qtGerman;
