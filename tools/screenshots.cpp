@@ -3,10 +3,12 @@
 
 #include "drivelist.h"
 #include "hptfrm.h"
+#include "widgets.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QLibraryInfo>
+#include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QThread>
@@ -24,6 +26,8 @@ int main(int argc, char *argv[])
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
 
     Hptfrm window;
+    window.Command1->click(); // every sample file selected, a name typed: the preview has rows
+    window.Text2->setText(QStringLiteral("Urlaub"));
     window.show();
     window.activateWindow();
     for (int page = 0; page < 3; ++page) {
