@@ -175,7 +175,7 @@ bool RenameRun::beginJournal(const std::vector<QByteArray> &newNames,
                              const std::vector<QByteArray> &tempNames,
                              const std::vector<Step> &steps)
 {
-    m_journal = m_window.journalStore();
+    m_journal = steps.empty() ? nullptr : m_window.journalStore(); // nothing to record
     if (!m_journal)
         return true;
     m_record = Journal::of(m_folder, m_oldNames, newNames, tempNames, steps);

@@ -9,6 +9,26 @@ namespace {
 
 using Names = std::vector<std::string>;
 
+// A fresh folder with the named files (each holding its name), listed and all selected by a
+// fake window set to rename them to "Urlaub" with automatic digits.
+struct Scene
+{
+    TempFolder local;
+    FakeWindow w;
+
+    explicit Scene(std::initializer_list<const char *> names, bool select = true)
+    {
+        w.folder = local.path();
+        for (const char *n : names)
+            local.write(n, n);
+        w.list(local.names());
+        if (select)
+            w.selectAll();
+        w.texts[OptionText::Text2] = QStringLiteral("Urlaub");
+        w.checks[OptionCheck::Check1] = true;
+    }
+};
+
 // A real folder and a fake window listing it, with the switches a user would set.
 struct RunFixture : ::testing::Test
 {
@@ -124,13 +144,8 @@ TEST_F(RunFixture, NameParts)
         {"Bild", false, false, false, "1e2", true, "2", nullptr, {"Bild100.jpg", "Bild101.png"}},
     };
     for (const auto &c : cases) {
-        TempFolder local;
-        FakeWindow w;
-        w.folder = local.path();
-        local.write("a.jpg");
-        local.write("b.png");
-        w.list(local.names());
-        w.selectAll();
+        Scene scene {"a.jpg", "b.png"};
+        auto &[local, w] = scene;
         w.texts[OptionText::Text2] = QString::fromUtf8(c.name);
         w.texts[OptionText::Text3] = QLatin1String(c.start);
         w.texts[OptionText::Text4] = QLatin1String(c.digits);
@@ -257,13 +272,9 @@ TEST_F(RunFixture, InputChecksEndTheRunBeforeAnyFileIsTouched)
          QStringLiteral("Die neue Dateiendung darf das Zeichen / nicht enthalten!")},
     };
     for (const auto &c : cases) {
-        TempFolder local;
-        FakeWindow w;
-        w.folder = local.path();
-        local.write("a.jpg");
-        w.list(local.names());
-        if (c.select)
-            w.selectAll();
+        Scene scene({"a.jpg"}, c.select);
+        auto &[local, w] = scene;
+        w.checks.clear();
         w.texts[OptionText::Text2] = c.name;
         w.texts[OptionText::Text1] = c.extension;
         w.keepExtension = c.extension.isEmpty();
@@ -333,15 +344,9 @@ TEST_F(RunFixture, CdLimitCountsTheLongestWholeName)
         {x56 + QStringLiteral("ä"), false, true, true}, // "ae": 58 + 2 + 5
     };
     for (const auto &c : cases) {
-        TempFolder local;
-        FakeWindow w;
-        w.folder = local.path();
-        local.write("a.jpg");
-        local.write("b.jpeg");
-        w.list(local.names());
-        w.selectAll();
+        Scene scene {"a.jpg", "b.jpeg"};
+        auto &[local, w] = scene;
         w.texts[OptionText::Text2] = c.name;
-        w.checks[OptionCheck::Check1] = true;
         w.checks[OptionCheck::Check2] = c.blank;
         w.checks[OptionCheck::Check6] = true;
         w.checks[OptionCheck::Check7] = c.umlauts;
@@ -426,13 +431,9 @@ TEST_F(RunFixture, ConflictsKnownBeforehandTouchNothing)
          {"zu lang (höchstens 255 Zeichen)"}},
     };
     for (const auto &c : cases) {
-        TempFolder local;
-        FakeWindow w;
-        w.folder = local.path();
-        for (const char *n : {"a.jpg", "b.jpg", "c.jpg"})
-            local.write(n, n);
-        w.list(local.names());
-        w.selectAll();
+        Scene scene {"a.jpg", "b.jpg", "c.jpg"};
+        auto &[local, w] = scene;
+        w.checks.clear();
         c.prepare(local);
         const auto before = local.names();
         auto *sys = new ScriptedSysCalls;
@@ -584,15 +585,8 @@ TEST_F(RunFixture, FailureReasons)
          QStringLiteral("konnte nicht für die Datei reserviert werden")},
     };
     for (const auto &c : cases) {
-        TempFolder local;
-        FakeWindow w;
-        w.folder = local.path();
-        local.write("a.jpg");
-        local.write("b.jpg");
-        w.list(local.names());
-        w.selectAll();
-        w.texts[OptionText::Text2] = QStringLiteral("Urlaub");
-        w.checks[OptionCheck::Check1] = true;
+        Scene scene {"a.jpg", "b.jpg"};
+        auto &[local, w] = scene;
         auto *sys = new ScriptedSysCalls;
         sys->failures = c.failures;
         w.sysForMover.reset(sys);
