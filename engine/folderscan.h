@@ -47,6 +47,8 @@ public:
     bool tooLong(const QByteArray &name) const;
     qsizetype nameLength(const QByteArray &name) const;
     long nameMax() const { return m_nameMax; }
+    // Whether nameMax() counts UTF-16 units (FAT, exFAT) rather than bytes.
+    bool countsUtf16() const { return m_countsUtf16; }
     // A name no entry has, for a file on its way through a cycle of renames.
     QByteArray unusedName(unsigned &counter) const;
 

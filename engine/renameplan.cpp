@@ -105,9 +105,9 @@ QString conflictReason(const Conflict &conflict, const FolderScan &scan)
     case Conflict::Missing:
         return QStringLiteral("Die Datei ist nicht mehr vorhanden.");
     case Conflict::TooLong:
-        return QStringLiteral("Der neue Name ist für dieses Dateisystem zu lang (höchstens %1 "
-                              "Zeichen).")
-            .arg(scan.nameMax());
+        return QStringLiteral("Der neue Name ist für dieses Dateisystem zu lang (höchstens %1 %2).")
+            .arg(scan.nameMax())
+            .arg(scan.countsUtf16() ? QStringLiteral("Zeichen") : QStringLiteral("Bytes"));
     case Conflict::SameName:
         return QStringLiteral("„%1“ bekäme denselben Namen.").arg(displayName(conflict.other));
     case Conflict::NameTaken:

@@ -428,7 +428,7 @@ TEST_F(RunFixture, ConflictsKnownBeforehandTouchNothing)
          [](TempFolder &) {},
          false,
          tooLong,
-         {"zu lang (höchstens 255 Zeichen)"}},
+         {"zu lang (höchstens 255 Bytes)"}},
     };
     for (const auto &c : cases) {
         Scene scene {"a.jpg", "b.jpg", "c.jpg"};
