@@ -26,6 +26,8 @@ double engineRound(int count, const char *pattern, int first, const char *newNam
     for (const QByteArray &n : names)
         window.entries.push_back({n, true});
     window.texts[OptionText::Text2] = QLatin1String(newName);
+    // Extensions kept with a typed one at hand: the fake records no option change per file.
+    window.texts[OptionText::Text1] = QStringLiteral("jpg");
     window.checks[OptionCheck::Check1] = true;
     window.checks[OptionCheck::Check2] = false;
     window.fileSystemObject();

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -14,7 +15,7 @@
 
 namespace {
 
-const char magic[] = "BWJOURN1";
+const char magic[] = "BWJOURN2";
 constexpr int magicSize = 8;
 constexpr int stateOffset = magicSize; // 'R' running, 'C' completed
 
@@ -46,6 +47,24 @@ struct Writer
     {
         put<quint16>(quint16(n.size()));
         bytes(n);
+    }
+    // A name as the length it shares with the one before it, and the rest: the names of a run
+    // are alike, and a smaller record is synced sooner.
+    void nameAfter(const QByteArray &n, const QByteArray &before)
+    {
+        const quint16 shared = quint16(sharedPrefix(n, before));
+        put<quint16>(shared);
+        put<quint16>(quint16(n.size() - shared));
+        std::memcpy(at, n.constData() + shared, size_t(n.size() - shared));
+        at += n.size() - shared;
+    }
+    static qsizetype sharedPrefix(const QByteArray &a, const QByteArray &b)
+    {
+        const qsizetype n = std::min<qsizetype>(std::min(a.size(), b.size()), 0xffff);
+        qsizetype i = 0;
+        while (i < n && a[i] == b[i])
+            ++i;
+        return i;
     }
 };
 
@@ -79,6 +98,15 @@ struct Reader
         return b;
     }
     QByteArray name() { return bytes(get<quint16>()); }
+    QByteArray nameAfter(const QByteArray &before)
+    {
+        const quint16 shared = get<quint16>();
+        if (shared > before.size()) {
+            ok = false;
+            return QByteArray();
+        }
+        return before.left(shared) + bytes(get<quint16>());
+    }
 };
 
 int syncFolder(const QString &directory)
@@ -150,10 +178,14 @@ QByteArray encodeJournal(const Journal &journal)
 {
     qsizetype size = magicSize + 1 + 8 + 8 + 4 + journal.folder.size() + 4 + 4
         + qsizetype(journal.steps.size()) * 5 + 4;
+    const QByteArray *oldBefore = &journal.folder, *newBefore = &journal.folder;
     for (const JournalFile &f : journal.files) {
-        size += 6 + f.oldName.size() + f.tempName.size() + f.newName.size();
+        size += 10 + f.oldName.size() - Writer::sharedPrefix(f.oldName, *oldBefore)
+            + f.tempName.size() + f.newName.size() - Writer::sharedPrefix(f.newName, *newBefore);
         if (!f.tempName.isEmpty())
             size += 24;
+        oldBefore = &f.oldName;
+        newBefore = &f.newName;
     }
     QByteArray out(size, Qt::Uninitialized);
     Writer w {out.data()};
@@ -165,10 +197,13 @@ QByteArray encodeJournal(const Journal &journal)
     w.put<quint32>(quint32(journal.folder.size()));
     w.bytes(journal.folder);
     w.put<quint32>(quint32(journal.files.size()));
+    oldBefore = newBefore = &journal.folder;
     for (const JournalFile &f : journal.files) {
-        w.name(f.oldName);
+        w.nameAfter(f.oldName, *oldBefore);
         w.name(f.tempName);
-        w.name(f.newName);
+        w.nameAfter(f.newName, *newBefore);
+        oldBefore = &f.oldName;
+        newBefore = &f.newName;
         if (!f.tempName.isEmpty()) {
             w.put<quint64>(f.fingerprint.inode);
             w.put<quint64>(f.fingerprint.size);
@@ -206,11 +241,14 @@ bool decodeJournal(const QByteArray &data, Journal *journal)
     if (!in.ok || fileCount > quint32(data.size()))
         return false;
     j.files.reserve(fileCount);
+    QByteArray oldBefore = j.folder, newBefore = j.folder;
     for (quint32 i = 0; i < fileCount && in.ok; ++i) {
         JournalFile f;
-        f.oldName = in.name();
+        f.oldName = in.nameAfter(oldBefore);
         f.tempName = in.name();
-        f.newName = in.name();
+        f.newName = in.nameAfter(newBefore);
+        oldBefore = f.oldName;
+        newBefore = f.newName;
         if (!f.tempName.isEmpty()) {
             f.fingerprint.inode = in.get<quint64>();
             f.fingerprint.size = in.get<quint64>();
