@@ -49,6 +49,7 @@ void Hptfrm::refreshLists()
     Dir1->reread();
     File1->reread();
     ResetFileSelection();
+    updateUndoButton(); // the last run's folder may have come back (a card inserted)
 }
 
 void Hptfrm::ResetFileSelection()
