@@ -283,7 +283,7 @@ void Hptfrm::buildPage1(QWidget *page)
     frame2->setColumnStretch(2, 1);
 
     Frame5 = named(new QGroupBox(QStringLiteral("Status")), "Frame5");
-    Label5 = centredLabel(QStringLiteral("Bin bereit ..."), "Label5");
+    Label5 = centredLabel(readyCaption(), "Label5");
     Label5->setAutoFillBackground(true);
     Label5->setMinimumHeight(fontMetrics().height() + 8);
     setStatusLine(Label5->text(), StatusLook::Ready);

@@ -15,8 +15,6 @@
 
 namespace {
 
-const QString questionTitle = QStringLiteral("Frage ...?");
-
 QString quotedFolder(const Journal &journal)
 {
     return QStringLiteral("„%1“").arg(displayName(journal.folderPath()));
@@ -58,7 +56,7 @@ void Hptfrm::recoverInterruptedRun()
                          .arg(quotedFolder(journal))
                          .arg(progress.filesDone)
                          .arg(progress.filesTotal),
-                     MessageKind::Question, questionTitle)
+                     MessageKind::Question, questionTitle())
         == MessageAnswer::Yes;
     const QStringList problems = finish
         ? carryOut(journal, progress.doneSteps, journal.steps.size(), false, mover)
@@ -70,7 +68,7 @@ void Hptfrm::recoverInterruptedRun()
     if (!problems.isEmpty())
         messageBox(QStringLiteral("Diese Dateien konnten nicht umbenannt werden:\n")
                        + problems.join(QLatin1Char('\n')),
-                   MessageKind::Error, QStringLiteral("Fehler ..."));
+                   MessageKind::Error, errorTitle());
     showFolder(journal.folderPath());
 }
 
@@ -94,20 +92,20 @@ void Hptfrm::Command7_Click()
                                   "werden? %2 Dateien erhalten dann ihre alten Namen zurück.")
                        .arg(quotedFolder(journal))
                        .arg(journal.files.size()),
-                   MessageKind::Question, questionTitle)
+                   MessageKind::Question, questionTitle())
         != MessageAnswer::Yes)
         return;
-    setStatusLine(QStringLiteral("Bitte warten - führe Aktion aus."), StatusLook::Busy);
+    setStatusLine(busyCaption(), StatusLook::Busy);
     const QStringList problems
         = carryOut(journal, 0, journal.steps.size(), true, fileSystemObject());
     store.discardLast();
-    setStatusLine(QStringLiteral("Bin bereit ..."), StatusLook::Ready);
+    setStatusLine(readyCaption(), StatusLook::Ready);
     showFolder(journal.folderPath());
     if (!problems.isEmpty())
         messageBox(QStringLiteral("Diese Dateien wurden seit der Umbenennung umbenannt oder "
                                   "entfernt und bleiben, wie sie sind:\n")
                        + problems.join(QLatin1Char('\n')),
-                   MessageKind::Error, QStringLiteral("Fehler ..."));
+                   MessageKind::Error, errorTitle());
     updateUndoButton();
 }
 

@@ -58,9 +58,7 @@ void Hptfrm::updatePreview()
         return;
     }
     // The digit count the run will use, after its correction of a count that is too small.
-    int digits = automaticDigits(selectedCount, firstNumber);
-    if (!options.AutoDigits)
-        digits = std::max(digits, wholeNumberOf(options.Digits));
+    const int digits = runDigits(selectedCount, options);
     QByteArray folder = currentFolder();
     Funktionen::PfadOhneBackslash(folder);
     std::vector<QByteArray> newNames

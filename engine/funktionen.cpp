@@ -4,6 +4,8 @@
 #include "renameoptions.h"
 #include "renamewindow.h"
 
+#include <algorithm>
+
 namespace Funktionen {
 
 void PfadOhneBackslash(QByteArray &folderPath)
@@ -49,21 +51,22 @@ void FormatiereNummer(int number, QString &numberText, int digits)
 void ErmittleStellenanzahl(int &selectedCount, int &digits, const RenameOptions &options,
                            IRenameWindow &window)
 {
-    const int automatic = automaticDigits(selectedCount, wholeNumberOf(options.StartNumber));
-    digits = automatic;
-    if (options.AutoDigits)
+    digits = runDigits(selectedCount, options);
+    if (options.AutoDigits || wholeNumberOf(options.Digits) >= digits)
         return;
-    const int wanted = wholeNumberOf(options.Digits);
-    if (wanted >= automatic) {
-        digits = wanted;
-        return;
-    }
-    window.setOptionText(OptionText::Text4, QString::number(automatic));
+    // The user's count was too small: the run uses the automatic one, and the field says so.
+    window.setOptionText(OptionText::Text4, QString::number(digits));
     window.messageBox(QStringLiteral("Die Anzahl der Stellen musste korrigiert werden."),
                       MessageKind::Plain, programTitle());
 }
 
 } // namespace Funktionen
+
+int runDigits(int selectedCount, const RenameOptions &options)
+{
+    const int automatic = automaticDigits(selectedCount, wholeNumberOf(options.StartNumber));
+    return options.AutoDigits ? automatic : std::max(automatic, wholeNumberOf(options.Digits));
+}
 
 int automaticDigits(int selectedCount, int startNumber)
 {

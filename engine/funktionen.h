@@ -36,6 +36,9 @@ void ErmittleStellenanzahl(int &selectedCount, int &digits, const RenameOptions 
 
 // The digit count start number + number of files asks for: 2 up to two digits, else its own.
 int automaticDigits(int selectedCount, int startNumber);
+// The digit count a run uses: the automatic one, or with AutoDigits off the user's count where
+// that is not smaller.
+int runDigits(int selectedCount, const RenameOptions &options);
 
 // Largest start number + number of selected files a run accepts.
 constexpr int maxNumberSum = 32767;

@@ -129,6 +129,12 @@ int renameFile(const QString &from, const QString &to)
 
 } // namespace
 
+Fingerprint Fingerprint::of(const struct stat &st)
+{
+    return {quint64(st.st_ino), quint64(st.st_size),
+            qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
 QByteArray Journal::from(const JournalStep &step) const
 {
     const JournalFile &f = files[step.file];
@@ -159,8 +165,7 @@ Journal Journal::of(const QByteArray &folder, const std::vector<QByteArray> &old
             oldNames[i], tempNames.empty() ? QByteArray() : tempNames[i], newNames[i], {}};
         if (!f.tempName.isEmpty()
             && ::lstat((folder + '/' + f.oldName).constData(), &st) == 0) // cycles only: few
-            f.fingerprint = {quint64(st.st_ino), quint64(st.st_size),
-                             qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+            f.fingerprint = Fingerprint::of(st);
         j.files.push_back(std::move(f));
     }
     j.steps.reserve(steps.size());

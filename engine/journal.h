@@ -6,11 +6,13 @@
 #include <vector>
 
 struct Step;
+struct stat;
 
 // What tells one file from another where names alone cannot (a cycle of renames brings back
 // the same set of names): its inode, size and modification time when the run began.
 struct Fingerprint
 {
+    static Fingerprint of(const struct stat &st);
     quint64 inode = 0;
     quint64 size = 0;
     qint64 mtimeNs = 0;

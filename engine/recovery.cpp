@@ -24,9 +24,7 @@ bool fingerprintAt(SysCalls &sys, int dirFd, const QByteArray &name, const Finge
     struct stat st;
     if (sys.statEntry(dirFd, name.constData(), &st) != 0)
         return false;
-    const Fingerprint found {quint64(st.st_ino), quint64(st.st_size),
-                             qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
-    return found == expected;
+    return Fingerprint::of(st) == expected;
 }
 
 } // namespace

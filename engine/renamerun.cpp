@@ -23,9 +23,6 @@ const char forbiddenNameCharacters[] = "/ \\ : * ? \" < > | $ % & ~";
 namespace {
 
 const QString inputErrorTitle = QStringLiteral("Eingabefehler ...");
-const QString errorTitle = QStringLiteral("Fehler ...");
-const QString questionTitle = QStringLiteral("Frage ...?");
-const QString readyCaption = QStringLiteral("Bin bereit ...");
 
 // Checked in this order; the message lists them as forbiddenNameCharacters does.
 const char16_t testedCharacters[] = u"/\\:*?<>|$%&~\"";
@@ -129,7 +126,7 @@ void RenameRun::execute()
     if (m_options.ShowHidden || m_options.ShowSystem)
         prompt += QStringLiteral(" Es werden möglicherweise auch versteckte Dateien oder "
                                  "Systemdateien umbenannt!");
-    if (m_window.messageBox(prompt, MessageKind::Question, questionTitle) != MessageAnswer::Yes)
+    if (m_window.messageBox(prompt, MessageKind::Question, questionTitle()) != MessageAnswer::Yes)
         return;
 
     const int firstNumber = wholeNumberOf(m_options.StartNumber);
@@ -147,7 +144,7 @@ void RenameRun::execute()
     const std::vector<QByteArray> newNames = makeNewNames(
         m_folder, m_oldNames, m_options, preparedName, firstNumber, digits, &m_window);
     if (m_options.CdLimit && std::any_of(newNames.begin(), newNames.end(), &exceedsCdLimit)) {
-        m_window.messageBox(cdLimitMessage(), MessageKind::Error, errorTitle);
+        m_window.messageBox(cdLimitMessage(), MessageKind::Error, errorTitle());
         m_window.focusNameField(true);
         return;
     }
@@ -188,7 +185,7 @@ bool RenameRun::beginJournal(const std::vector<QByteArray> &newNames,
                            "Ohne Protokoll kann eine unterbrochene Umbenennung später nicht "
                            "fortgesetzt oder rückgängig gemacht werden. Trotzdem umbenennen?")
                 .arg(QString::fromLocal8Bit(std::strerror(error))),
-            MessageKind::Question, questionTitle)
+            MessageKind::Question, questionTitle())
         == MessageAnswer::Yes)
         return true;
     backToReady();
@@ -222,7 +219,7 @@ bool RenameRun::reportConflicts(const FolderScan &scan, const std::vector<QByteA
         m_window.messageBox(QStringLiteral("Der Ordner kann nicht gelesen werden. Es wurde keine "
                                            "Datei umbenannt.\nGrund: %1")
                                 .arg(QString::fromLocal8Bit(std::strerror(scan.error()))),
-                            MessageKind::Error, errorTitle);
+                            MessageKind::Error, errorTitle());
         backToReady();
         return false;
     }
@@ -239,14 +236,14 @@ bool RenameRun::reportConflicts(const FolderScan &scan, const std::vector<QByteA
     m_window.messageBox(QStringLiteral("Es wurde keine Datei umbenannt, denn diese Dateien können "
                                        "ihre neuen Namen nicht bekommen:\n\n")
                             + lines.join(QLatin1Char('\n')),
-                        MessageKind::Error, errorTitle);
+                        MessageKind::Error, errorTitle());
     backToReady();
     return false;
 }
 
 void RenameRun::renameLoop(const std::vector<Step> &steps, const std::vector<QByteArray> &newNames)
 {
-    m_window.setStatusLine(QStringLiteral("Bitte warten - führe Aktion aus."), StatusLook::Busy);
+    m_window.setStatusLine(busyCaption(), StatusLook::Busy);
     FileMover &mover = m_window.fileSystemObject();
     const QByteArray prefix = m_folder + '/';
     QByteArray from = prefix, to = prefix;
@@ -268,7 +265,7 @@ void RenameRun::renameLoop(const std::vector<Step> &steps, const std::vector<QBy
 
 void RenameRun::complete(const QString &preparedName)
 {
-    m_window.setStatusLine(readyCaption, StatusLook::Ready);
+    m_window.setStatusLine(readyCaption(), StatusLook::Ready);
     m_window.rereadFiles();
     m_window.setOptionText(OptionText::Text2, preparedName);
     m_window.selectKeepExtension();
@@ -308,13 +305,13 @@ void RenameRun::reportFailure(const Step &failed, int error, bool reserving,
                             .arg(quoted(m_oldNames[file]), quoted(newNames[file]),
                                  moveErrorReason(error, reserving, false))
                             .arg(renamed),
-                        MessageKind::Error, errorTitle);
+                        MessageKind::Error, errorTitle());
     bool restored = false;
     if (touchedCount > 0
         && m_window.messageBox(QStringLiteral("Sollen die %1 bereits umbenannten Dateien ihre "
                                               "alten Namen zurückerhalten?")
                                    .arg(touchedCount),
-                               MessageKind::Question, questionTitle)
+                               MessageKind::Question, questionTitle())
             == MessageAnswer::Yes) {
         // Undone in reverse: each name is free again when its file comes back to it.
         QStringList notRestored;
@@ -329,7 +326,7 @@ void RenameRun::reportFailure(const Step &failed, int error, bool reserving,
             m_window.messageBox(QStringLiteral("Diese Dateien konnten ihre alten Namen nicht "
                                                "zurückerhalten:\n")
                                     + notRestored.join(QLatin1Char('\n')),
-                                MessageKind::Error, errorTitle);
+                                MessageKind::Error, errorTitle());
         restored = notRestored.isEmpty();
     }
     if (m_journal) {
@@ -348,7 +345,7 @@ void RenameRun::reportFailure(const Step &failed, int error, bool reserving,
 
 void RenameRun::backToReady()
 {
-    m_window.setStatusLine(readyCaption, StatusLook::Ready);
+    m_window.setStatusLine(readyCaption(), StatusLook::Ready);
 }
 
 } // namespace

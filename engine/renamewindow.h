@@ -31,6 +31,24 @@ inline QString programTitle()
     return QStringLiteral("Brixelwand");
 }
 
+// The titles of the message boxes and the two captions of the status line.
+inline QString questionTitle()
+{
+    return QStringLiteral("Frage ...?");
+}
+inline QString errorTitle()
+{
+    return QStringLiteral("Fehler ...");
+}
+inline QString readyCaption()
+{
+    return QStringLiteral("Bin bereit ...");
+}
+inline QString busyCaption()
+{
+    return QStringLiteral("Bitte warten - führe Aktion aus.");
+}
+
 // Everything a rename run needs from the main window. The window implements it; tests drive
 // the engine with a fake. Names of files and folders are raw bytes, as the file system has them.
 class IRenameWindow
