@@ -509,8 +509,10 @@ bool Hptfrm::eventFilter(QObject *watched, QEvent *event)
 
 void Hptfrm::Form_KeyDown(int keyCode)
 {
-    if (keyCode == Qt::Key_F5)
+    if (keyCode == Qt::Key_F5) {
+        recoverInterruptedRun(); // the card of an interrupted run may be back
         refreshLists();
+    }
 }
 
 // ---- The window's operations for a rename run ----

@@ -1,11 +1,9 @@
-// The window's side of the run journal: an interrupted run is finished or undone at start,
-// and "Letzte Umbenennung rückgängig" undoes the last completed run.
+// The window's side of the run journal: an interrupted run is finished or undone at start and
+// on F5, and "Letzte Umbenennung rückgängig" undoes the last run. The dialogues are the
+// engine's; the window shows the folder they worked on.
 
-#include "displayname.h"
 #include "filemover.h"
 #include "folderlist.h"
-#include "folderreader.h"
-#include "folderscan.h"
 #include "hptfrm.h"
 #include "journal.h"
 #include "recovery.h"
@@ -13,99 +11,23 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-namespace {
-
-QString quotedFolder(const Journal &journal)
-{
-    return QStringLiteral("„%1“").arg(displayName(journal.folderPath()));
-}
-
-} // namespace
-
 void Hptfrm::recoverInterruptedRun()
 {
-    JournalStore &store = *journalStore();
-    Journal journal;
-    switch (store.loadRunning(&journal)) {
-    case JournalStore::Load::None:
-        return;
-    case JournalStore::Load::Corrupt:
-        messageBox(QStringLiteral("Das Protokoll einer unterbrochenen Umbenennung ist beschädigt "
-                                  "und wird nicht verwendet. Es wurde keine Datei umbenannt."),
-                   MessageKind::Warning, QStringLiteral("Achtung!"));
-        store.setAsideRunning();
-        return;
-    case JournalStore::Load::Ok:
-        break;
-    }
-    if (!canReadFolder(journal.folderPath())) {
-        messageBox(QStringLiteral("Die Umbenennung im Ordner %1 wurde unterbrochen. Der Ordner ist "
-                                  "zurzeit nicht erreichbar (ist der Datenträger eingelegt?). Beim "
-                                  "nächsten Start wird wieder gefragt.")
-                       .arg(quotedFolder(journal)),
-                   MessageKind::Warning, QStringLiteral("Achtung!"));
-        return;
-    }
-    FileMover &mover = fileSystemObject();
-    const FolderScan scan = FolderScan::read(journal.folderPath(), mover.sys());
-    const Progress progress = findProgress(journal, scan, mover.sys());
-    const bool finish
-        = messageBox(QStringLiteral("Die Umbenennung im Ordner %1 wurde nach %2 von %3 Dateien "
-                                    "unterbrochen.\n\nJa: Die übrigen Dateien werden umbenannt.\n"
-                                    "Nein: Alle Dateien erhalten ihre alten Namen zurück.")
-                         .arg(quotedFolder(journal))
-                         .arg(progress.filesDone)
-                         .arg(progress.filesTotal),
-                     MessageKind::Question, questionTitle())
-        == MessageAnswer::Yes;
-    const QStringList problems = finish
-        ? carryOut(journal, progress.doneSteps, journal.steps.size(), false, mover)
-        : carryOut(journal, 0, progress.doneSteps, true, mover);
-    if (finish)
-        store.complete(); // now the last run, to be undone if the user wishes
-    else
-        store.discardRunning();
-    if (!problems.isEmpty())
-        messageBox(QStringLiteral("Diese Dateien konnten nicht umbenannt werden:\n")
-                       + problems.join(QLatin1Char('\n')),
-                   MessageKind::Error, errorTitle());
-    showFolder(journal.folderPath());
+    const QByteArray folder = ::recoverInterruptedRun(*this, *journalStore(), fileSystemObject());
+    if (!folder.isEmpty())
+        showFolder(folder);
 }
 
 void Hptfrm::updateUndoButton()
 {
-    Journal journal;
-    Command7->setEnabled(journalStore()->loadLast(&journal) == JournalStore::Load::Ok
-                         && canReadFolder(journal.folderPath()));
+    Command7->setEnabled(canUndoLastRun(*journalStore(), fileSystemObject().sys()));
 }
 
 void Hptfrm::Command7_Click()
 {
-    JournalStore &store = *journalStore();
-    Journal journal;
-    if (store.loadLast(&journal) != JournalStore::Load::Ok
-        || !canReadFolder(journal.folderPath())) {
-        updateUndoButton();
-        return;
-    }
-    if (messageBox(QStringLiteral("Soll die letzte Umbenennung im Ordner %1 rückgängig gemacht "
-                                  "werden? %2 Dateien erhalten dann ihre alten Namen zurück.")
-                       .arg(quotedFolder(journal))
-                       .arg(journal.files.size()),
-                   MessageKind::Question, questionTitle())
-        != MessageAnswer::Yes)
-        return;
-    setStatusLine(busyCaption(), StatusLook::Busy);
-    const QStringList problems
-        = carryOut(journal, 0, journal.steps.size(), true, fileSystemObject());
-    store.discardLast();
-    setStatusLine(readyCaption(), StatusLook::Ready);
-    showFolder(journal.folderPath());
-    if (!problems.isEmpty())
-        messageBox(QStringLiteral("Diese Dateien wurden seit der Umbenennung umbenannt oder "
-                                  "entfernt und bleiben, wie sie sind:\n")
-                       + problems.join(QLatin1Char('\n')),
-                   MessageKind::Error, errorTitle());
+    const QByteArray folder = undoLastRun(*this, *journalStore(), fileSystemObject());
+    if (!folder.isEmpty())
+        showFolder(folder);
     updateUndoButton();
 }
 

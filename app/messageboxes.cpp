@@ -1,6 +1,29 @@
 #include "messageboxes.h"
 
 #include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+// Three named actions; Escape and the close box keep everything for later.
+MessageAnswer askRecovery(QMessageBox &box)
+{
+    box.setIcon(QMessageBox::Question);
+    QPushButton *finish = box.addButton(QStringLiteral("Fortsetzen"), QMessageBox::AcceptRole);
+    QPushButton *undo
+        = box.addButton(QStringLiteral("Rückgängig machen"), QMessageBox::DestructiveRole);
+    QPushButton *later = box.addButton(QStringLiteral("Später"), QMessageBox::RejectRole);
+    box.setDefaultButton(finish);
+    box.setEscapeButton(later);
+    box.exec();
+    if (box.clickedButton() == finish)
+        return MessageAnswer::Continue;
+    if (box.clickedButton() == undo)
+        return MessageAnswer::Undo;
+    return MessageAnswer::Later;
+}
+
+} // namespace
 
 MessageAnswer QtMessageBoxes::show(QWidget *parent, const QString &prompt, MessageKind kind,
                                    const QString &title)
@@ -9,8 +32,11 @@ MessageAnswer QtMessageBoxes::show(QWidget *parent, const QString &prompt, Messa
     box.setWindowTitle(title.isEmpty() ? programTitle() : title);
     box.setText(prompt);
     box.setTextFormat(Qt::PlainText);
+    if (kind == MessageKind::RecoveryQuestion)
+        return askRecovery(box);
     const bool question = kind == MessageKind::Question || kind == MessageKind::CriticalQuestion;
     switch (kind) {
+    case MessageKind::RecoveryQuestion:
     case MessageKind::Plain:
         box.setIcon(QMessageBox::NoIcon);
         break;

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,6 +47,51 @@ int SysCalls::createExclusive(int dirFd, const char *name)
 int SysCalls::statEntry(int dirFd, const char *name, struct stat *st)
 {
     return ::fstatat(dirFd, name, st, AT_SYMLINK_NOFOLLOW);
+}
+
+int SysCalls::openAt(int dirFd, const char *name, int flags, unsigned mode)
+{
+    return ::openat(dirFd, name, flags | O_CLOEXEC, mode_t(mode));
+}
+
+long SysCalls::readFd(int fd, void *buffer, unsigned long size)
+{
+    return long(::read(fd, buffer, size));
+}
+
+long SysCalls::writeFd(int fd, const void *data, unsigned long size)
+{
+    return long(::write(fd, data, size));
+}
+
+long SysCalls::pwriteFd(int fd, const void *data, unsigned long size, long offset)
+{
+    return long(::pwrite(fd, data, size, off_t(offset)));
+}
+
+int SysCalls::fdatasyncFd(int fd)
+{
+    return ::fdatasync(fd);
+}
+
+int SysCalls::fsyncFd(int fd)
+{
+    return ::fsync(fd);
+}
+
+int SysCalls::fstatFd(int fd, struct stat *st)
+{
+    return ::fstat(fd, st);
+}
+
+int SysCalls::makeFolder(int dirFd, const char *name, unsigned mode)
+{
+    return ::mkdirat(dirFd, name, mode_t(mode));
+}
+
+int SysCalls::lockFd(int fd, int operation)
+{
+    return ::flock(fd, operation);
 }
 
 namespace {

@@ -23,6 +23,18 @@ public:
     virtual int createExclusive(int dirFd, const char *name);
     // lstat of an entry of the folder.
     virtual int statEntry(int dirFd, const char *name, struct stat *st);
+
+    // The calls of the run record and its state folder (dirFd may be AT_FDCWD).
+    virtual int openAt(int dirFd, const char *name, int flags, unsigned mode = 0);
+    virtual long readFd(int fd, void *buffer, unsigned long size);
+    virtual long writeFd(int fd, const void *data, unsigned long size);
+    virtual long pwriteFd(int fd, const void *data, unsigned long size, long offset);
+    virtual int fdatasyncFd(int fd);
+    virtual int fsyncFd(int fd);
+    virtual int fstatFd(int fd, struct stat *st);
+    virtual int makeFolder(int dirFd, const char *name, unsigned mode);
+    // flock(2): LOCK_EX | LOCK_NB and LOCK_UN.
+    virtual int lockFd(int fd, int operation);
 };
 
 // Renames files inside one folder and never replaces an existing entry, on any file system:

@@ -4,27 +4,173 @@
 #include "filemover.h"
 #include "folderscan.h"
 #include "renamerun.h"
+#include "renamewindow.h"
 
 #include <QHash>
 
+#include <algorithm>
+
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace {
 
-// The step index at which each cycle's file leaves its old name and reaches its new name.
-struct CycleFile
+// Where a moving file is at a point of the run.
+enum Place : quint8 { AtOld, AtTemp, AtNew };
+
+QString quoted(const QByteArray &name)
 {
-    quint32 file;
-    size_t leaves;
-    size_t arrives;
+    return QStringLiteral("„%1“").arg(displayName(name));
+}
+
+// Reads what the disk says about the files of a record, each fact at most once.
+class Facts
+{
+public:
+    Facts(const Journal &journal, const FolderScan &scan, SysCalls &sys)
+        : m_journal(journal)
+        , m_scan(scan)
+        , m_sys(sys)
+        , m_known(journal.files.size(), 0)
+        , m_fits(journal.files.size(), 0)
+    {
+        m_dirFd = sys.openAt(AT_FDCWD, journal.folderPath().constData(), O_RDONLY | O_DIRECTORY);
+    }
+    ~Facts()
+    {
+        if (m_dirFd >= 0)
+            m_sys.closeFd(m_dirFd);
+    }
+    Facts(const Facts &) = delete;
+    Facts &operator=(const Facts &) = delete;
+
+    static QByteArray nameAt(const JournalFile &f, Place place)
+    {
+        return place == AtOld ? f.oldName : place == AtTemp ? f.tempName : f.newName;
+    }
+
+    // Whether the file is in the folder under its name at place: that very name in the
+    // listing, and the fingerprint of the record.
+    bool fits(quint32 file, Place place)
+    {
+        const quint8 bit = quint8(1 << place);
+        if (!(m_known[file] & bit)) {
+            m_known[file] |= bit;
+            if (readFits(m_journal.files[file], nameAt(m_journal.files[file], place)))
+                m_fits[file] |= bit;
+        }
+        return m_fits[file] & bit;
+    }
+
+    bool stat(const QByteArray &name, struct stat *st)
+    {
+        return m_dirFd >= 0 && m_sys.statEntry(m_dirFd, name.constData(), st) == 0;
+    }
+
+private:
+    bool readFits(const JournalFile &f, const QByteArray &name)
+    {
+        struct stat st;
+        if (m_scan.holderOf(name) != name || !stat(name, &st))
+            return false;
+        Fingerprint now = Fingerprint::of(st);
+        if (f.fingerprint.hasHead
+            && !(now.hasHead = headOf(m_sys, m_dirFd, name.constData(), &now.head)))
+            return false;
+        return f.fingerprint.matches(now);
+    }
+
+    const Journal &m_journal;
+    const FolderScan &m_scan;
+    SysCalls &m_sys;
+    int m_dirFd = -1;
+    std::vector<quint8> m_known, m_fits;
 };
 
-bool fingerprintAt(SysCalls &sys, int dirFd, const QByteArray &name, const Fingerprint &expected)
+// Where every moving file is at point k; files that do not move stay out of it.
+std::vector<qint8> placesAt(const Journal &journal, size_t k)
+{
+    std::vector<qint8> place(journal.files.size(), -1);
+    for (const JournalStep &s : journal.steps)
+        place[s.file] = AtOld;
+    for (size_t i = 0; i < k; ++i) {
+        const JournalStep &s = journal.steps[i];
+        place[s.file] = s.kind == JournalStep::OldToTemp ? AtTemp : AtNew;
+    }
+    return place;
+}
+
+// Whether name, present in the folder, is what a cut move of this run left: an empty file
+// made since the run began, or (other given) a second link of the file at other.
+bool isLeftover(Facts &facts, const Journal &journal, const QByteArray &name,
+                const QByteArray &other)
 {
     struct stat st;
-    if (sys.statEntry(dirFd, name.constData(), &st) != 0)
+    if (!facts.stat(name, &st) || !S_ISREG(st.st_mode))
         return false;
-    return Fingerprint::of(st) == expected;
+    const qint64 mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    // FAT keeps times in steps of two seconds.
+    if (st.st_size == 0 && mtimeNs >= journal.startedNs - 2000000000LL)
+        return true;
+    struct stat o;
+    return !other.isEmpty() && st.st_nlink > 1 && facts.stat(other, &o) && o.st_dev == st.st_dev
+        && o.st_ino == st.st_ino;
+}
+
+// The German lines that say how the folder differs from point k of the run.
+QStringList describeMisfits(const Journal &journal, const FolderScan &scan, Facts &facts, size_t k)
+{
+    QStringList lines;
+    const std::vector<qint8> place = placesAt(journal, k);
+    QHash<QByteArray, quint32> expected; // by the folder's key of the name
+    for (quint32 i = 0; i < journal.files.size(); ++i) {
+        if (place[i] >= 0)
+            expected.insert(scan.key(Facts::nameAt(journal.files[i], Place(place[i]))), i);
+    }
+    QHash<QByteArray, bool> reported;
+    for (quint32 i = 0; i < journal.files.size(); ++i) {
+        if (place[i] < 0 || facts.fits(i, Place(place[i])))
+            continue;
+        const JournalFile &f = journal.files[i];
+        const QByteArray name = Facts::nameAt(f, Place(place[i]));
+        reported.insert(scan.key(name), true);
+        const QByteArray holder = scan.holderOf(name);
+        if (holder.isEmpty())
+            lines << QStringLiteral("%1 fehlt.").arg(quoted(name));
+        else if (holder != name)
+            lines << QStringLiteral("%1 heißt jetzt %2.").arg(quoted(name), quoted(holder));
+        else
+            lines << QStringLiteral("%1 ist eine andere Datei als bei der Umbenennung (Größe, "
+                                    "Zeit oder Inhalt anders).")
+                         .arg(quoted(name));
+    }
+    // Names of the run that the folder holds where the run has none at this point.
+    for (const JournalStep &s : journal.steps) {
+        for (const QByteArray &name : {journal.from(s), journal.to(s)}) {
+            const QByteArray key = scan.key(name);
+            if (expected.contains(key) || reported.contains(key) || scan.holderOf(name).isEmpty())
+                continue;
+            reported.insert(key, true);
+            const JournalFile &f = journal.files[s.file];
+            const QByteArray other = name == f.oldName ? f.newName : f.oldName;
+            if (isLeftover(facts, journal, name, QByteArray()))
+                lines << QStringLiteral("%1 ist eine leere Platzhalter-Datei.").arg(quoted(name));
+            else if (isLeftover(facts, journal, name, other))
+                lines << QStringLiteral("Die Datei ist zugleich unter %1 und %2 vorhanden.")
+                             .arg(quoted(other), quoted(name));
+            else
+                lines
+                    << QStringLiteral("%1 ist vorhanden, sollte aber frei sein.").arg(quoted(name));
+        }
+    }
+    constexpr qsizetype shown = 10;
+    if (lines.size() > shown) {
+        const qsizetype more = lines.size() - shown;
+        lines = lines.mid(0, shown);
+        lines << QStringLiteral("und %1 weitere").arg(more);
+    }
+    return lines;
 }
 
 } // namespace
@@ -33,6 +179,8 @@ Progress findProgress(const Journal &journal, const FolderScan &scan, SysCalls &
 {
     Progress progress;
     progress.filesTotal = int(journal.files.size());
+    const size_t n = journal.steps.size();
+    Facts facts(journal, scan, sys);
 
     // For every name the run touches: whether the run at point k has it, and the folder has it.
     struct Name
@@ -53,76 +201,99 @@ Progress findProgress(const Journal &journal, const FolderScan &scan, SysCalls &
         entry(journal.from(step));
         entry(journal.to(step));
     }
+    std::vector<qint8> place(journal.files.size(), -1);
     for (const JournalStep &step : journal.steps) {
-        if (step.kind != JournalStep::TempToNew)
+        if (step.kind != JournalStep::TempToNew) {
             entry(journal.from(step)).expected = true; // every moving file starts at its old name
+            place[step.file] = AtOld;
+        }
     }
-    qsizetype mismatches = 0;
-    for (const Name &n : std::as_const(names))
-        mismatches += n.expected != n.present;
+    qsizetype nameMisses = 0, fileMisses = 0;
+    for (const Name &name : std::as_const(names))
+        nameMisses += name.expected != name.present;
+    for (quint32 i = 0; i < journal.files.size(); ++i)
+        fileMisses += place[i] == AtOld && !facts.fits(i, AtOld);
 
-    std::vector<size_t> candidates;
-    size_t best = 0;
-    qsizetype fewest = mismatches;
+    std::vector<qsizetype> namesOff(n + 1), filesOff(n + 1);
+    namesOff[0] = nameMisses;
+    filesOff[0] = fileMisses;
     const auto set = [&](const QByteArray &name, bool expected) {
-        Name &n = entry(name);
-        mismatches -= n.expected != n.present;
-        n.expected = expected;
-        mismatches += n.expected != n.present;
+        Name &entered = entry(name);
+        nameMisses -= entered.expected != entered.present;
+        entered.expected = expected;
+        nameMisses += entered.expected != entered.present;
     };
-    if (mismatches == 0)
-        candidates.push_back(0);
-    for (size_t k = 0; k < journal.steps.size(); ++k) {
-        set(journal.from(journal.steps[k]), false);
-        set(journal.to(journal.steps[k]), true);
-        if (mismatches == 0)
-            candidates.push_back(k + 1);
-        if (mismatches < fewest) {
-            fewest = mismatches;
-            best = k + 1;
-        }
+    for (size_t k = 0; k < n; ++k) {
+        const JournalStep &step = journal.steps[k];
+        set(journal.from(step), false);
+        set(journal.to(step), true);
+        const Place to = step.kind == JournalStep::OldToTemp ? AtTemp : AtNew;
+        fileMisses -= !facts.fits(step.file, Place(place[step.file]));
+        place[step.file] = to;
+        fileMisses += !facts.fits(step.file, to);
+        namesOff[k + 1] = nameMisses;
+        filesOff[k + 1] = fileMisses;
     }
 
-    if (candidates.empty()) {
-        progress.exact = false;
+    std::vector<size_t> fitting;
+    for (size_t k = 0; k <= n; ++k) {
+        if (namesOff[k] == 0 && filesOff[k] == 0)
+            fitting.push_back(k);
+    }
+    if (fitting.empty()) {
+        // One name too many where a move was cut: the reservation of its new name, or the
+        // new link before the old one was removed (or, undoing, the old name's reservation).
+        std::vector<std::pair<size_t, QByteArray>> mended;
+        for (size_t k = 0; k <= n; ++k) {
+            if (namesOff[k] != 1 || filesOff[k] != 0)
+                continue;
+            if (k < n) {
+                const QByteArray to = journal.to(journal.steps[k]);
+                const QByteArray holder = scan.holderOf(to);
+                if (!holder.isEmpty()
+                    && isLeftover(facts, journal, holder, journal.from(journal.steps[k])))
+                    mended.emplace_back(k, holder);
+            }
+            if (k > 0) {
+                const QByteArray holder = scan.holderOf(journal.from(journal.steps[k - 1]));
+                if (!holder.isEmpty() && isLeftover(facts, journal, holder, QByteArray())
+                    && (mended.empty() || mended.back() != std::make_pair(k, holder)))
+                    mended.emplace_back(k, holder);
+            }
+        }
+        // Both names of a file cut between link and unlink fit a point each; either one may go.
+        const auto sameFile = [&](const std::pair<size_t, QByteArray> &a) {
+            struct stat x, y;
+            return facts.stat(a.second, &x) && facts.stat(mended.front().second, &y)
+                && x.st_nlink > 1 && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+        };
+        if (mended.size() == 1
+            || (!mended.empty() && std::all_of(mended.begin(), mended.end(), sameFile))) {
+            fitting.push_back(mended.front().first);
+            progress.leftover = mended.front().second;
+        }
+    }
+    progress.fittingPoints = fitting.size();
+    progress.exact = fitting.size() == 1;
+    if (progress.exact) {
+        progress.doneSteps = fitting.front();
+    } else if (fitting.empty()) {
+        size_t best = 0;
+        for (size_t k = 1; k <= n; ++k) {
+            if (namesOff[k] + filesOff[k] < namesOff[best] + filesOff[best])
+                best = k;
+        }
         progress.doneSteps = best;
-    } else if (candidates.size() == 1) {
-        progress.doneSteps = candidates.front();
+        progress.misfits = describeMisfits(journal, scan, facts, best);
     } else {
-        // The same names at several points: only whole cycles lie between them. Ask where the
-        // files of the cycles are.
-        std::vector<CycleFile> cycles;
-        QHash<quint32, size_t> cycleOf;
-        for (size_t k = 0; k < journal.steps.size(); ++k) {
-            const JournalStep &step = journal.steps[k];
-            if (step.kind == JournalStep::OldToTemp) {
-                cycleOf.insert(step.file, cycles.size());
-                cycles.push_back({step.file, k, k});
-            } else if (step.kind == JournalStep::TempToNew) {
-                cycles[cycleOf.value(step.file)].arrives = k;
-            }
-        }
-        const int dirFd = sys.openDirectory(journal.folderPath().constData());
-        progress.doneSteps = candidates.front();
-        progress.exact = false;
-        for (const size_t k : candidates) {
-            bool fits = true;
-            for (const CycleFile &c : cycles) {
-                if (c.leaves < k && c.arrives >= k)
-                    continue; // on its temporary name at k; the names already tell
-                const JournalFile &f = journal.files[c.file];
-                fits = fits
-                    && fingerprintAt(sys, dirFd, c.leaves >= k ? f.oldName : f.newName,
-                                     f.fingerprint);
-            }
-            if (fits) {
-                progress.doneSteps = k;
-                progress.exact = true;
-                break;
-            }
-        }
-        if (dirFd >= 0)
-            sys.closeFd(dirFd);
+        progress.doneSteps = fitting.front();
+        QStringList points;
+        for (const size_t k : fitting)
+            points << QString::number(journal.filesMoved(k));
+        progress.misfits << QStringLiteral("Der Ordner passt zu mehreren Ständen der Umbenennung "
+                                           "(nach %1 umbenannten Dateien), denn Dateien, die "
+                                           "ihre Namen tauschen, sind nicht zu unterscheiden.")
+                                .arg(points.join(QStringLiteral(", ")));
     }
 
     std::vector<bool> arrived(journal.files.size(), false);
@@ -135,19 +306,262 @@ Progress findProgress(const Journal &journal, const FolderScan &scan, SysCalls &
     return progress;
 }
 
-QStringList carryOut(const Journal &journal, size_t first, size_t last, bool undo, FileMover &mover)
+CarriedOut carryOut(const Journal &journal, const Progress &progress, size_t from, size_t to,
+                    FileMover &mover)
 {
-    QStringList problems;
+    CarriedOut result;
+    result.reached = from;
     const QByteArray prefix = journal.folder + '/';
-    for (size_t i = 0; i < last - first; ++i) {
-        const JournalStep &step = journal.steps[undo ? last - 1 - i : first + i];
-        const QByteArray from = undo ? journal.to(step) : journal.from(step);
-        const QByteArray to = undo ? journal.from(step) : journal.to(step);
-        if (const int e = mover.MoveFile(prefix + from, prefix + to))
-            problems << QStringLiteral("„%1“ → „%2“: %3")
-                            .arg(displayName(from), displayName(to),
-                                 moveErrorReason(e, mover.failedReservingDestination(), undo));
+    if (!progress.leftover.isEmpty()) {
+        SysCalls &sys = mover.sys();
+        const int dirFd
+            = sys.openAt(AT_FDCWD, journal.folderPath().constData(), O_RDONLY | O_DIRECTORY);
+        const int e = dirFd < 0                                         ? errno
+            : sys.unlinkFile(dirFd, progress.leftover.constData()) == 0 ? 0
+                                                                        : errno;
+        if (dirFd >= 0)
+            sys.closeFd(dirFd);
+        if (e != 0) {
+            result.error = e;
+            result.failure
+                = QStringLiteral("%1: %2").arg(quoted(progress.leftover), journalErrorReason(e));
+            result.notTried = from < to ? to - from : from - to;
+            return result;
+        }
+    }
+    const bool undo = to < from;
+    const size_t count = undo ? from - to : to - from;
+    for (size_t i = 0; i < count; ++i) {
+        const size_t k = undo ? from - 1 - i : from + i;
+        const JournalStep &step = journal.steps[k];
+        const QByteArray source = undo ? journal.to(step) : journal.from(step);
+        const QByteArray target = undo ? journal.from(step) : journal.to(step);
+        if (const int e = mover.MoveFile(prefix + source, prefix + target)) {
+            result.error = e;
+            result.failure = QStringLiteral("%1 → %2: %3")
+                                 .arg(quoted(source), quoted(target),
+                                      moveErrorReason(e, mover.failedReservingDestination(), undo));
+            result.notTried = count - i - 1;
+            break;
+        }
+        result.reached = undo ? k : k + 1;
     }
     mover.release();
-    return problems;
+    return result;
+}
+
+namespace {
+
+const QString warningTitle = QStringLiteral("Achtung!");
+
+// Releases the store's lock when a dialogue ends, however it ends.
+struct Unlocker
+{
+    JournalStore &store;
+    ~Unlocker() { store.unlock(); }
+};
+
+bool canOpenFolder(SysCalls &sys, const QByteArray &folder)
+{
+    const int fd = sys.openAt(AT_FDCWD, folder.constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return false;
+    sys.closeFd(fd);
+    return true;
+}
+
+// The warning about a state folder that is refused; false when it can be used.
+bool refusedStateFolder(IRenameWindow &window, JournalStore &store)
+{
+    if (store.checkFolder() == JournalStore::Folder::Usable)
+        return false;
+    window.messageBox(QStringLiteral("Der Ordner „%1“ für die Protokolle der Umbenennungen ist "
+                                     "eine Verknüpfung oder gehört nicht Ihnen. Er wird nicht "
+                                     "verwendet, und es wird keine Datei umbenannt.")
+                          .arg(store.directory()),
+                      MessageKind::Warning, warningTitle);
+    return true;
+}
+
+// Reads the folder of the record and finds the point it is at. Shows the warning and returns
+// false where the folder cannot be reached or fits no single point: nothing may move then.
+bool locate(IRenameWindow &window, const Journal &journal, SysCalls &sys, const QString &what,
+            Progress *progress)
+{
+    const QString folder = quoted(journal.folderPath());
+    const FolderScan scan = FolderScan::read(journal.folderPath(), sys);
+    if (!scan.ok()) {
+        window.messageBox(QStringLiteral("%1 im Ordner %2: Der Ordner ist zurzeit nicht "
+                                         "erreichbar (ist der Datenträger eingelegt?). Es wird "
+                                         "keine Datei umbenannt; das Protokoll bleibt erhalten.")
+                              .arg(what, folder),
+                          MessageKind::Warning, warningTitle);
+        return false;
+    }
+    *progress = findProgress(journal, scan, sys);
+    if (progress->exact)
+        return true;
+    window.messageBox(QStringLiteral("%1 im Ordner %2: Der Ordner enthält nicht die Dateien, die "
+                                     "das Protokoll nennt (ist der richtige Datenträger "
+                                     "eingelegt?). Es wird keine Datei umbenannt; das Protokoll "
+                                     "bleibt erhalten.\n\n")
+                              .arg(what, folder)
+                          + progress->misfits.join(QLatin1Char('\n')),
+                      MessageKind::Warning, warningTitle);
+    return false;
+}
+
+void reportStoreError(IRenameWindow &window, int error, const QString &done)
+{
+    if (error == 0)
+        return;
+    window.messageBox(QStringLiteral("%1, aber das Protokoll konnte nicht nachgetragen werden "
+                                     "(%2). Es bleibt erhalten und wird beim nächsten Start "
+                                     "wieder geprüft.")
+                          .arg(done, journalErrorReason(error)),
+                      MessageKind::Error, errorTitle());
+}
+
+void reportFailedMove(IRenameWindow &window, const CarriedOut &result, const QString &again)
+{
+    QString prompt
+        = QStringLiteral("Diese Datei konnte nicht umbenannt werden:\n%1").arg(result.failure);
+    if (result.notTried > 0)
+        prompt += QStringLiteral("\n\nDie übrigen %1 Umbenennungen wurden nicht versucht.")
+                      .arg(result.notTried);
+    window.messageBox(prompt + QStringLiteral("\n\nDas Protokoll bleibt erhalten; ") + again,
+                      MessageKind::Error, errorTitle());
+}
+
+} // namespace
+
+QByteArray recoverInterruptedRun(IRenameWindow &window, JournalStore &store, FileMover &mover)
+{
+    if (refusedStateFolder(window, store))
+        return QByteArray();
+    // Another copy that holds the lock is at work on its run: its record is not ours to touch.
+    if (store.lock() == EWOULDBLOCK)
+        return QByteArray();
+    Unlocker unlocker {store};
+    Journal journal;
+    switch (store.loadRunning(&journal)) {
+    case JournalStore::Load::None:
+    case JournalStore::Load::Refused:
+        return QByteArray();
+    case JournalStore::Load::Corrupt:
+        window.messageBox(QStringLiteral("Das Protokoll einer unterbrochenen Umbenennung ist "
+                                         "beschädigt und wird nicht verwendet. Es wurde keine "
+                                         "Datei umbenannt."),
+                          MessageKind::Warning, warningTitle);
+        store.setAsideRunning();
+        return QByteArray();
+    case JournalStore::Load::Unreadable:
+        window.messageBox(QStringLiteral("Das Protokoll einer unterbrochenen Umbenennung kann "
+                                         "zurzeit nicht gelesen werden. Es wurde keine Datei "
+                                         "umbenannt; beim nächsten Start wird wieder gefragt."),
+                          MessageKind::Warning, warningTitle);
+        return QByteArray();
+    case JournalStore::Load::Ok:
+        break;
+    }
+    if (journal.completed) { // finished, but not yet put in place as the last run
+        reportStoreError(window, store.complete(journal.folderPath()),
+                         QStringLiteral("Die letzte Umbenennung ist vollständig"));
+        return QByteArray();
+    }
+    const QString what = QStringLiteral("Eine unterbrochene Umbenennung");
+    Progress progress;
+    if (!locate(window, journal, mover.sys(), what, &progress))
+        return QByteArray();
+
+    const size_t total = journal.steps.size();
+    MessageAnswer answer;
+    if (progress.doneSteps == total && total > 0)
+        answer = MessageAnswer::Continue; // every move made: only the record is left to settle
+    else if (progress.doneSteps == 0)
+        answer = MessageAnswer::Undo; // nothing moved: nothing to ask
+    else
+        answer = window.messageBox(
+            QStringLiteral("Die Umbenennung im Ordner %1 wurde nach %2 von %3 Dateien "
+                           "unterbrochen.\n\n"
+                           "Fortsetzen: Die übrigen Dateien werden umbenannt.\n"
+                           "Rückgängig machen: Alle Dateien erhalten ihre alten Namen zurück.\n"
+                           "Später: Alles bleibt, wie es ist; beim nächsten Start wird wieder "
+                           "gefragt.")
+                .arg(quoted(journal.folderPath()))
+                .arg(progress.filesDone)
+                .arg(progress.filesTotal),
+            MessageKind::RecoveryQuestion, questionTitle());
+    if (answer != MessageAnswer::Continue && answer != MessageAnswer::Undo)
+        return QByteArray();
+    const bool finish = answer == MessageAnswer::Continue;
+    window.setStatusLine(busyCaption(), StatusLook::Busy);
+    const CarriedOut result
+        = carryOut(journal, progress, progress.doneSteps, finish ? total : 0, mover);
+    window.setStatusLine(readyCaption(), StatusLook::Ready);
+    if (!result.ok()) {
+        reportFailedMove(window, result,
+                         QStringLiteral("beim nächsten Start oder mit F5 wird wieder gefragt."));
+    } else if (finish) {
+        // Now the last run, to be undone if the user wishes.
+        reportStoreError(window, store.complete(journal.folderPath()),
+                         QStringLiteral("Die unterbrochene Umbenennung ist vollständig"));
+    } else {
+        reportStoreError(window, store.discardRunning(journal.folderPath()),
+                         QStringLiteral("Alle Dateien haben ihre alten Namen"));
+    }
+    return journal.folderPath();
+}
+
+bool canUndoLastRun(JournalStore &store, SysCalls &sys)
+{
+    if (store.checkFolder() != JournalStore::Folder::Usable)
+        return false;
+    if (!store.locked()) {
+        if (store.lock() == EWOULDBLOCK)
+            return false;
+        store.unlock();
+    }
+    Journal journal;
+    return store.loadLast(&journal) == JournalStore::Load::Ok
+        && canOpenFolder(sys, journal.folderPath());
+}
+
+QByteArray undoLastRun(IRenameWindow &window, JournalStore &store, FileMover &mover)
+{
+    if (refusedStateFolder(window, store))
+        return QByteArray();
+    if (store.lock() == EWOULDBLOCK) {
+        window.messageBox(journalErrorReason(EWOULDBLOCK)
+                              + QStringLiteral(". Bitte versuchen Sie es danach noch einmal."),
+                          MessageKind::Warning, warningTitle);
+        return QByteArray();
+    }
+    Unlocker unlocker {store};
+    Journal journal;
+    if (store.loadLast(&journal) != JournalStore::Load::Ok)
+        return QByteArray();
+    Progress progress;
+    if (!locate(window, journal, mover.sys(), QStringLiteral("Die letzte Umbenennung"), &progress))
+        return QByteArray();
+    if (progress.doneSteps > 0
+        && window.messageBox(QStringLiteral("Soll die letzte Umbenennung im Ordner %1 "
+                                            "rückgängig gemacht werden? %2 Dateien erhalten "
+                                            "dann ihre alten Namen zurück.")
+                                 .arg(quoted(journal.folderPath()))
+                                 .arg(journal.filesMoved(progress.doneSteps)),
+                             MessageKind::Question, questionTitle())
+            != MessageAnswer::Yes)
+        return QByteArray();
+    window.setStatusLine(busyCaption(), StatusLook::Busy);
+    const CarriedOut result = carryOut(journal, progress, progress.doneSteps, 0, mover);
+    window.setStatusLine(readyCaption(), StatusLook::Ready);
+    if (!result.ok())
+        reportFailedMove(window, result,
+                         QStringLiteral("die Umbenennung kann später weiter rückgängig gemacht "
+                                        "werden."));
+    else
+        reportStoreError(window, store.discardLast(journal.folderPath()),
+                         QStringLiteral("Alle Dateien haben ihre alten Namen"));
+    return journal.folderPath();
 }

@@ -6,26 +6,58 @@
 
 class FileMover;
 class FolderScan;
+class IRenameWindow;
 class SysCalls;
 
-// How far an interrupted run got, read from the disk: the renames before doneSteps are made.
+// How far a recorded run got, read from the disk: the renames before doneSteps are made.
+// A point of the run fits the folder when the folder holds exactly the names the run has
+// there (in their letter case) and every moving file of the record, by its fingerprint, under
+// the name it has at that point.
 struct Progress
 {
     size_t doneSteps = 0;
     int filesDone = 0; // files that carry their new names
     int filesTotal = 0;
-    // False when no point of the run matches the folder exactly (a file was changed from
-    // outside, or a rename was cut between link and unlink): the moves that cannot be made
-    // are then reported, never guessed.
+    // True when exactly one point fits. Otherwise nothing may be moved: misfits says why.
     bool exact = true;
+    size_t fittingPoints = 0;
+    // What the cut move left behind, to be removed before anything else moves: an empty
+    // reservation of a name made by this run while its file was still at the other name, or
+    // the second name of a file whose link was made but not yet unlinked. Empty for none.
+    QByteArray leftover;
+    QStringList misfits; // German lines, where not exact: which files do not fit and how
 };
 
-// Compares the folder with every point of the run and picks the one it shows. Where a cycle of
-// renames brings back the same names, the fingerprints of the files in it decide.
+// Compares the folder with every point of the run and picks the one it shows.
 Progress findProgress(const Journal &journal, const FolderScan &scan, SysCalls &sys);
 
-// Makes the renames [first, last) of the journal, or undoes them in reverse order; each move is
-// the no-replace move. Returns one German line for every file that could not be moved; the
-// other moves go on.
-QStringList carryOut(const Journal &journal, size_t first, size_t last, bool undo,
-                     FileMover &mover);
+// What carrying out a part of a record came to.
+struct CarriedOut
+{
+    size_t reached = 0; // the point of the record the folder is at now
+    int error = 0; // 0, or the errno of the move that failed
+    QString failure; // the German line of that move
+    size_t notTried = 0; // moves after the failed one, left for the next attempt
+    bool ok() const { return error == 0; }
+};
+
+// Removes progress.leftover, then makes the renames [from, to) of the journal, or undoes them
+// in reverse order (to > from), each with the no-replace move. Stops at the first move that
+// fails, so that the folder stays at a point of the record.
+CarriedOut carryOut(const Journal &journal, const Progress &progress, size_t from, size_t to,
+                    FileMover &mover);
+
+// The dialogue of an interrupted run, at start and on F5: asks whether to finish it
+// ("Fortsetzen"), give the moved files their old names ("Rückgängig machen") or keep the
+// record ("Später"), and does it. A run whose folder shows it finished or not begun is
+// settled without a question; a folder that fits no point, or another volume, moves nothing
+// and keeps the record. Returns the folder to show anew; empty when nothing was moved.
+QByteArray recoverInterruptedRun(IRenameWindow &window, JournalStore &store, FileMover &mover);
+
+// Whether the last run can be undone now: its record is readable, its folder can be reached
+// and no other copy of the program is at work.
+bool canUndoLastRun(JournalStore &store, SysCalls &sys);
+
+// "Letzte Umbenennung rückgängig": asks, then gives the files moved by the last run their old
+// names. The record stays where a move fails. Returns the folder to show anew.
+QByteArray undoLastRun(IRenameWindow &window, JournalStore &store, FileMover &mover);

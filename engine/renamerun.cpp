@@ -161,8 +161,17 @@ void RenameRun::execute()
     renameLoop(steps, newNames);
     if (m_failed)
         return;
-    if (m_journal)
-        m_journal->complete();
+    // "Bin fertig!" only when the record no longer says running.
+    if (const int error = m_journal ? m_journal->complete() : 0) {
+        backToReady();
+        m_window.rereadFiles();
+        m_window.messageBox(QStringLiteral("Die Dateien wurden umbenannt, aber das Protokoll "
+                                           "konnte nicht abgeschlossen werden (%1). Beim "
+                                           "nächsten Start wird es noch einmal geprüft.")
+                                .arg(journalErrorReason(error)),
+                            MessageKind::Error, errorTitle());
+        return;
+    }
     complete(preparedName);
 }
 
@@ -184,7 +193,7 @@ bool RenameRun::beginJournal(const std::vector<QByteArray> &newNames,
             QStringLiteral("Das Protokoll der Umbenennung kann nicht gespeichert werden (%1). "
                            "Ohne Protokoll kann eine unterbrochene Umbenennung später nicht "
                            "fortgesetzt oder rückgängig gemacht werden. Trotzdem umbenennen?")
-                .arg(QString::fromLocal8Bit(std::strerror(error))),
+                .arg(journalErrorReason(error)),
             MessageKind::Question, questionTitle())
         == MessageAnswer::Yes)
         return true;
@@ -331,12 +340,19 @@ void RenameRun::reportFailure(const Step &failed, int error, bool reserving,
     }
     if (m_journal) {
         // What was renamed stays undoable as the last run; a run fully undone leaves no record.
+        int recordError = 0;
         if (restored || executed == 0) {
-            m_journal->discardRunning();
+            recordError = m_journal->discardRunning();
         } else {
             m_record.steps.resize(executed);
-            m_journal->keepAsLast(m_record);
+            recordError = m_journal->keepAsLast(m_record);
         }
+        if (recordError != 0)
+            m_window.messageBox(QStringLiteral("Das Protokoll der Umbenennung konnte nicht "
+                                               "nachgetragen werden (%1). Es bleibt erhalten "
+                                               "und wird beim nächsten Start wieder geprüft.")
+                                    .arg(journalErrorReason(recordError)),
+                                MessageKind::Error, errorTitle());
     }
     mover.release();
     backToReady();

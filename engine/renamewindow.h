@@ -14,9 +14,12 @@ enum class MessageKind {
     Question, // question mark, Yes (default) and No
     Information, // information sign, OK
     CriticalQuestion, // stop sign, Yes (default) and No
+    // question mark, "Fortsetzen" (default), "Rückgängig machen" and "Später"; Escape and
+    // closing the box answer Later
+    RecoveryQuestion,
 };
 
-enum class MessageAnswer { Ok, Yes, No };
+enum class MessageAnswer { Ok, Yes, No, Continue, Undo, Later };
 
 enum class OptionText { Text1, Text2, Text3, Text4 };
 

@@ -2,14 +2,18 @@
 #include "folderlist.h"
 #include "folderscan.h"
 #include "journal.h"
+#include "messageboxes.h"
+#include "recovery.h"
 #include "renameplan.h"
 #include "testmain.h"
 #include "widgets.h"
 #include "windowtesting.h"
 
 #include <QCheckBox>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 
 // The journal seen from the window: recovery at start and undo of the last run, across starts.
 class TestJournal : public WindowTest
@@ -34,19 +38,23 @@ private:
     }
     // A run recorded as begun in folder, with nothing renamed yet: as if the machine died
     // right after the journal was written.
-    void recordRunningPlan(const QByteArray &folder, const std::vector<QByteArray> &oldNames,
-                           const std::vector<QByteArray> &newNames)
+    Journal recordRunningPlan(const QByteArray &folder, const std::vector<QByteArray> &oldNames,
+                              const std::vector<QByteArray> &newNames)
     {
         FileMover mover;
         const FolderScan scan = FolderScan::read(folder, mover.sys());
         std::vector<QByteArray> temps;
         unsigned counter = 0;
         const auto steps = orderMoves(scan, oldNames, newNames, &temps, counter);
-        QCOMPARE(JournalStore().begin(Journal::of(folder, oldNames, newNames, temps, steps)), 0);
+        const Journal journal = Journal::of(folder, oldNames, newNames, temps, steps);
+        const int error = JournalStore().begin(journal);
+        if (error != 0)
+            qFatal("no record: %d", error);
+        return journal;
     }
 
 private slots:
-    void undoAfterARestartLeavesRenamedFilesAlone()
+    void undoAfterARestartMovesNothingWhereAFileWasRenamedSince()
     {
         for (const char *n : {"a.jpg", "b.jpg", "c.jpg"})
             write(QLatin1String(n), n);
@@ -67,10 +75,19 @@ private slots:
         QVERIFY(m_boxes.shown.empty());
         QVERIFY(m_window->Command7->isEnabled());
         m_window->Command7->click();
-        QCOMPARE(m_boxes.titles(), (QStringList {"Frage ...?", "Fehler ..."}));
+        QCOMPARE(m_boxes.titles(), QStringList {"Achtung!"});
+        QVERIFY(m_boxes.shown[0].prompt.contains(m_home->path()));
+        QVERIFY(m_boxes.shown[0].prompt.contains(QStringLiteral("„Bild02.jpg“ fehlt")));
+        QCOMPARE(files(), (QStringList {"Bild01.jpg", "Bild03.jpg", "mein.jpg"}));
+        QVERIFY(m_window->Command7->isEnabled()); // waits for the files of the record
+
+        QFile::rename(m_home->path() + QStringLiteral("/mein.jpg"),
+                      m_home->path() + QStringLiteral("/Bild02.jpg"));
+        m_boxes = BoxLog();
+        m_window->Command7->click();
+        QCOMPARE(m_boxes.titles(), QStringList {"Frage ...?"});
         QVERIFY(m_boxes.shown[0].prompt.contains(QStringLiteral("3 Dateien")));
-        QVERIFY(m_boxes.shown[1].prompt.contains(QStringLiteral("„Bild02.jpg“")));
-        QCOMPARE(files(), (QStringList {"a.jpg", "c.jpg", "mein.jpg"}));
+        QCOMPARE(files(), (QStringList {"a.jpg", "b.jpg", "c.jpg"}));
         QCOMPARE(read(QStringLiteral("a.jpg")), QByteArray("a.jpg"));
         QCOMPARE(m_window->fileCount(), 3); // the folder shown anew
         QCOMPARE(m_window->SSTab1->currentIndex(), 0);
@@ -79,26 +96,64 @@ private slots:
 
     void interruptedRunIsFinishedOrUndoneAtStart_data()
     {
-        QTest::addColumn<bool>("finish");
-        QTest::newRow("Ja: zu Ende führen") << true;
-        QTest::newRow("Nein: alte Namen") << false;
+        QTest::addColumn<int>("answerValue");
+        QTest::addColumn<QByteArray>("first");
+        QTest::newRow("Fortsetzen") << int(MessageAnswer::Continue) << QByteArray("zwei");
+        QTest::newRow("Rückgängig machen") << int(MessageAnswer::Undo) << QByteArray("eins");
+        QTest::newRow("Später") << int(MessageAnswer::Later) << QByteArray("<missing>");
     }
 
     void interruptedRunIsFinishedOrUndoneAtStart()
     {
-        QFETCH(bool, finish);
-        // A swap: A01 <-> A02, through a temporary name.
+        QFETCH(int, answerValue);
+        const MessageAnswer answer = MessageAnswer(answerValue);
+        QFETCH(QByteArray, first);
+        // A swap: A01 <-> A02, through a temporary name, cut after its first step.
         write(QStringLiteral("A01.jpg"), "eins");
         write(QStringLiteral("A02.jpg"), "zwei");
-        recordRunningPlan(m_home->raw(), {"A01.jpg", "A02.jpg"}, {"A02.jpg", "A01.jpg"});
-        m_boxes.answers = {finish ? MessageAnswer::Yes : MessageAnswer::No};
+        const Journal journal
+            = recordRunningPlan(m_home->raw(), {"A01.jpg", "A02.jpg"}, {"A02.jpg", "A01.jpg"});
+        FileMover mover;
+        QVERIFY(carryOut(journal, Progress(), 0, 1, mover).ok());
+        m_boxes.answers = {answer};
         open();
         QCOMPARE(m_boxes.titles(), QStringList {"Frage ...?"});
+        QCOMPARE(m_boxes.shown[0].kind, MessageKind::RecoveryQuestion);
         QVERIFY(m_boxes.shown[0].prompt.contains(QStringLiteral("nach 0 von 2 Dateien")));
+        QCOMPARE(read(QStringLiteral("A01.jpg")), first);
+        QCOMPARE(m_window->Command7->isEnabled(), answer == MessageAnswer::Continue);
+        if (answer == MessageAnswer::Later) {
+            QCOMPARE(files().size(), 2); // A02.jpg and the temporary name, as they were
+            m_window.reset();
+            m_boxes = BoxLog();
+            open();
+            QCOMPARE(m_boxes.titles(), QStringList {"Frage ...?"}); // asked again
+            return;
+        }
         QCOMPARE(files(), (QStringList {"A01.jpg", "A02.jpg"}));
-        QCOMPARE(read(QStringLiteral("A01.jpg")), QByteArray(finish ? "zwei" : "eins"));
-        QCOMPARE(m_window->Command7->isEnabled(), finish);
         QCOMPARE(m_window->Dir1->path(), m_home->raw());
+    }
+
+    void recoveryQuestionNamesItsActionsAndEscapeMeansLater()
+    {
+        QStringList buttons;
+        QString defaultButton;
+        QTimer::singleShot(0, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            for (QAbstractButton *b : box->buttons())
+                buttons << b->text();
+            defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        const MessageAnswer answer
+            = QtMessageBoxes().show(nullptr, QStringLiteral("unterbrochen"),
+                                    MessageKind::RecoveryQuestion, QStringLiteral("Frage ...?"));
+        buttons.sort();
+        QCOMPARE(buttons, (QStringList {"Fortsetzen", "Rückgängig machen", "Später"}));
+        QCOMPARE(defaultButton, QStringLiteral("Fortsetzen"));
+        QCOMPARE(answer, MessageAnswer::Later);
     }
 
     void unreachableOrDamagedJournalMovesNothing()

@@ -2,98 +2,232 @@
 #include "folderscan.h"
 #include "journal.h"
 #include "recovery.h"
+#include "renameplan.h"
 #include "renamerun.h"
 #include "scriptedsyscalls.h"
 #include "tempfolder.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <csignal>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace {
 
 using Names = std::vector<std::string>;
 
-QByteArray numbered(int n)
+// How the file system of the card moves: renameat2 with RENAME_NOREPLACE; link and unlink
+// (renameat2 refused); or an empty reservation of the new name and a replacing rename (no
+// renameat2 and no hard links, as exFAT through FUSE).
+enum class Mover { NoReplace, Link, Placeholder };
+
+void emulate(ScriptedSysCalls &sys, Mover mover)
 {
-    return QByteArray("Bild") + QByteArray::number(n).rightJustified(4, '0') + ".jpg";
+    sys.foldCase = true;
+    sys.skipSyncs = true; // a killed process loses nothing that was written
+    if (mover != Mover::NoReplace)
+        sys.failures["renameat2"].assign(1000, EINVAL);
+    if (mover == Mover::Placeholder)
+        sys.failures["link"].assign(1000, EPERM);
 }
 
-// A run over count files Bild0001.jpg ... (each holding its own name) in a child process that
-// is killed before its killAt-th rename. reversed lists the files backwards, so that the run
-// swaps them in pairs (cycles); otherwise it shifts them up by one (a chain).
-void killedRun(const TempFolder &dir, const QString &journalDir, int count, bool reversed,
-               int killAt)
+// A small run with a chain (a2 -> a3, a1 -> a2), a swap (s1 <-> s2, through a temporary name)
+// and a case-only rename on a folder that folds case (through a temporary name too). Every
+// file holds its own old name; all are of one size and one FAT time, as on a camera card.
+struct SmallRun
 {
-    for (int i = 1; i <= count; ++i)
-        dir.write(numbered(i), numbered(i));
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        FakeWindow window;
-        window.folder = dir.path();
-        for (int i = 1; i <= count; ++i)
-            window.entries.push_back({numbered(reversed ? count + 1 - i : i), true});
-        window.texts[OptionText::Text2] = QStringLiteral("Bild");
-        window.texts[OptionText::Text3] = QLatin1String(reversed ? "1" : "2");
-        window.checks[OptionCheck::Check1] = true;
-        window.journal = std::make_unique<JournalStore>(journalDir);
-        auto *sys = new ScriptedSysCalls;
-        int renames = 0;
-        sys->beforeRename = [&] {
-            if (++renames == killAt)
-                ::raise(SIGKILL);
-        };
-        window.sysForMover.reset(sys);
-        runRename(window);
-        ::_exit(3); // not killed: the test is wrong
+    std::vector<QByteArray> oldNames {"a1.jpg", "a2.jpg", "s1.jpg", "s2.jpg", "urlaub.jpg"};
+    std::vector<QByteArray> newNames {"a2.jpg", "a3.jpg", "s2.jpg", "s1.jpg", "Urlaub.jpg"};
+    std::vector<QByteArray> tempNames {{}, {}, ".brixelwand-1-1.tmp", {}, ".brixelwand-1-2.tmp"};
+    std::vector<Step> steps {{1, "a2.jpg", "a3.jpg"},
+                             {0, "a1.jpg", "a2.jpg"},
+                             {2, "s1.jpg", ".brixelwand-1-1.tmp"},
+                             {3, "s2.jpg", "s1.jpg"},
+                             {2, ".brixelwand-1-1.tmp", "s2.jpg"},
+                             {4, "urlaub.jpg", ".brixelwand-1-2.tmp"},
+                             {4, ".brixelwand-1-2.tmp", "Urlaub.jpg"}};
+
+    void make(const TempFolder &dir) const
+    {
+        for (const QByteArray &name : oldNames) {
+            dir.write(name, name.left(2) + "-Bilddaten"); // one size for all
+            const struct timespec times[2] = {{1700000000, 0}, {1700000000, 0}};
+            ::utimensat(AT_FDCWD, dir.pathOf(name).constData(), times, 0);
+        }
     }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+    Journal journal(const TempFolder &dir, SysCalls *sys = nullptr) const
+    {
+        return Journal::of(dir.path(), oldNames, newNames, tempNames, steps, sys);
+    }
+    // Every file's content exactly once, all under their old or all under their new names.
+    bool allOld(const TempFolder &dir) const { return holds(dir, oldNames); }
+    bool allNew(const TempFolder &dir) const { return holds(dir, newNames); }
+
+private:
+    bool holds(const TempFolder &dir, const std::vector<QByteArray> &names) const
+    {
+        Names expected;
+        for (size_t i = 0; i < names.size(); ++i) {
+            expected.push_back(names[i].toStdString());
+            if (dir.read(names[i]) != oldNames[i].left(2) + "-Bilddaten")
+                return false;
+        }
+        std::sort(expected.begin(), expected.end());
+        return dir.names() == expected;
+    }
+};
+
+// Makes the run's steps one by one and completes its record, as a run does.
+void makeRun(const SmallRun &run, const TempFolder &dir, const QString &state,
+             ScriptedSysCalls *sys, FileMover &mover)
+{
+    JournalStore store(state, sys);
+    const Journal journal = run.journal(dir, sys);
+    if (store.begin(journal) != 0)
+        return;
+    for (const Step &s : run.steps) {
+        if (mover.MoveFile(dir.path() + '/' + s.from, dir.path() + '/' + s.to) != 0)
+            return;
+    }
+    mover.release();
+    store.complete();
+}
+
+// The folder after a run of steps [0, k) of the record, made in the test.
+void moveUpTo(const Journal &journal, size_t k)
+{
+    FileMover mover;
+    ASSERT_TRUE(carryOut(journal, Progress(), 0, k, mover).ok());
+}
+
+QStringList titles(const FakeWindow &window)
+{
+    return window.messageTitles();
 }
 
 } // namespace
 
-TEST(Journal, RunKilledAnywhereIsFinishedOrUndoneFromTheDisk)
+TEST(Journal, RunKilledAtEveryCallIsFinishedOrUndoneFromTheDisk)
 {
-    struct Case
-    {
-        bool reversed;
-        int killAt;
-    };
-    const int count = 5000;
-    // Shift: 5000 renames; swap in pairs: 2500 cycles of three renames each.
-    const Case cases[] = {{false, 1},   {false, 2500}, {false, 5000}, {true, 1},
-                          {true, 3001}, {true, 3002},  {true, 7500}};
-    for (const auto &c : cases) {
-        for (const bool finish : {true, false}) {
-            SCOPED_TRACE(testing::Message() << "reversed " << c.reversed << " kill " << c.killAt
-                                            << " finish " << finish);
+    const SmallRun run;
+    for (const Mover mode : {Mover::NoReplace, Mover::Link, Mover::Placeholder}) {
+        // The calls of a whole run, counted on a run that is not killed.
+        int total = 0;
+        {
             TempFolder dir, state;
-            killedRun(dir, QString::fromUtf8(state.path()), count, c.reversed, c.killAt);
-            JournalStore store(QString::fromUtf8(state.path()));
-            Journal journal;
-            ASSERT_EQ(store.loadRunning(&journal), JournalStore::Load::Ok);
-            EXPECT_FALSE(journal.completed);
-            FileMover mover;
-            const FolderScan scan = FolderScan::read(journal.folderPath(), mover.sys());
-            const Progress progress = findProgress(journal, scan, mover.sys());
-            EXPECT_TRUE(progress.exact);
-            EXPECT_EQ(progress.doneSteps, size_t(c.killAt - 1));
-            const QStringList problems = finish
-                ? carryOut(journal, progress.doneSteps, journal.steps.size(), false, mover)
-                : carryOut(journal, 0, progress.doneSteps, true, mover);
-            EXPECT_TRUE(problems.isEmpty()) << problems.join(QLatin1Char('\n')).toStdString();
+            run.make(dir);
+            auto *sys = new ScriptedSysCalls;
+            emulate(*sys, mode);
+            sys->beforeCall = [&](const char *) { ++total; };
+            FileMover mover {std::unique_ptr<SysCalls>(sys)};
+            makeRun(run, dir, QString::fromUtf8(state.path()), sys, mover);
+            ASSERT_TRUE(run.allNew(dir));
+        }
+        for (int killAt = 1; killAt <= total; ++killAt) {
+            for (const MessageAnswer answer : {MessageAnswer::Continue, MessageAnswer::Undo}) {
+                SCOPED_TRACE(testing::Message() << "mode " << int(mode) << " kill " << killAt
+                                                << " of " << total << " answer " << int(answer));
+                TempFolder dir, state;
+                const QString stateDir = QString::fromUtf8(state.path());
+                run.make(dir);
+                const pid_t child = ::fork();
+                ASSERT_GE(child, 0);
+                if (child == 0) {
+                    auto *sys = new ScriptedSysCalls;
+                    emulate(*sys, mode);
+                    int calls = 0;
+                    sys->beforeCall = [&](const char *) {
+                        if (++calls == killAt)
+                            ::raise(SIGKILL);
+                    };
+                    FileMover mover {std::unique_ptr<SysCalls>(sys)};
+                    makeRun(run, dir, stateDir, sys, mover);
+                    ::_exit(3);
+                }
+                int status = 0;
+                ::waitpid(child, &status, 0);
+                ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
 
-            ASSERT_EQ(dir.names().size(), size_t(count));
-            for (int i = 1; i <= count; ++i) {
-                const int now = !finish ? i : c.reversed ? count + 1 - i : i + 1;
-                ASSERT_EQ(dir.read(numbered(now)), numbered(i)) << i;
+                auto *sys = new ScriptedSysCalls;
+                emulate(*sys, mode);
+                FileMover mover {std::unique_ptr<SysCalls>(sys)};
+                JournalStore store(stateDir, sys);
+                FakeWindow window;
+                window.answers = {answer};
+                recoverInterruptedRun(window, store, mover);
+                EXPECT_FALSE(titles(window).contains(QStringLiteral("Achtung!")))
+                    << window.messages.front().prompt.toStdString();
+                EXPECT_FALSE(titles(window).contains(errorTitle()));
+                Journal journal;
+                EXPECT_EQ(store.loadRunning(&journal), JournalStore::Load::None);
+                ASSERT_TRUE(run.allOld(dir) || run.allNew(dir))
+                    << testing::PrintToString(dir.names());
+                if (run.allNew(dir)) {
+                    window.answers = {MessageAnswer::Yes};
+                    undoLastRun(window, store, mover);
+                    EXPECT_TRUE(run.allOld(dir)) << testing::PrintToString(dir.names());
+                    EXPECT_EQ(store.loadLast(&journal), JournalStore::Load::None);
+                }
             }
         }
     }
+}
+
+TEST(Journal, RecordIsWrittenAndSyncedBeforeTheFirstMoveAndTheFolderBeforeItCompletes)
+{
+    TempFolder dir, state;
+    for (const char *n : {"a.jpg", "b.jpg"})
+        dir.write(n, n);
+    FakeWindow window;
+    window.folder = dir.path();
+    window.list(dir.names());
+    window.selectAll();
+    window.texts[OptionText::Text2] = QStringLiteral("Bild");
+    window.checks[OptionCheck::Check1] = true;
+    auto *sys = new ScriptedSysCalls;
+    window.sysForMover.reset(sys);
+    window.fileSystemObject();
+    window.journal = std::make_unique<JournalStore>(QString::fromUtf8(state.path()), sys);
+    runRename(window);
+    ASSERT_EQ(dir.names(), (Names {"Bild01.jpg", "Bild02.jpg"}));
+
+    const QString running = QStringLiteral("laufende-umbenennung.journal");
+    const QString folder = QString::fromUtf8(dir.path());
+    const QString stateFolder = QString::fromUtf8(state.path());
+    // Each of these, in this order; taking out any sync breaks the order.
+    const QStringList wanted {
+        QStringLiteral("write ") + running + QStringLiteral(".neu"),
+        QStringLiteral("fdatasync ") + running + QStringLiteral(".neu"),
+        QStringLiteral("renameat ") + running + QStringLiteral(".neu ") + running,
+        QStringLiteral("fsync ") + stateFolder,
+        QStringLiteral("renameat2 a.jpg Bild01.jpg"),
+        QStringLiteral("renameat2 b.jpg Bild02.jpg"),
+        QStringLiteral("fsync ") + folder,
+        QStringLiteral("pwrite ") + running,
+        QStringLiteral("fdatasync ") + running,
+        QStringLiteral("renameat ") + running + QStringLiteral(" letzte-umbenennung.journal"),
+        QStringLiteral("fsync ") + stateFolder,
+    };
+    qsizetype at = 0;
+    for (const QString &line : std::as_const(sys->log)) {
+        if (at < wanted.size() && line.trimmed() == wanted[at])
+            ++at;
+    }
+    EXPECT_EQ(at, wanted.size()) << "missing: " << wanted.value(at).toStdString() << "\n"
+                                 << sys->log.join(QLatin1Char('\n')).toStdString();
+
+    // Undo drops the record only after the folder is synced.
+    sys->log.clear();
+    JournalStore store(QString::fromUtf8(state.path()), sys);
+    window.journal.reset();
+    undoLastRun(window, store, window.fileSystemObject());
+    ASSERT_EQ(dir.names(), (Names {"a.jpg", "b.jpg"}));
+    const qsizetype sync = sys->log.indexOf(QStringLiteral("fsync %1 ").arg(folder));
+    const qsizetype drop = sys->log.indexOf(QStringLiteral("unlink letzte-umbenennung.journal "));
+    EXPECT_GE(sync, 0);
+    EXPECT_GT(drop, sync) << sys->log.join(QLatin1Char('\n')).toStdString();
 }
 
 TEST(Journal, HoldsAnyByteAndRefusesDamage)
@@ -101,9 +235,16 @@ TEST(Journal, HoldsAnyByteAndRefusesDamage)
     Journal j;
     j.folder = "/media/karte/DCIM\xff";
     j.device = 42;
-    j.inode = 7;
+    j.volumeUuid = "1234-ABCD";
+    j.mountPoint = "/media/karte";
+    j.startedNs = 5;
+    Fingerprint cycled;
+    cycled.size = 1;
+    cycled.mtimeNs = 3;
+    cycled.hasHead = true;
+    cycled.head = 99;
     j.files = {{"a\xff\xfe.jpg", {}, "Bild01.jpg", {}},
-               {"b\x80.jpg", ".brixelwand-1-1.tmp", "Bild\xc3\x28.jpg", {1, 2, 3}}};
+               {"b\x80.jpg", ".brixelwand-1-1.tmp", "Bild\xc3\x28.jpg", cycled}};
     j.steps
         = {{1, JournalStep::OldToTemp}, {0, JournalStep::OldToNew}, {1, JournalStep::TempToNew}};
     const QByteArray data = encodeJournal(j);
@@ -111,9 +252,12 @@ TEST(Journal, HoldsAnyByteAndRefusesDamage)
     ASSERT_TRUE(decodeJournal(data, &back));
     EXPECT_EQ(back.folder, j.folder);
     EXPECT_EQ(back.device, 42u);
+    EXPECT_EQ(back.volumeUuid, j.volumeUuid);
+    EXPECT_EQ(back.mountPoint, j.mountPoint);
     EXPECT_EQ(back.files[0].oldName, j.files[0].oldName);
     EXPECT_EQ(back.files[1].newName, j.files[1].newName);
     EXPECT_EQ(back.files[1].fingerprint.mtimeNs, 3);
+    EXPECT_EQ(back.files[1].fingerprint.head, 99u);
     EXPECT_EQ(back.to(back.steps[0]), ".brixelwand-1-1.tmp");
     for (qsizetype cut = 0; cut < data.size(); ++cut)
         EXPECT_FALSE(decodeJournal(data.left(cut), &back)) << cut;
@@ -122,33 +266,288 @@ TEST(Journal, HoldsAnyByteAndRefusesDamage)
         damaged[at] = char(damaged[at] ^ 0x10);
         EXPECT_FALSE(decodeJournal(damaged, &back)) << at;
     }
+
+    // Well-formed but crafted: refused as damaged, never acted on.
+    const auto crafted = [&](const std::function<void(Journal &)> &change) {
+        Journal c = j;
+        change(c);
+        return decodeJournal(encodeJournal(c), &back);
+    };
+    EXPECT_FALSE(crafted([](Journal &c) { std::swap(c.steps[0], c.steps[2]); }));
+    EXPECT_FALSE(crafted([](Journal &c) { c.steps.push_back({0, JournalStep::OldToNew}); }));
+    EXPECT_FALSE(crafted([](Journal &c) { c.steps.push_back({7, JournalStep::OldToNew}); }));
+    EXPECT_FALSE(crafted([](Journal &c) { c.steps[1].kind = JournalStep::OldToTemp; }));
+    for (const QByteArray &bad : {QByteArray("../victim.txt"), QByteArray(".."), QByteArray("."),
+                                  QByteArray("a/b"), QByteArray("a\0b", 3), QByteArray()}) {
+        EXPECT_FALSE(crafted([&](Journal &c) { c.files[0].newName = bad; })) << bad.constData();
+        EXPECT_FALSE(crafted([&](Journal &c) { c.files[1].tempName = bad; })) << bad.constData();
+    }
+    for (const QByteArray &folder :
+         {QByteArray("media/karte"), QByteArray("/media/../etc"), QByteArray("/media/karte/")})
+        EXPECT_FALSE(crafted([&](Journal &c) { c.folder = folder; })) << folder.constData();
 }
 
-TEST(Journal, UndoLeavesFilesRenamedSinceAloneAndNamesThem)
+// A swap of six pictures of one size and one FAT time, cut anywhere: only the first 64 KiB
+// tell the points of the run apart.
+TEST(Journal, PointOfACutSwapIsFoundByContentWhereSizeAndTimeAgree)
+{
+    TempFolder dir;
+    std::vector<QByteArray> oldNames, newNames;
+    for (int i = 1; i <= 6; ++i) {
+        const QByteArray name = "Bild000" + QByteArray::number(i) + ".jpg";
+        dir.write(name, "Bild " + QByteArray::number(i));
+        const struct timespec times[2] = {{1700000000, 0}, {1700000000, 0}};
+        ::utimensat(AT_FDCWD, dir.pathOf(name).constData(), times, 0);
+        oldNames.push_back(name);
+    }
+    for (int i = 0; i < 6; ++i)
+        newNames.push_back(oldNames[size_t(i ^ 1)]);
+    FileMover mover;
+    const FolderScan before = FolderScan::read(dir.path(), mover.sys());
+    std::vector<QByteArray> temps;
+    unsigned counter = 0;
+    const auto steps = orderMoves(before, oldNames, newNames, &temps, counter);
+    const Journal journal = Journal::of(dir.path(), oldNames, newNames, temps, steps);
+    ASSERT_EQ(journal.steps.size(), 9u);
+    size_t done = 0;
+    for (const size_t k : {size_t(0), size_t(3), size_t(4), size_t(6), size_t(9)}) {
+        ASSERT_TRUE(carryOut(journal, Progress(), done, k, mover).ok());
+        done = k;
+        const Progress progress
+            = findProgress(journal, FolderScan::read(dir.path(), mover.sys()), mover.sys());
+        EXPECT_TRUE(progress.exact) << k;
+        EXPECT_EQ(progress.doneSteps, k);
+    }
+}
+
+TEST(Journal, RecoveryMovesNothingWhereTheFolderDoesNotHoldTheRecordedFiles)
+{
+    const SmallRun run;
+    struct Case
+    {
+        const char *name;
+        std::function<void(const TempFolder &)> change;
+        const char *said;
+    };
+    const Case cases[] = {
+        {"another card, same names",
+         [](const TempFolder &dir) { dir.write("a2.jpg", "ein anderes Bild"); },
+         "ist eine andere Datei"},
+        {"a file gone", [](const TempFolder &dir) { ::unlink(dir.pathOf("a2.jpg").constData()); },
+         "„a2.jpg“ fehlt"},
+        {"an old empty file where a name must be free",
+         [](const TempFolder &dir) {
+             dir.write("s1.jpg");
+             const struct timespec times[2] = {{1600000000, 0}, {1600000000, 0}};
+             ::utimensat(AT_FDCWD, dir.pathOf("s1.jpg").constData(), times, 0);
+         },
+         "„s1.jpg“ ist vorhanden, sollte aber frei sein"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder dir, state;
+        run.make(dir);
+        JournalStore store(QString::fromUtf8(state.path()));
+        const Journal journal = run.journal(dir);
+        ASSERT_EQ(store.begin(journal), 0);
+        moveUpTo(journal, 3); // cut inside the swap
+        store.unlock();
+        c.change(dir);
+        const Names before = dir.names();
+        FakeWindow window;
+        FileMover mover;
+        recoverInterruptedRun(window, store, mover);
+        ASSERT_EQ(titles(window), QStringList {"Achtung!"});
+        EXPECT_TRUE(window.messages[0].prompt.contains(QString::fromUtf8(dir.path())));
+        EXPECT_TRUE(window.messages[0].prompt.contains(QString::fromUtf8(c.said)))
+            << window.messages[0].prompt.toStdString();
+        EXPECT_EQ(dir.names(), before);
+        Journal kept;
+        EXPECT_EQ(store.loadRunning(&kept), JournalStore::Load::Ok); // waits for the right card
+    }
+}
+
+// A move cut after it reserved the new name, or after the link before the unlink: recovery
+// removes what the cut move left, and only that, then goes on either way.
+TEST(Journal, RecoveryRemovesWhatTheCutMoveLeftAndNothingElse)
+{
+    const SmallRun run;
+    for (const bool link : {false, true}) {
+        for (const MessageAnswer answer : {MessageAnswer::Continue, MessageAnswer::Undo}) {
+            SCOPED_TRACE(testing::Message() << "link " << link << " answer " << int(answer));
+            TempFolder dir, state;
+            run.make(dir);
+            JournalStore store(QString::fromUtf8(state.path()));
+            const Journal journal = run.journal(dir);
+            ASSERT_EQ(store.begin(journal), 0);
+            store.unlock();
+            moveUpTo(journal, 3);
+            // Step 3 moves s2.jpg onto s1.jpg.
+            if (link)
+                ASSERT_EQ(
+                    ::link(dir.pathOf("s2.jpg").constData(), dir.pathOf("s1.jpg").constData()), 0);
+            else
+                dir.write("s1.jpg");
+            FakeWindow window;
+            window.answers = {answer};
+            FileMover mover;
+            recoverInterruptedRun(window, store, mover);
+            EXPECT_EQ(titles(window), QStringList {questionTitle()})
+                << window.messages[0].prompt.toStdString();
+            EXPECT_TRUE(answer == MessageAnswer::Continue ? run.allNew(dir) : run.allOld(dir))
+                << testing::PrintToString(dir.names());
+        }
+    }
+}
+
+// A read-only card: every move fails. The failure is named with its German reason, and the
+// record stays to be offered again.
+TEST(Journal, FailedMovesKeepTheRecordAndAreReported)
+{
+    const SmallRun run;
+    TempFolder dir, state;
+    run.make(dir);
+    JournalStore store(QString::fromUtf8(state.path()));
+    const Journal journal = run.journal(dir);
+    ASSERT_EQ(store.begin(journal), 0);
+    store.unlock();
+    moveUpTo(journal, 3);
+    const Names cut = dir.names();
+    for (const MessageAnswer answer : {MessageAnswer::Continue, MessageAnswer::Undo}) {
+        auto *sys = new ScriptedSysCalls;
+        sys->failures["renameat2"].assign(10, EROFS);
+        FileMover mover {std::unique_ptr<SysCalls>(sys)};
+        FakeWindow window;
+        window.answers = {answer};
+        recoverInterruptedRun(window, store, mover);
+        ASSERT_EQ(titles(window), (QStringList {questionTitle(), errorTitle()}));
+        EXPECT_TRUE(window.messages[1].prompt.contains(QStringLiteral("schreibgeschützt")));
+        EXPECT_EQ(dir.names(), cut);
+        Journal kept;
+        EXPECT_EQ(store.loadRunning(&kept), JournalStore::Load::Ok);
+    }
+
+    // Undo of the last run: the same, and the undo stays on offer.
+    FileMover mover;
+    FakeWindow window;
+    window.answers = {MessageAnswer::Continue};
+    recoverInterruptedRun(window, store, mover);
+    ASSERT_TRUE(run.allNew(dir));
+    auto *sys = new ScriptedSysCalls;
+    sys->failures["renameat2"] = {0, EROFS};
+    FileMover failing {std::unique_ptr<SysCalls>(sys)};
+    window.messages.clear();
+    undoLastRun(window, store, failing);
+    ASSERT_EQ(titles(window), (QStringList {questionTitle(), errorTitle()}));
+    EXPECT_TRUE(window.messages[0].prompt.contains(QStringLiteral(" 5 Dateien")));
+    EXPECT_TRUE(window.messages[1].prompt.contains(QStringLiteral("schreibgeschützt")));
+    EXPECT_TRUE(canUndoLastRun(store, mover.sys()));
+    window.messages.clear();
+    undoLastRun(window, store, mover); // the card writable again: the rest is undone
+    EXPECT_TRUE(run.allOld(dir)) << testing::PrintToString(dir.names());
+    EXPECT_FALSE(canUndoLastRun(store, mover.sys()));
+}
+
+// The state disk full or read-only: no failure of the record is passed over.
+TEST(Journal, FailedWritesOfTheRecordAreNeverIgnored)
 {
     TempFolder dir, state;
-    FakeWindow window;
-    window.folder = dir.path();
-    for (const char *n : {"a.jpg", "b\xff.jpg", "c.jpg"})
-        dir.write(n, n);
-    window.list(dir.names());
-    window.selectAll();
-    window.texts[OptionText::Text2] = QStringLiteral("Bild");
-    window.checks[OptionCheck::Check1] = true;
-    window.journal = std::make_unique<JournalStore>(QString::fromUtf8(state.path()));
-    runRename(window);
-    ASSERT_EQ(dir.names(), (Names {"Bild01.jpg", "Bild02.jpg", "Bild03.jpg"}));
-    ::rename(dir.pathOf("Bild02.jpg").constData(), dir.pathOf("mine.jpg").constData());
+    const SmallRun run;
+    run.make(dir);
+    const QString stateDir = QString::fromUtf8(state.path());
+    for (const char *op : {"write", "fdatasync", "renameat", "fsync"}) {
+        SCOPED_TRACE(op);
+        ScriptedSysCalls sys;
+        sys.failures[op] = {ENOSPC};
+        JournalStore store(stateDir, &sys);
+        EXPECT_EQ(store.begin(run.journal(dir)), ENOSPC);
+        Journal journal;
+        EXPECT_EQ(store.loadRunning(&journal), JournalStore::Load::None); // nothing to ask
+        EXPECT_FALSE(store.locked());
+    }
+    for (const char *op : {"fsync", "pwrite", "fdatasync", "renameat"}) {
+        SCOPED_TRACE(op);
+        ScriptedSysCalls sys;
+        JournalStore store(stateDir, &sys);
+        ASSERT_EQ(store.begin(run.journal(dir)), 0);
+        sys.failures[op] = {EROFS};
+        EXPECT_EQ(store.complete(), EROFS);
+        Journal journal;
+        EXPECT_EQ(store.loadRunning(&journal), JournalStore::Load::Ok);
+        EXPECT_EQ(store.keepAsLast(journal), 0);
+        ASSERT_EQ(store.begin(run.journal(dir)), 0);
+        sys.failures["renameat"] = {EROFS};
+        EXPECT_EQ(store.keepAsLast(journal), EROFS);
+        EXPECT_EQ(store.loadRunning(&journal), JournalStore::Load::Ok); // still there
+        EXPECT_EQ(store.discardRunning(), 0);
+    }
+}
 
-    Journal journal;
-    ASSERT_EQ(window.journal->loadRunning(&journal), JournalStore::Load::None);
-    ASSERT_EQ(window.journal->loadLast(&journal), JournalStore::Load::Ok);
-    EXPECT_TRUE(journal.completed);
+TEST(Journal, StateFolderIsNeverFollowedThroughALinkNorTakenFromSomeoneElse)
+{
+    TempFolder place, elsewhere, dir;
+    const SmallRun run;
+    run.make(dir);
+    // The state folder a link to another folder.
+    const QByteArray linked = place.pathOf("Brixelwand");
+    ASSERT_EQ(::symlink(elsewhere.path().constData(), linked.constData()), 0);
+    JournalStore viaLink {QString::fromUtf8(linked)};
+    EXPECT_EQ(viaLink.checkFolder(), JournalStore::Folder::Link);
+    EXPECT_NE(viaLink.begin(run.journal(dir)), 0);
+    EXPECT_EQ(elsewhere.names(), Names {});
+    FakeWindow window;
     FileMover mover;
-    const QStringList problems = carryOut(journal, 0, journal.steps.size(), true, mover);
-    ASSERT_EQ(problems.size(), 1);
-    EXPECT_TRUE(problems[0].startsWith(QStringLiteral("„Bild02.jpg“")))
-        << problems[0].toStdString();
-    EXPECT_EQ(dir.names(), (Names {"a.jpg", "c.jpg", "mine.jpg"}));
-    EXPECT_EQ(dir.read("a.jpg"), "a.jpg");
+    recoverInterruptedRun(window, viaLink, mover);
+    EXPECT_EQ(titles(window), QStringList {"Achtung!"});
+
+    // The record's temporary file a link to a file elsewhere.
+    TempFolder state;
+    elsewhere.write("victim", "keep");
+    ASSERT_EQ(::symlink(elsewhere.pathOf("victim").constData(),
+                        state.pathOf("laufende-umbenennung.journal.neu").constData()),
+              0);
+    JournalStore store {QString::fromUtf8(state.path())};
+    EXPECT_NE(store.begin(run.journal(dir)), 0);
+    EXPECT_EQ(elsewhere.read("victim"), "keep");
+
+    // A folder of another user.
+    TempFolder foreign;
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(foreign.path().constData(), 4321, 4321), 0);
+        JournalStore theirs {QString::fromUtf8(foreign.path())};
+        EXPECT_EQ(theirs.checkFolder(), JournalStore::Folder::NotOwn);
+        EXPECT_NE(theirs.begin(run.journal(dir)), 0);
+    }
+}
+
+// A second copy of the program while the first one runs: it neither offers the first one's
+// record nor records a run of its own.
+TEST(Journal, ASecondCopyLeavesTheRunningRecordAlone)
+{
+    TempFolder dir, state;
+    const SmallRun run;
+    run.make(dir);
+    const QString stateDir = QString::fromUtf8(state.path());
+    JournalStore first(stateDir);
+    const Journal journal = run.journal(dir);
+    ASSERT_EQ(first.begin(journal), 0);
+    moveUpTo(journal, 3);
+
+    JournalStore second(stateDir);
+    FakeWindow window;
+    FileMover mover;
+    recoverInterruptedRun(window, second, mover);
+    EXPECT_TRUE(window.messages.empty());
+    EXPECT_EQ(second.begin(journal), EWOULDBLOCK);
+    EXPECT_TRUE(journalErrorReason(EWOULDBLOCK).contains(QStringLiteral("anderen Fenster")));
+    Journal kept;
+    ASSERT_EQ(second.loadRunning(&kept), JournalStore::Load::Ok);
+    EXPECT_EQ(kept.startedNs, journal.startedNs);
+
+    first.unlock(); // the first copy ended without finishing
+    window.answers = {MessageAnswer::Undo};
+    recoverInterruptedRun(window, second, mover);
+    EXPECT_EQ(titles(window), QStringList {questionTitle()});
+    EXPECT_TRUE(window.messages[0].prompt.contains(QStringLiteral("nach 2 von 5 Dateien")));
+    EXPECT_TRUE(run.allOld(dir));
 }

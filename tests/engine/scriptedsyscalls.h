@@ -30,7 +30,10 @@ public:
     {
         const auto to = redirect.find(path);
         const char *real = to == redirect.end() ? path : to->second.c_str();
-        return run("open", path, "", [&] { return SysCalls::openDirectory(real); });
+        const int opened = run("open", path, "", [&] { return SysCalls::openDirectory(real); });
+        if (opened >= 0)
+            m_names[opened] = path;
+        return opened;
     }
     int statEntry(int fd, const char *name, struct stat *st) override
     {
@@ -79,6 +82,58 @@ public:
         return run("create", name, "", [&] { return SysCalls::createExclusive(fd, name); });
     }
 
+    // The calls of the run record. Calls on a descriptor are logged with the name it was
+    // opened under.
+    std::function<void(const char *op)> beforeCall; // runs before every call
+    int openAt(int fd, const char *name, int flags, unsigned mode) override
+    {
+        const int opened
+            = run("openat", name, "", [&] { return SysCalls::openAt(fd, name, flags, mode); });
+        if (opened >= 0)
+            m_names[opened] = name;
+        return opened;
+    }
+    long readFd(int fd, void *buffer, unsigned long size) override
+    {
+        return run("read", nameOf(fd), "", [&] { return SysCalls::readFd(fd, buffer, size); });
+    }
+    long writeFd(int fd, const void *data, unsigned long size) override
+    {
+        return run("write", nameOf(fd), "", [&] { return SysCalls::writeFd(fd, data, size); });
+    }
+    long pwriteFd(int fd, const void *data, unsigned long size, long offset) override
+    {
+        return run("pwrite", nameOf(fd), "",
+                   [&] { return SysCalls::pwriteFd(fd, data, size, offset); });
+    }
+    bool skipSyncs = false; // where only a killed process, not a power cut, is tried
+    int fdatasyncFd(int fd) override
+    {
+        return run("fdatasync", nameOf(fd), "",
+                   [&] { return skipSyncs ? 0 : SysCalls::fdatasyncFd(fd); });
+    }
+    int fsyncFd(int fd) override
+    {
+        return run("fsync", nameOf(fd), "", [&] { return skipSyncs ? 0 : SysCalls::fsyncFd(fd); });
+    }
+    int fstatFd(int fd, struct stat *st) override
+    {
+        return run("fstat", nameOf(fd), "", [&] { return SysCalls::fstatFd(fd, st); });
+    }
+    int makeFolder(int fd, const char *name, unsigned mode) override
+    {
+        return run("mkdir", name, "", [&] { return SysCalls::makeFolder(fd, name, mode); });
+    }
+    int lockFd(int fd, int operation) override
+    {
+        return run("flock", nameOf(fd), "", [&] { return SysCalls::lockFd(fd, operation); });
+    }
+    int closeFd(int fd) override
+    {
+        m_names.erase(fd);
+        return SysCalls::closeFd(fd);
+    }
+
     QStringList ops() const
     {
         QStringList result;
@@ -88,8 +143,18 @@ public:
     }
 
 private:
-    template<typename Call> int run(const char *op, const char *a, const char *b, Call call)
+    const char *nameOf(int fd) const
     {
+        const auto it = m_names.find(fd);
+        return it == m_names.end() ? "?" : it->second.c_str();
+    }
+    std::map<int, std::string> m_names;
+
+    template<typename Call>
+    auto run(const char *op, const char *a, const char *b, Call call) -> decltype(call())
+    {
+        if (beforeCall)
+            beforeCall(op);
         log << QStringLiteral("%1 %2 %3")
                    .arg(QLatin1String(op), QString::fromUtf8(a), QString::fromUtf8(b));
         auto &queue = failures[op];
@@ -98,7 +163,7 @@ private:
             queue.pop_front();
             if (error != 0) {
                 errno = error;
-                return -1;
+                return decltype(call())(-1);
             }
         }
         return call();

@@ -1,23 +1,22 @@
-#include "journal.h"
+#include "journalformat.h"
 
+#include "filemover.h"
 #include "renameplan.h"
 
-#include <QDir>
-#include <QFile>
-#include <QStandardPaths>
+#include <QDateTime>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
-const char magic[] = "BWJOURN2";
+const char magic[] = "BWJOURN3";
 constexpr int magicSize = 8;
-constexpr int stateOffset = magicSize; // 'R' running, 'C' completed
+constexpr int stateOffset = journalStateOffset;
+static_assert(stateOffset == magicSize);
 
 quint32 fnv1a(const char *data, qsizetype size)
 {
@@ -109,30 +108,44 @@ struct Reader
     }
 };
 
-int syncFolder(const QString &directory)
-{
-    const int fd
-        = ::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    const int e = ::fsync(fd) == 0 ? 0 : errno;
-    ::close(fd);
-    return e;
-}
-
-int renameFile(const QString &from, const QString &to)
-{
-    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0
-        ? 0
-        : errno;
-}
-
 } // namespace
 
 Fingerprint Fingerprint::of(const struct stat &st)
 {
-    return {quint64(st.st_ino), quint64(st.st_size),
-            qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+    Fingerprint f;
+    f.size = quint64(st.st_size);
+    f.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return f;
+}
+
+bool headOf(SysCalls &sys, int dirFd, const char *name, quint64 *head)
+{
+    const int fd = sys.openAt(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    constexpr qsizetype headSize = 64 * 1024;
+    QByteArray buffer(headSize, Qt::Uninitialized);
+    qsizetype got = 0;
+    while (got < headSize) {
+        const long n = sys.readFd(fd, buffer.data() + got, quint64(headSize - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            sys.closeFd(fd);
+            return false;
+        }
+        if (n == 0)
+            break;
+        got += n;
+    }
+    sys.closeFd(fd);
+    quint64 hash = 14695981039346656037ull;
+    for (qsizetype i = 0; i < got; ++i) {
+        hash ^= quint8(buffer[i]);
+        hash *= 1099511628211ull;
+    }
+    *head = hash;
+    return true;
 }
 
 QByteArray Journal::from(const JournalStep &step) const
@@ -147,48 +160,133 @@ QByteArray Journal::to(const JournalStep &step) const
     return step.kind == JournalStep::OldToTemp ? f.tempName : f.newName;
 }
 
+int Journal::filesMoved(size_t doneSteps) const
+{
+    std::vector<bool> moved(files.size(), false);
+    int count = 0;
+    for (size_t k = 0; k < doneSteps && k < steps.size(); ++k) {
+        if (!moved[steps[k].file]) {
+            moved[steps[k].file] = true;
+            ++count;
+        }
+    }
+    return count;
+}
+
+namespace {
+
+bool plainName(const QByteArray &name)
+{
+    return !name.isEmpty() && name != "." && name != ".." && !name.contains('/')
+        && !name.contains('\0');
+}
+
+bool absoluteFolder(const QByteArray &folder)
+{
+    if (folder.isEmpty())
+        return true; // the root
+    if (!folder.startsWith('/') || folder.endsWith('/') || folder.contains('\0'))
+        return false;
+    for (const QByteArray &part : folder.mid(1).split('/')) {
+        if (!plainName(part))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool Journal::valid() const
+{
+    if (!absoluteFolder(folder))
+        return false;
+    for (const JournalFile &f : files) {
+        if (!plainName(f.oldName) || !plainName(f.newName)
+            || (!f.tempName.isEmpty() && !plainName(f.tempName)))
+            return false;
+    }
+    // 0: not moved yet, 1: at its new name, 2: at its temporary name.
+    std::vector<quint8> where(files.size(), 0);
+    for (const JournalStep &s : steps) {
+        if (s.file >= files.size())
+            return false;
+        quint8 &w = where[s.file];
+        switch (s.kind) {
+        case JournalStep::OldToNew:
+            if (w != 0)
+                return false;
+            w = 1;
+            break;
+        case JournalStep::OldToTemp:
+            if (w != 0 || files[s.file].tempName.isEmpty())
+                return false;
+            w = 2;
+            break;
+        case JournalStep::TempToNew:
+            if (w != 2)
+                return false;
+            w = 1;
+            break;
+        default:
+            return false;
+        }
+    }
+    return true;
+}
+
 Journal Journal::of(const QByteArray &folder, const std::vector<QByteArray> &oldNames,
                     const std::vector<QByteArray> &newNames,
-                    const std::vector<QByteArray> &tempNames, const std::vector<Step> &steps)
+                    const std::vector<QByteArray> &tempNames, const std::vector<Step> &steps,
+                    SysCalls *sysCalls)
 {
+    SysCalls plain;
+    SysCalls &sys = sysCalls ? *sysCalls : plain;
     Journal j;
     j.folder = folder;
-    const QByteArray path = j.folderPath();
+    j.startedNs = QDateTime::currentMSecsSinceEpoch() * 1000000;
+    const int dirFd = sys.openAt(AT_FDCWD, j.folderPath().constData(), O_RDONLY | O_DIRECTORY);
     struct stat st;
-    if (::stat(path.constData(), &st) == 0) {
+    if (dirFd >= 0 && sys.fstatFd(dirFd, &st) == 0) {
         j.device = st.st_dev;
         j.inode = st.st_ino;
     }
     j.files.reserve(oldNames.size());
-    for (size_t i = 0; i < oldNames.size(); ++i) {
-        JournalFile f {
-            oldNames[i], tempNames.empty() ? QByteArray() : tempNames[i], newNames[i], {}};
-        if (!f.tempName.isEmpty()
-            && ::lstat((folder + '/' + f.oldName).constData(), &st) == 0) // cycles only: few
-            f.fingerprint = Fingerprint::of(st);
-        j.files.push_back(std::move(f));
-    }
+    for (size_t i = 0; i < oldNames.size(); ++i)
+        j.files.push_back(
+            {oldNames[i], tempNames.empty() ? QByteArray() : tempNames[i], newNames[i], {}});
     j.steps.reserve(steps.size());
     for (const Step &s : steps) {
-        const JournalFile &f = j.files[size_t(s.file)];
+        JournalFile &f = j.files[size_t(s.file)];
         const JournalStep::Kind kind = s.to == f.tempName   ? JournalStep::OldToTemp
             : s.from == f.tempName && !f.tempName.isEmpty() ? JournalStep::TempToNew
                                                             : JournalStep::OldToNew;
         j.steps.push_back({quint32(s.file), kind});
+        if (kind == JournalStep::TempToNew || dirFd < 0
+            || sys.statEntry(dirFd, f.oldName.constData(), &st) != 0)
+            continue;
+        f.fingerprint = Fingerprint::of(st);
+        // In a cycle the same names come back; a case-only rename is told by the letter case.
+        if (kind == JournalStep::OldToTemp
+            && QString::fromUtf8(f.oldName).compare(QString::fromUtf8(f.newName),
+                                                    Qt::CaseInsensitive)
+                != 0)
+            f.fingerprint.hasHead = headOf(sys, dirFd, f.oldName.constData(), &f.fingerprint.head);
     }
+    if (dirFd >= 0)
+        sys.closeFd(dirFd);
     return j;
 }
 
 QByteArray encodeJournal(const Journal &journal)
 {
-    qsizetype size = magicSize + 1 + 8 + 8 + 4 + journal.folder.size() + 4 + 4
+    qsizetype size = magicSize + 1 + 8 + 8 + 8 + 2 + journal.volumeUuid.size() + 2
+        + journal.mountPoint.size() + 4 + journal.folder.size() + 4 + 4
         + qsizetype(journal.steps.size()) * 5 + 4;
     const QByteArray *oldBefore = &journal.folder, *newBefore = &journal.folder;
     for (const JournalFile &f : journal.files) {
         size += 10 + f.oldName.size() - Writer::sharedPrefix(f.oldName, *oldBefore)
-            + f.tempName.size() + f.newName.size() - Writer::sharedPrefix(f.newName, *newBefore);
-        if (!f.tempName.isEmpty())
-            size += 24;
+            + f.tempName.size() + f.newName.size() - Writer::sharedPrefix(f.newName, *newBefore)
+            + 17 + (f.fingerprint.hasHead ? 8 : 0);
         oldBefore = &f.oldName;
         newBefore = &f.newName;
     }
@@ -199,6 +297,9 @@ QByteArray encodeJournal(const Journal &journal)
     w.put<char>(journal.completed ? 'C' : 'R');
     w.put<quint64>(journal.device);
     w.put<quint64>(journal.inode);
+    w.put<qint64>(journal.startedNs);
+    w.name(journal.volumeUuid);
+    w.name(journal.mountPoint);
     w.put<quint32>(quint32(journal.folder.size()));
     w.bytes(journal.folder);
     w.put<quint32>(quint32(journal.files.size()));
@@ -209,11 +310,11 @@ QByteArray encodeJournal(const Journal &journal)
         w.nameAfter(f.newName, *newBefore);
         oldBefore = &f.oldName;
         newBefore = &f.newName;
-        if (!f.tempName.isEmpty()) {
-            w.put<quint64>(f.fingerprint.inode);
-            w.put<quint64>(f.fingerprint.size);
-            w.put<qint64>(f.fingerprint.mtimeNs);
-        }
+        w.put<quint64>(f.fingerprint.size);
+        w.put<qint64>(f.fingerprint.mtimeNs);
+        w.put<quint8>(f.fingerprint.hasHead);
+        if (f.fingerprint.hasHead)
+            w.put<quint64>(f.fingerprint.head);
     }
     w.put<quint32>(quint32(journal.steps.size()));
     for (const JournalStep &s : journal.steps) {
@@ -241,6 +342,9 @@ bool decodeJournal(const QByteArray &data, Journal *journal)
     j.completed = state == 'C';
     j.device = in.get<quint64>();
     j.inode = in.get<quint64>();
+    j.startedNs = in.get<qint64>();
+    j.volumeUuid = in.name();
+    j.mountPoint = in.name();
     j.folder = in.bytes(in.get<quint32>());
     const quint32 fileCount = in.get<quint32>();
     if (!in.ok || fileCount > quint32(data.size()))
@@ -254,13 +358,14 @@ bool decodeJournal(const QByteArray &data, Journal *journal)
         f.newName = in.nameAfter(newBefore);
         oldBefore = f.oldName;
         newBefore = f.newName;
-        if (!f.tempName.isEmpty()) {
-            f.fingerprint.inode = in.get<quint64>();
-            f.fingerprint.size = in.get<quint64>();
-            f.fingerprint.mtimeNs = in.get<qint64>();
-        }
-        if (f.oldName.isEmpty() || f.newName.isEmpty())
+        f.fingerprint.size = in.get<quint64>();
+        f.fingerprint.mtimeNs = in.get<qint64>();
+        const quint8 hasHead = in.get<quint8>();
+        if (hasHead > 1)
             return false;
+        f.fingerprint.hasHead = hasHead;
+        if (hasHead)
+            f.fingerprint.head = in.get<quint64>();
         j.files.push_back(std::move(f));
     }
     const quint32 stepCount = in.get<quint32>();
@@ -270,134 +375,12 @@ bool decodeJournal(const QByteArray &data, Journal *journal)
     for (quint32 i = 0; i < stepCount && in.ok; ++i) {
         const quint32 file = in.get<quint32>();
         const quint8 kind = in.get<quint8>();
-        if (file >= fileCount || kind > JournalStep::TempToNew
-            || (kind != JournalStep::OldToNew && j.files[file].tempName.isEmpty()))
+        if (kind > JournalStep::TempToNew)
             return false;
         j.steps.push_back({file, JournalStep::Kind(kind)});
     }
-    if (!in.ok || in.pos != data.size() - 4)
+    if (!in.ok || in.pos != data.size() - 4 || !j.valid())
         return false;
     *journal = std::move(j);
     return true;
-}
-
-JournalStore::JournalStore(const QString &directory)
-    : m_directory(directory)
-{ }
-
-QString JournalStore::defaultDirectory()
-{
-    const QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    if (!state.isEmpty() && !QStandardPaths::isTestModeEnabled())
-        return state + QStringLiteral("/Brixelwand");
-    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-}
-
-QString JournalStore::runningPath() const
-{
-    return m_directory + QStringLiteral("/laufende-umbenennung.journal");
-}
-
-QString JournalStore::lastPath() const
-{
-    return m_directory + QStringLiteral("/letzte-umbenennung.journal");
-}
-
-int JournalStore::writeWhole(const QString &path, const QByteArray &data)
-{
-    // The folder is the user's own: nobody else reads what was renamed where.
-    if (!QDir().mkpath(m_directory))
-        return errno ? errno : EACCES;
-    ::chmod(QFile::encodeName(m_directory).constData(), 0700);
-    const QString temp = path + QStringLiteral(".neu");
-    const int fd = ::open(QFile::encodeName(temp).constData(),
-                          O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return errno;
-    const char *p = data.constData();
-    qsizetype left = data.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, size_t(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int e = n < 0 ? errno : EIO;
-            ::close(fd);
-            ::unlink(QFile::encodeName(temp).constData());
-            return e;
-        }
-        p += n;
-        left -= n;
-    }
-    if (::fdatasync(fd) != 0 || ::close(fd) != 0) {
-        const int e = errno;
-        ::unlink(QFile::encodeName(temp).constData());
-        return e;
-    }
-    if (const int e = renameFile(temp, path))
-        return e;
-    return syncFolder(m_directory);
-}
-
-int JournalStore::begin(const Journal &journal)
-{
-    return writeWhole(runningPath(), encodeJournal(journal));
-}
-
-int JournalStore::complete()
-{
-    const int fd = ::open(QFile::encodeName(runningPath()).constData(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    const char done = 'C';
-    int e = ::pwrite(fd, &done, 1, stateOffset) == 1 && ::fdatasync(fd) == 0 ? 0 : errno;
-    ::close(fd);
-    if (e == 0)
-        e = renameFile(runningPath(), lastPath());
-    return e ? e : syncFolder(m_directory);
-}
-
-int JournalStore::keepAsLast(Journal journal)
-{
-    journal.completed = true;
-    const int e = writeWhole(lastPath(), encodeJournal(journal));
-    discardRunning();
-    return e;
-}
-
-void JournalStore::discardRunning()
-{
-    QFile::remove(runningPath());
-}
-
-void JournalStore::discardLast()
-{
-    QFile::remove(lastPath());
-}
-
-JournalStore::Load JournalStore::load(const QString &path, Journal *journal) const
-{
-    QFile file(path);
-    if (!file.exists())
-        return Load::None;
-    if (!file.open(QIODevice::ReadOnly))
-        return Load::Corrupt;
-    return decodeJournal(file.readAll(), journal) ? Load::Ok : Load::Corrupt;
-}
-
-JournalStore::Load JournalStore::loadRunning(Journal *journal) const
-{
-    return load(runningPath(), journal);
-}
-
-JournalStore::Load JournalStore::loadLast(Journal *journal) const
-{
-    return load(lastPath(), journal);
-}
-
-void JournalStore::setAsideRunning()
-{
-    const QString aside = runningPath() + QStringLiteral(".beschaedigt");
-    QFile::remove(aside);
-    renameFile(runningPath(), aside);
 }

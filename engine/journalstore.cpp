@@ -1,0 +1,386 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "journalstore.h"
+
+#include "filemover.h"
+
+#include <QFile>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const char runningName[] = "laufende-umbenennung.journal";
+const char lastName[] = "letzte-umbenennung.journal";
+const char lockName[] = "umbenennung.sperre";
+const char asideSuffix[] = ".beschaedigt";
+const char newSuffix[] = ".neu";
+
+} // namespace
+
+QString journalErrorReason(int error)
+{
+    switch (error) {
+    case EWOULDBLOCK:
+        return QStringLiteral("Brixelwand benennt gerade in einem anderen Fenster Dateien um");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("Der Datenträger ist voll");
+    case EROFS:
+        return QStringLiteral("Der Datenträger ist schreibgeschützt");
+    case EIO:
+        return QStringLiteral("Ein- oder Ausgabefehler des Datenträgers");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("Es fehlt die Berechtigung");
+    case ELOOP:
+        return QStringLiteral("Der Ordner für die Protokolle ist eine Verknüpfung");
+    case ENOTCONN:
+    case ENODEV:
+    case ENXIO:
+        return QStringLiteral("Der Datenträger ist nicht mehr verbunden");
+    case ENOENT:
+        return QStringLiteral("Die Datei oder der Ordner ist nicht vorhanden");
+    default:
+        return QStringLiteral("Systemfehler %1 (%2)")
+            .arg(error)
+            .arg(QString::fromLocal8Bit(std::strerror(error)));
+    }
+}
+
+JournalStore::JournalStore(const QString &directory, SysCalls *sys)
+    : m_directory(directory)
+    , m_sys(sys)
+{
+    if (!m_sys)
+        m_sys = m_ownSys = new SysCalls;
+}
+
+JournalStore::~JournalStore()
+{
+    unlock();
+    delete m_ownSys;
+}
+
+QString JournalStore::defaultDirectory()
+{
+    const QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (!state.isEmpty() && !QStandardPaths::isTestModeEnabled())
+        return state + QStringLiteral("/Brixelwand");
+    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+}
+
+QString JournalStore::runningPath() const
+{
+    return m_directory + QLatin1Char('/') + QLatin1String(runningName);
+}
+
+QString JournalStore::lastPath() const
+{
+    return m_directory + QLatin1Char('/') + QLatin1String(lastName);
+}
+
+// The state folder, opened without following a link and checked to be the user's own;
+// -1 with errno set otherwise (ELOOP: a link, EPERM: someone else's, ENOENT: not there).
+int JournalStore::openFolder(bool create) const
+{
+    const QByteArray path = QFile::encodeName(m_directory);
+    if (create) {
+        // The folders on the way, then the state folder itself, for the user alone.
+        for (qsizetype slash = path.indexOf('/', 1); slash > 0;
+             slash = path.indexOf('/', slash + 1))
+            m_sys->makeFolder(AT_FDCWD, path.left(slash).constData(), 0700);
+        m_sys->makeFolder(AT_FDCWD, path.constData(), 0700);
+    }
+    const int fd = m_sys->openAt(AT_FDCWD, path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+    if (fd < 0) {
+        if (errno == ENOTDIR) {
+            // A link to a folder is refused like a link to anything else.
+            struct stat st;
+            if (m_sys->statEntry(AT_FDCWD, path.constData(), &st) == 0 && S_ISLNK(st.st_mode))
+                errno = ELOOP;
+        }
+        return -1;
+    }
+    struct stat st;
+    if (m_sys->fstatFd(fd, &st) != 0 || st.st_uid != ::geteuid()) {
+        m_sys->closeFd(fd);
+        errno = EPERM;
+        return -1;
+    }
+    return fd;
+}
+
+JournalStore::Folder JournalStore::checkFolder() const
+{
+    const int fd = openFolder(false);
+    if (fd >= 0) {
+        m_sys->closeFd(fd);
+        return Folder::Usable;
+    }
+    return errno == ELOOP ? Folder::Link : errno == EPERM ? Folder::NotOwn : Folder::Usable;
+}
+
+int JournalStore::lock()
+{
+    if (m_lockFd >= 0)
+        return 0;
+    const int dirFd = openFolder(true);
+    if (dirFd < 0)
+        return errno;
+    int fd = m_sys->openAt(dirFd, lockName, O_RDONLY | O_CREAT | O_NOFOLLOW, 0600);
+    if (fd < 0 && errno == EROFS)
+        fd = m_sys->openAt(dirFd, lockName, O_RDONLY | O_NOFOLLOW);
+    const int openError = errno;
+    m_sys->closeFd(dirFd);
+    if (fd < 0)
+        return openError;
+    if (m_sys->lockFd(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int e = errno;
+        m_sys->closeFd(fd);
+        return e;
+    }
+    m_lockFd = fd;
+    return 0;
+}
+
+void JournalStore::unlock()
+{
+    if (m_lockFd < 0)
+        return;
+    m_sys->closeFd(m_lockFd); // closing the last descriptor releases the lock
+    m_lockFd = -1;
+}
+
+int JournalStore::syncFolder(const QByteArray &folder)
+{
+    const int fd = m_sys->openAt(AT_FDCWD, folder.isEmpty() ? "/" : folder.constData(),
+                                 O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return errno;
+    const int e = m_sys->fsyncFd(fd) == 0 ? 0 : errno;
+    m_sys->closeFd(fd);
+    return e;
+}
+
+int JournalStore::writeWhole(int dirFd, const char *name, const QByteArray &data)
+{
+    const QByteArray temp = QByteArray(name) + newSuffix;
+    const int fd
+        = m_sys->openAt(dirFd, temp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        return errno;
+    const char *p = data.constData();
+    qsizetype left = data.size();
+    int e = 0;
+    while (left > 0 && e == 0) {
+        const long n = m_sys->writeFd(fd, p, quint64(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            e = n < 0 ? errno : EIO;
+        else {
+            p += n;
+            left -= n;
+        }
+    }
+    if (e == 0 && m_sys->fdatasyncFd(fd) != 0)
+        e = errno;
+    if (m_sys->closeFd(fd) != 0 && e == 0)
+        e = errno;
+    if (e == 0 && m_sys->renameReplacing(dirFd, temp.constData(), name) != 0)
+        e = errno;
+    if (e != 0) {
+        m_sys->unlinkFile(dirFd, temp.constData());
+        return e;
+    }
+    return m_sys->fsyncFd(dirFd) == 0 ? 0 : errno;
+}
+
+int JournalStore::begin(const Journal &journal)
+{
+    const bool wasLocked = locked();
+    if (const int e = lock(); e == EWOULDBLOCK)
+        return e; // a read-only state disk shows itself below
+    const int dirFd = openFolder(true);
+    if (dirFd < 0) {
+        const int e = errno;
+        if (!wasLocked)
+            unlock();
+        return e;
+    }
+    const int e = writeWhole(dirFd, runningName, encodeJournal(journal));
+    if (e != 0) {
+        // Whatever reached the disk must not ask about a run that was never made.
+        if (m_sys->unlinkFile(dirFd, runningName) == 0)
+            m_sys->fsyncFd(dirFd);
+        if (!wasLocked)
+            unlock();
+    } else {
+        m_runningFolder = journal.folderPath();
+    }
+    m_sys->closeFd(dirFd);
+    return e;
+}
+
+int JournalStore::complete(const QByteArray &renamedFolder)
+{
+    const QByteArray folder = renamedFolder.isEmpty() ? m_runningFolder : renamedFolder;
+    if (!folder.isEmpty()) {
+        if (const int e = syncFolder(folder))
+            return e;
+    }
+    const int dirFd = openFolder(false);
+    if (dirFd < 0)
+        return errno;
+    int e = 0;
+    const int fd = m_sys->openAt(dirFd, runningName, O_WRONLY | O_NOFOLLOW);
+    if (fd < 0) {
+        e = errno;
+    } else {
+        const char done = 'C';
+        if (m_sys->pwriteFd(fd, &done, 1, journalStateOffset) != 1 || m_sys->fdatasyncFd(fd) != 0)
+            e = errno ? errno : EIO;
+        if (m_sys->closeFd(fd) != 0 && e == 0)
+            e = errno;
+    }
+    if (e == 0 && m_sys->renameReplacing(dirFd, runningName, lastName) != 0)
+        e = errno;
+    if (e == 0 && m_sys->fsyncFd(dirFd) != 0)
+        e = errno;
+    m_sys->closeFd(dirFd);
+    if (e == 0) {
+        m_lastFolder = folder;
+        m_runningFolder.clear();
+        unlock();
+    }
+    return e;
+}
+
+int JournalStore::keepAsLast(Journal journal)
+{
+    journal.completed = true;
+    const int dirFd = openFolder(true);
+    if (dirFd < 0)
+        return errno;
+    int e = syncFolder(journal.folderPath());
+    if (e == 0)
+        e = writeWhole(dirFd, lastName, encodeJournal(journal));
+    if (e == 0 && m_sys->unlinkFile(dirFd, runningName) != 0 && errno != ENOENT)
+        e = errno;
+    if (e == 0 && m_sys->fsyncFd(dirFd) != 0)
+        e = errno;
+    m_sys->closeFd(dirFd);
+    if (e == 0) {
+        m_lastFolder = journal.folderPath();
+        m_runningFolder.clear();
+        unlock();
+    }
+    return e;
+}
+
+int JournalStore::removeRecord(const char *name, const QByteArray &renamedFolder)
+{
+    if (!renamedFolder.isEmpty()) {
+        if (const int e = syncFolder(renamedFolder))
+            return e;
+    }
+    const int dirFd = openFolder(false);
+    if (dirFd < 0)
+        return errno == ENOENT ? 0 : errno;
+    int e = 0;
+    if (m_sys->unlinkFile(dirFd, name) != 0)
+        e = errno == ENOENT ? 0 : errno;
+    else if (m_sys->fsyncFd(dirFd) != 0)
+        e = errno;
+    m_sys->closeFd(dirFd);
+    return e;
+}
+
+int JournalStore::discardRunning(const QByteArray &renamedFolder)
+{
+    const int e
+        = removeRecord(runningName, renamedFolder.isEmpty() ? m_runningFolder : renamedFolder);
+    if (e == 0) {
+        m_runningFolder.clear();
+        unlock();
+    }
+    return e;
+}
+
+int JournalStore::discardLast(const QByteArray &renamedFolder)
+{
+    const int e = removeRecord(lastName, renamedFolder.isEmpty() ? m_lastFolder : renamedFolder);
+    if (e == 0)
+        m_lastFolder.clear();
+    return e;
+}
+
+JournalStore::Load JournalStore::load(const char *name, Journal *journal)
+{
+    const int dirFd = openFolder(false);
+    if (dirFd < 0)
+        return errno == ENOENT ? Load::None : Load::Refused;
+    const int fd = m_sys->openAt(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
+    const int openError = errno;
+    m_sys->closeFd(dirFd);
+    if (fd < 0)
+        return openError == ENOENT ? Load::None
+            : openError == ELOOP   ? Load::Corrupt
+                                   : Load::Unreadable;
+    struct stat st;
+    QByteArray data;
+    Load result = Load::Ok;
+    if (m_sys->fstatFd(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        result = Load::Corrupt;
+    } else {
+        data.resize(qsizetype(st.st_size));
+        qsizetype got = 0;
+        while (got < data.size()) {
+            const long n = m_sys->readFd(fd, data.data() + got, quint64(data.size() - got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                result = n < 0 ? Load::Unreadable : Load::Corrupt;
+                break;
+            }
+            got += n;
+        }
+    }
+    m_sys->closeFd(fd);
+    if (result != Load::Ok)
+        return result;
+    return decodeJournal(data, journal) ? Load::Ok : Load::Corrupt;
+}
+
+JournalStore::Load JournalStore::loadRunning(Journal *journal)
+{
+    const Load result = load(runningName, journal);
+    if (result == Load::Ok)
+        m_runningFolder = journal->folderPath();
+    return result;
+}
+
+JournalStore::Load JournalStore::loadLast(Journal *journal)
+{
+    const Load result = load(lastName, journal);
+    if (result == Load::Ok)
+        m_lastFolder = journal->folderPath();
+    return result;
+}
+
+void JournalStore::setAsideRunning()
+{
+    const int dirFd = openFolder(false);
+    if (dirFd < 0)
+        return;
+    const QByteArray aside = QByteArray(runningName) + asideSuffix;
+    if (m_sys->renameReplacing(dirFd, runningName, aside.constData()) == 0)
+        m_sys->fsyncFd(dirFd);
+    m_sys->closeFd(dirFd);
+}
