@@ -2,6 +2,7 @@
 
 #include "filemover.h"
 #include "renameplan.h"
+#include "volumeidentity.h"
 
 #include <QDateTime>
 
@@ -244,6 +245,9 @@ Journal Journal::of(const QByteArray &folder, const std::vector<QByteArray> &old
     Journal j;
     j.folder = folder;
     j.startedNs = QDateTime::currentMSecsSinceEpoch() * 1000000;
+    const VolumeIdentity volume = volumeIdentityOf(j.folderPath());
+    j.volumeUuid = volume.uuid;
+    j.mountPoint = volume.mountPoint;
     const int dirFd = sys.openAt(AT_FDCWD, j.folderPath().constData(), O_RDONLY | O_DIRECTORY);
     struct stat st;
     if (dirFd >= 0 && sys.fstatFd(dirFd, &st) == 0) {

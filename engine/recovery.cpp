@@ -5,6 +5,7 @@
 #include "folderscan.h"
 #include "renamerun.h"
 #include "renamewindow.h"
+#include "volumeidentity.h"
 
 #include <QHash>
 
@@ -383,18 +384,67 @@ bool refusedStateFolder(IRenameWindow &window, JournalStore &store)
     return true;
 }
 
-// Reads the folder of the record and finds the point it is at. Shows the warning and returns
-// false where the folder cannot be reached or fits no single point: nothing may move then.
-bool locate(IRenameWindow &window, const Journal &journal, SysCalls &sys, const QString &what,
+// The folder of the record where its volume is now: at the recorded path when the volume
+// there is the recorded one (or none is known), else under another mount point of that
+// volume. Empty, with the warning shown, where it is not to be found or another volume is
+// at the recorded path.
+QByteArray findFolder(IRenameWindow &window, const Journal &journal, SysCalls &sys,
+                      const QString &what)
+{
+    const QByteArray recorded = journal.folderPath();
+    const QString folder = quoted(recorded);
+    VolumeIdentity here;
+    if (canOpenFolder(sys, recorded)) {
+        here = volumeIdentityOf(recorded);
+        if (journal.volumeUuid.isEmpty() || here.uuid == journal.volumeUuid)
+            return recorded;
+    }
+    if (!journal.volumeUuid.isEmpty() && recorded.startsWith(journal.mountPoint)) {
+        const QByteArray inside
+            = journal.mountPoint == "/" ? recorded : recorded.mid(journal.mountPoint.size());
+        for (const QByteArray &mountPoint : mountPointsOf(journal.volumeUuid)) {
+            QByteArray moved = (mountPoint == "/" ? QByteArray() : mountPoint) + inside;
+            if (moved.size() > 1 && moved.endsWith('/'))
+                moved.chop(1);
+            if (canOpenFolder(sys, moved.isEmpty() ? QByteArray("/") : moved))
+                return moved.isEmpty() ? QByteArray("/") : moved;
+        }
+    }
+    if (here.known()) {
+        window.messageBox(QStringLiteral("%1 im Ordner %2: Dort ist ein anderer Datenträger "
+                                         "eingehängt als bei der Umbenennung (%3 statt %4). Es "
+                                         "wird keine Datei umbenannt; das Protokoll wartet auf "
+                                         "den richtigen Datenträger.")
+                              .arg(what, folder, QString::fromUtf8(here.uuid),
+                                   QString::fromUtf8(journal.volumeUuid)),
+                          MessageKind::Warning, warningTitle);
+        return QByteArray();
+    }
+    window.messageBox(QStringLiteral("%1 im Ordner %2: Der Ordner ist zurzeit nicht "
+                                     "erreichbar (ist der Datenträger eingelegt?). Es wird "
+                                     "keine Datei umbenannt; das Protokoll bleibt erhalten.")
+                          .arg(what, folder),
+                      MessageKind::Warning, warningTitle);
+    return QByteArray();
+}
+
+// Finds the record's folder and the point of the run it is at; journal then names the folder
+// as it is mounted now. Shows the warning and returns false where the folder cannot be found
+// or fits no single point: nothing may move then.
+bool locate(IRenameWindow &window, Journal &journal, SysCalls &sys, const QString &what,
             Progress *progress)
 {
+    const QByteArray found = findFolder(window, journal, sys, what);
+    if (found.isEmpty())
+        return false;
+    journal.folder = found == "/" ? QByteArray() : found;
     const QString folder = quoted(journal.folderPath());
     const FolderScan scan = FolderScan::read(journal.folderPath(), sys);
     if (!scan.ok()) {
-        window.messageBox(QStringLiteral("%1 im Ordner %2: Der Ordner ist zurzeit nicht "
-                                         "erreichbar (ist der Datenträger eingelegt?). Es wird "
-                                         "keine Datei umbenannt; das Protokoll bleibt erhalten.")
-                              .arg(what, folder),
+        window.messageBox(QStringLiteral("%1 im Ordner %2: Der Ordner kann nicht gelesen werden "
+                                         "(%3). Es wird keine Datei umbenannt; das Protokoll "
+                                         "bleibt erhalten.")
+                              .arg(what, folder, journalErrorReason(scan.error())),
                           MessageKind::Warning, warningTitle);
         return false;
     }
@@ -524,7 +574,8 @@ bool canUndoLastRun(JournalStore &store, SysCalls &sys)
     }
     Journal journal;
     return store.loadLast(&journal) == JournalStore::Load::Ok
-        && canOpenFolder(sys, journal.folderPath());
+        && (canOpenFolder(sys, journal.folderPath())
+            || (!journal.volumeUuid.isEmpty() && !mountPointsOf(journal.volumeUuid).empty()));
 }
 
 QByteArray undoLastRun(IRenameWindow &window, JournalStore &store, FileMover &mover)

@@ -11,6 +11,7 @@
 
 #include <climits>
 #include <csignal>
+#include <cstdlib>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -157,6 +158,7 @@ TEST(Journal, RunKilledAtEveryCallIsFinishedOrUndoneFromTheDisk)
                 FakeWindow window;
                 window.answers = {answer};
                 recoverInterruptedRun(window, store, mover);
+                const bool asked = window.answers.empty(); // a question took the answer
                 EXPECT_FALSE(titles(window).contains(QStringLiteral("Achtung!")))
                     << window.messages.front().prompt.toStdString();
                 EXPECT_FALSE(titles(window).contains(errorTitle()));
@@ -170,6 +172,8 @@ TEST(Journal, RunKilledAtEveryCallIsFinishedOrUndoneFromTheDisk)
                     EXPECT_TRUE(run.allOld(dir)) << testing::PrintToString(dir.names());
                     EXPECT_EQ(store.loadLast(&journal), JournalStore::Load::None);
                 }
+                if (!asked)
+                    break; // finished or not begun: the other answer would not be asked for
             }
         }
     }
@@ -550,4 +554,88 @@ TEST(Journal, ASecondCopyLeavesTheRunningRecordAlone)
     EXPECT_EQ(titles(window), QStringList {questionTitle()});
     EXPECT_TRUE(window.messages[0].prompt.contains(QStringLiteral("nach 2 von 5 Dateien")));
     EXPECT_TRUE(run.allOld(dir));
+}
+
+namespace {
+
+// An ext4 image of its own, mounted where a test says; every mount undone at the end.
+class Card
+{
+public:
+    explicit Card(const TempFolder &home, const char *name)
+        : m_image(home.pathOf(name))
+    {
+        m_ok = run("mke2fs -q -t ext4 -F " + m_image + " 4M");
+    }
+    ~Card() { unmount(); }
+    bool ok() const { return m_ok; }
+    bool mount(const TempFolder &at)
+    {
+        unmount();
+        if (!run("mount -o loop " + m_image + " " + at.path()))
+            return false;
+        m_at = at.path();
+        run("rmdir " + m_at + "/lost+found");
+        return true;
+    }
+    void unmount()
+    {
+        if (!m_at.isEmpty())
+            run("umount " + m_at);
+        m_at.clear();
+    }
+
+private:
+    static bool run(const QByteArray &command)
+    {
+        return std::system((command + " >/dev/null 2>&1").constData()) == 0;
+    }
+    QByteArray m_image, m_at;
+    bool m_ok = false;
+};
+
+} // namespace
+
+// A card cut during a run: another card at the same path with the same pictures is left
+// alone, and the card itself is found again under another path.
+TEST(Journal, RecoveryActsOnlyOnTheRecordedCardWhereverItIsMounted)
+{
+    TempFolder home, first, second, state;
+    Card cardA(home, "a.img"), cardB(home, "b.img");
+    if (::geteuid() != 0 || !cardA.ok() || !cardB.ok() || !cardA.mount(first))
+        GTEST_SKIP() << "skipped: no loop mounts here (needs root and mke2fs)";
+    const SmallRun run;
+    run.make(first);
+    JournalStore store(QString::fromUtf8(state.path()));
+    const Journal journal = run.journal(first);
+    ASSERT_FALSE(journal.volumeUuid.isEmpty());
+    ASSERT_EQ(store.begin(journal), 0);
+    store.unlock();
+    moveUpTo(journal, 3);
+
+    // Card B at the same path, at the same point of the same run: only the volume tells.
+    ASSERT_TRUE(cardB.mount(first));
+    run.make(first);
+    moveUpTo(journal, 3);
+    const Names cardBNames = first.names();
+    FakeWindow window;
+    FileMover mover;
+    recoverInterruptedRun(window, store, mover);
+    ASSERT_EQ(titles(window), QStringList {"Achtung!"});
+    EXPECT_TRUE(window.messages[0].prompt.contains(QStringLiteral("anderer Datenträger")));
+    EXPECT_EQ(first.names(), cardBNames);
+    Journal kept;
+    EXPECT_EQ(store.loadRunning(&kept), JournalStore::Load::Ok);
+    cardB.unmount();
+
+    // Card A back, under another path.
+    ASSERT_TRUE(cardA.mount(second));
+    window.messages.clear();
+    window.answers = {MessageAnswer::Continue};
+    EXPECT_EQ(recoverInterruptedRun(window, store, mover), second.path());
+    EXPECT_EQ(titles(window), QStringList {questionTitle()});
+    EXPECT_TRUE(run.allNew(second)) << testing::PrintToString(second.names());
+    EXPECT_TRUE(canUndoLastRun(store, mover.sys()));
+    EXPECT_EQ(undoLastRun(window, store, mover), second.path());
+    EXPECT_TRUE(run.allOld(second)) << testing::PrintToString(second.names());
 }
