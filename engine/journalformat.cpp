@@ -30,6 +30,28 @@ quint32 fnv1a(const char *data, qsizetype size)
 }
 
 // Writes little-endian values and names into a buffer sized beforehand.
+// Seven bits a byte, the high bit set on all but the last: sizes and time steps are small.
+int varintSize(quint64 value)
+{
+    int n = 1;
+    while (value >= 0x80) {
+        value >>= 7;
+        ++n;
+    }
+    return n;
+}
+
+// A signed step as an unsigned number, small for small steps either way.
+quint64 zigzag(qint64 v)
+{
+    return (quint64(v) << 1) ^ quint64(v >> 63);
+}
+
+qint64 unzigzag(quint64 v)
+{
+    return qint64(v >> 1) ^ -qint64(v & 1);
+}
+
 struct Writer
 {
     char *at;
@@ -37,6 +59,14 @@ struct Writer
     {
         for (size_t i = 0; i < sizeof(T); ++i)
             *at++ = char((quint64(value) >> (8 * i)) & 0xff);
+    }
+    void varint(quint64 value)
+    {
+        while (value >= 0x80) {
+            *at++ = char((value & 0x7f) | 0x80);
+            value >>= 7;
+        }
+        *at++ = char(value);
     }
     void bytes(const QByteArray &b)
     {
@@ -98,6 +128,20 @@ struct Reader
         return b;
     }
     QByteArray name() { return bytes(get<quint16>()); }
+    quint64 varint()
+    {
+        quint64 value = 0;
+        for (int shift = 0; shift < 64; shift += 7) {
+            const quint8 b = get<quint8>();
+            if (!ok)
+                return 0;
+            value |= quint64(b & 0x7f) << shift;
+            if (!(b & 0x80))
+                return value;
+        }
+        ok = false;
+        return 0;
+    }
     QByteArray nameAfter(const QByteArray &before)
     {
         const quint16 shared = get<quint16>();
@@ -287,12 +331,16 @@ QByteArray encodeJournal(const Journal &journal)
         + journal.mountPoint.size() + 4 + journal.folder.size() + 4 + 4
         + qsizetype(journal.steps.size()) * 5 + 4;
     const QByteArray *oldBefore = &journal.folder, *newBefore = &journal.folder;
+    qint64 mtimeBefore = 0;
     for (const JournalFile &f : journal.files) {
         size += 10 + f.oldName.size() - Writer::sharedPrefix(f.oldName, *oldBefore)
             + f.tempName.size() + f.newName.size() - Writer::sharedPrefix(f.newName, *newBefore)
-            + 17 + (f.fingerprint.hasHead ? 8 : 0);
+            + varintSize(f.fingerprint.size << 1 | quint64(f.fingerprint.hasHead))
+            + varintSize(zigzag(f.fingerprint.mtimeNs - mtimeBefore))
+            + (f.fingerprint.hasHead ? 8 : 0);
         oldBefore = &f.oldName;
         newBefore = &f.newName;
+        mtimeBefore = f.fingerprint.mtimeNs;
     }
     QByteArray out(size, Qt::Uninitialized);
     Writer w {out.data()};
@@ -308,15 +356,17 @@ QByteArray encodeJournal(const Journal &journal)
     w.bytes(journal.folder);
     w.put<quint32>(quint32(journal.files.size()));
     oldBefore = newBefore = &journal.folder;
+    mtimeBefore = 0;
     for (const JournalFile &f : journal.files) {
         w.nameAfter(f.oldName, *oldBefore);
         w.name(f.tempName);
         w.nameAfter(f.newName, *newBefore);
         oldBefore = &f.oldName;
         newBefore = &f.newName;
-        w.put<quint64>(f.fingerprint.size);
-        w.put<qint64>(f.fingerprint.mtimeNs);
-        w.put<quint8>(f.fingerprint.hasHead);
+        // Size and whether a hash follows; the time as its step from the file before.
+        w.varint(f.fingerprint.size << 1 | quint64(f.fingerprint.hasHead));
+        w.varint(zigzag(f.fingerprint.mtimeNs - mtimeBefore));
+        mtimeBefore = f.fingerprint.mtimeNs;
         if (f.fingerprint.hasHead)
             w.put<quint64>(f.fingerprint.head);
     }
@@ -355,6 +405,7 @@ bool decodeJournal(const QByteArray &data, Journal *journal)
         return false;
     j.files.reserve(fileCount);
     QByteArray oldBefore = j.folder, newBefore = j.folder;
+    qint64 mtimeBefore = 0;
     for (quint32 i = 0; i < fileCount && in.ok; ++i) {
         JournalFile f;
         f.oldName = in.nameAfter(oldBefore);
@@ -362,13 +413,12 @@ bool decodeJournal(const QByteArray &data, Journal *journal)
         f.newName = in.nameAfter(newBefore);
         oldBefore = f.oldName;
         newBefore = f.newName;
-        f.fingerprint.size = in.get<quint64>();
-        f.fingerprint.mtimeNs = in.get<qint64>();
-        const quint8 hasHead = in.get<quint8>();
-        if (hasHead > 1)
-            return false;
-        f.fingerprint.hasHead = hasHead;
-        if (hasHead)
+        const quint64 sizeAndHead = in.varint();
+        f.fingerprint.size = sizeAndHead >> 1;
+        f.fingerprint.hasHead = sizeAndHead & 1;
+        f.fingerprint.mtimeNs = mtimeBefore + unzigzag(in.varint());
+        mtimeBefore = f.fingerprint.mtimeNs;
+        if (f.fingerprint.hasHead)
             f.fingerprint.head = in.get<quint64>();
         j.files.push_back(std::move(f));
     }
