@@ -189,6 +189,14 @@ bool RenameRun::beginJournal(const std::vector<QByteArray> &newNames,
     if (error == 0)
         return true;
     m_journal = nullptr;
+    if (error == EWOULDBLOCK) { // one run at a time, also across copies of the program
+        m_window.messageBox(journalErrorReason(error)
+                                + QStringLiteral(". Es wurde keine Datei umbenannt; bitte "
+                                                 "versuchen Sie es danach noch einmal."),
+                            MessageKind::Warning, QStringLiteral("Achtung!"));
+        backToReady();
+        return false;
+    }
     if (m_window.messageBox(
             QStringLiteral("Das Protokoll der Umbenennung kann nicht gespeichert werden (%1). "
                            "Ohne Protokoll kann eine unterbrochene Umbenennung später nicht "

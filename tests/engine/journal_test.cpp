@@ -232,6 +232,31 @@ TEST(Journal, RecordIsWrittenAndSyncedBeforeTheFirstMoveAndTheFolderBeforeItComp
     const qsizetype drop = sys->log.indexOf(QStringLiteral("unlink letzte-umbenennung.journal "));
     EXPECT_GE(sync, 0);
     EXPECT_GT(drop, sync) << sys->log.join(QLatin1Char('\n')).toStdString();
+
+    // So does recovery, either way.
+    const SmallRun small;
+    for (const MessageAnswer answer : {MessageAnswer::Continue, MessageAnswer::Undo}) {
+        TempFolder cut, cutState;
+        small.make(cut);
+        JournalStore recorded(QString::fromUtf8(cutState.path()));
+        const Journal journal = small.journal(cut);
+        ASSERT_EQ(recorded.begin(journal), 0);
+        recorded.unlock();
+        moveUpTo(journal, 3);
+        sys->log.clear();
+        JournalStore logged(QString::fromUtf8(cutState.path()), sys);
+        window.answers = {answer};
+        recoverInterruptedRun(window, logged, window.fileSystemObject());
+        ASSERT_TRUE(answer == MessageAnswer::Continue ? small.allNew(cut) : small.allOld(cut));
+        const qsizetype synced
+            = sys->log.indexOf(QStringLiteral("fsync %1 ").arg(QString::fromUtf8(cut.path())));
+        const qsizetype settled
+            = sys->log.indexOf(answer == MessageAnswer::Continue
+                                   ? QStringLiteral("pwrite laufende-umbenennung.journal ")
+                                   : QStringLiteral("unlink laufende-umbenennung.journal "));
+        EXPECT_GE(synced, 0);
+        EXPECT_GT(settled, synced) << sys->log.join(QLatin1Char('\n')).toStdString();
+    }
 }
 
 TEST(Journal, HoldsAnyByteAndRefusesDamage)
@@ -444,6 +469,22 @@ TEST(Journal, FailedMovesKeepTheRecordAndAreReported)
     undoLastRun(window, store, failing);
     ASSERT_EQ(titles(window), (QStringList {questionTitle(), errorTitle()}));
     EXPECT_TRUE(window.messages[0].prompt.contains(QStringLiteral(" 5 Dateien")));
+    {
+        // A run that stopped at its fourth move: the question counts the three files moved.
+        TempFolder otherDir, otherState;
+        run.make(otherDir);
+        JournalStore other(QString::fromUtf8(otherState.path()));
+        Journal stopped = run.journal(otherDir);
+        ASSERT_EQ(other.begin(stopped), 0);
+        moveUpTo(stopped, 3);
+        stopped.steps.resize(3);
+        ASSERT_EQ(other.keepAsLast(stopped), 0);
+        FakeWindow asked;
+        asked.answers = {MessageAnswer::No};
+        undoLastRun(asked, other, mover);
+        ASSERT_EQ(asked.messageTitles(), QStringList {questionTitle()});
+        EXPECT_TRUE(asked.messages[0].prompt.contains(QStringLiteral(" 3 Dateien")));
+    }
     EXPECT_TRUE(window.messages[1].prompt.contains(QStringLiteral("schreibgeschützt")));
     EXPECT_TRUE(canUndoLastRun(store, mover.sys()));
     window.messages.clear();
@@ -543,6 +584,16 @@ TEST(Journal, ASecondCopyLeavesTheRunningRecordAlone)
     recoverInterruptedRun(window, second, mover);
     EXPECT_TRUE(window.messages.empty());
     EXPECT_EQ(second.begin(journal), EWOULDBLOCK);
+    FakeWindow secondWindow; // a run of the second copy
+    secondWindow.folder = dir.path();
+    secondWindow.list(dir.names());
+    secondWindow.selectAll();
+    secondWindow.texts[OptionText::Text2] = QStringLiteral("Bild");
+    secondWindow.journal = std::make_unique<JournalStore>(stateDir);
+    const Names cut = dir.names();
+    runRename(secondWindow);
+    EXPECT_EQ(secondWindow.messageTitles(), (QStringList {questionTitle(), "Achtung!"}));
+    EXPECT_EQ(dir.names(), cut);
     EXPECT_TRUE(journalErrorReason(EWOULDBLOCK).contains(QStringLiteral("anderen Fenster")));
     Journal kept;
     ASSERT_EQ(second.loadRunning(&kept), JournalStore::Load::Ok);
