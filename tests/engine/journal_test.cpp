@@ -9,8 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include <climits>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -21,14 +24,14 @@ using Names = std::vector<std::string>;
 
 // How the file system of the card moves: renameat2 with RENAME_NOREPLACE; link and unlink
 // (renameat2 refused); or an empty reservation of the new name and a replacing rename (no
-// renameat2 and no hard links, as exFAT through FUSE).
-enum class Mover { NoReplace, Link, Placeholder };
+// renameat2 and no hard links, as exFAT through FUSE); or a real exFAT through FUSE.
+enum class Mover { NoReplace, Link, Placeholder, ExFat };
 
 void emulate(ScriptedSysCalls &sys, Mover mover)
 {
-    sys.foldCase = true;
+    sys.foldCase = mover != Mover::ExFat; // exFAT folds case itself
     sys.skipSyncs = true; // a killed process loses nothing that was written
-    if (mover != Mover::NoReplace)
+    if (mover == Mover::Link || mover == Mover::Placeholder)
         sys.failures["renameat2"].assign(1000, EINVAL);
     if (mover == Mover::Placeholder)
         sys.failures["link"].assign(1000, EPERM);
@@ -110,14 +113,85 @@ QStringList titles(const FakeWindow &window)
 
 } // namespace
 
+namespace {
+
+// An ext4 image, or an exFAT image mounted through FUSE as a camera card is, mounted where a
+// test says; every mount undone at the end. Needs root, a loop device and the tools.
+class Card
+{
+public:
+    Card(const TempFolder &home, const char *name, bool exFat = false)
+        : m_image(home.pathOf(name))
+        , m_exFat(exFat)
+    {
+        m_ok = ::geteuid() == 0
+            && run(exFat ? "truncate -s 8M " + m_image + " && mkfs.exfat " + m_image
+                         : "mke2fs -q -t ext4 -F " + m_image + " 4M");
+    }
+    ~Card() { unmount(); }
+    bool ok() const { return m_ok; }
+    bool mount(const TempFolder &at)
+    {
+        unmount();
+        if (m_exFat) {
+            const QByteArray loop = "/tmp/brixelwand-loop-" + QByteArray::number(::getpid());
+            if (!run("losetup -f --show " + m_image + " > " + loop, false))
+                return false;
+            QFile file(QString::fromUtf8(loop));
+            file.open(QIODevice::ReadOnly);
+            m_loop = file.readAll().trimmed();
+            file.remove();
+            if (!run("mount.exfat-fuse " + m_loop + " " + at.path())) {
+                run("losetup -d " + m_loop);
+                m_loop.clear();
+                return false;
+            }
+        } else if (!run("mount -o loop " + m_image + " " + at.path())) {
+            return false;
+        }
+        m_at = at.path();
+        run("rmdir " + m_at + "/lost+found");
+        return true;
+    }
+    void unmount()
+    {
+        if (!m_at.isEmpty())
+            run("umount " + m_at);
+        if (!m_loop.isEmpty())
+            run("losetup -d " + m_loop);
+        m_at.clear();
+        m_loop.clear();
+    }
+
+private:
+    static bool run(const QByteArray &command, bool quiet = true)
+    {
+        return std::system((command + (quiet ? " >/dev/null 2>&1" : " 2>/dev/null")).constData())
+            == 0;
+    }
+    QByteArray m_image, m_at, m_loop;
+    bool m_exFat;
+    bool m_ok = false;
+};
+
+} // namespace
+
 TEST(Journal, RunKilledAtEveryCallIsFinishedOrUndoneFromTheDisk)
 {
     const SmallRun run;
-    for (const Mover mode : {Mover::NoReplace, Mover::Link, Mover::Placeholder}) {
+    TempFolder home, mounted;
+    Card card(home, "exfat.img", true);
+    const bool exFat = card.ok() && card.mount(mounted);
+    if (!exFat)
+        std::printf("exFAT through FUSE: skipped, no image can be mounted here\n");
+    for (const Mover mode : {Mover::NoReplace, Mover::Link, Mover::Placeholder, Mover::ExFat}) {
+        if (mode == Mover::ExFat && !exFat)
+            continue;
+        const QByteArray parent = mode == Mover::ExFat ? mounted.path() : QByteArray("/tmp");
         // The calls of a whole run, counted on a run that is not killed.
         int total = 0;
         {
-            TempFolder dir, state;
+            TempFolder dir(parent), state;
             run.make(dir);
             auto *sys = new ScriptedSysCalls;
             emulate(*sys, mode);
@@ -130,7 +204,7 @@ TEST(Journal, RunKilledAtEveryCallIsFinishedOrUndoneFromTheDisk)
             for (const MessageAnswer answer : {MessageAnswer::Continue, MessageAnswer::Undo}) {
                 SCOPED_TRACE(testing::Message() << "mode " << int(mode) << " kill " << killAt
                                                 << " of " << total << " answer " << int(answer));
-                TempFolder dir, state;
+                TempFolder dir(parent), state;
                 const QString stateDir = QString::fromUtf8(state.path());
                 run.make(dir);
                 const pid_t child = ::fork();
@@ -606,46 +680,6 @@ TEST(Journal, ASecondCopyLeavesTheRunningRecordAlone)
     EXPECT_TRUE(window.messages[0].prompt.contains(QStringLiteral("nach 2 von 5 Dateien")));
     EXPECT_TRUE(run.allOld(dir));
 }
-
-namespace {
-
-// An ext4 image of its own, mounted where a test says; every mount undone at the end.
-class Card
-{
-public:
-    explicit Card(const TempFolder &home, const char *name)
-        : m_image(home.pathOf(name))
-    {
-        m_ok = run("mke2fs -q -t ext4 -F " + m_image + " 4M");
-    }
-    ~Card() { unmount(); }
-    bool ok() const { return m_ok; }
-    bool mount(const TempFolder &at)
-    {
-        unmount();
-        if (!run("mount -o loop " + m_image + " " + at.path()))
-            return false;
-        m_at = at.path();
-        run("rmdir " + m_at + "/lost+found");
-        return true;
-    }
-    void unmount()
-    {
-        if (!m_at.isEmpty())
-            run("umount " + m_at);
-        m_at.clear();
-    }
-
-private:
-    static bool run(const QByteArray &command)
-    {
-        return std::system((command + " >/dev/null 2>&1").constData()) == 0;
-    }
-    QByteArray m_image, m_at;
-    bool m_ok = false;
-};
-
-} // namespace
 
 // A card cut during a run: another card at the same path with the same pictures is left
 // alone, and the card itself is found again under another path.

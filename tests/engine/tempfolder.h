@@ -17,10 +17,11 @@
 class TempFolder
 {
 public:
-    TempFolder()
+    // parent: where to make it (a mounted card, say).
+    explicit TempFolder(const QByteArray &parent = "/tmp")
     {
-        char pattern[] = "/tmp/brixelwand-test-XXXXXX";
-        const char *made = ::mkdtemp(pattern);
+        QByteArray pattern = parent + "/brixelwand-test-XXXXXX";
+        const char *made = ::mkdtemp(pattern.data());
         EXPECT_NE(made, nullptr);
         m_path = made ? made : "";
     }
