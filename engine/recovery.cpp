@@ -489,11 +489,13 @@ QByteArray recoverInterruptedRun(IRenameWindow &window, JournalStore &store, Fil
 {
     if (refusedStateFolder(window, store))
         return QByteArray();
+    Journal journal;
+    if (store.loadRunning(&journal) == JournalStore::Load::None)
+        return QByteArray(); // nothing to do, and no state folder made for it
     // Another copy that holds the lock is at work on its run: its record is not ours to touch.
     if (store.lock() == EWOULDBLOCK)
         return QByteArray();
     Unlocker unlocker {store};
-    Journal journal;
     switch (store.loadRunning(&journal)) {
     case JournalStore::Load::None:
     case JournalStore::Load::Refused:
@@ -565,16 +567,16 @@ QByteArray recoverInterruptedRun(IRenameWindow &window, JournalStore &store, Fil
 
 bool canUndoLastRun(JournalStore &store, SysCalls &sys)
 {
-    if (store.checkFolder() != JournalStore::Folder::Usable)
+    Journal journal;
+    if (store.checkFolder() != JournalStore::Folder::Usable
+        || store.loadLast(&journal) != JournalStore::Load::Ok)
         return false;
     if (!store.locked()) {
         if (store.lock() == EWOULDBLOCK)
             return false;
         store.unlock();
     }
-    Journal journal;
-    return store.loadLast(&journal) == JournalStore::Load::Ok
-        && (canOpenFolder(sys, journal.folderPath())
+    return (canOpenFolder(sys, journal.folderPath())
             || (!journal.volumeUuid.isEmpty() && !mountPointsOf(journal.volumeUuid).empty()));
 }
 
