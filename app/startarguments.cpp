@@ -29,7 +29,7 @@ constexpr QtOption qtOptions[] = {
     {"dograb", false},
 };
 
-// The Qt option argument names (without its leading dashes and any "=value"), or null.
+// The Qt option that argument names (leading dashes and any "=value" aside), or null.
 const QtOption *qtOption(const QByteArray &argument)
 {
     QByteArray name = argument.mid(argument.startsWith("--") ? 2 : 1);
