@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <vector>
 
 class DriveList;
 class FieldEdit;
@@ -77,6 +78,10 @@ public:
     PreviewModel *previewModel() const { return m_preview; }
     QGroupBox *Frame1, *Frame2, *Frame3, *Frame4, *Frame5;
     QTextBrowser *RichTextBox1, *RichTextBox2;
+
+    // Start on what the command line named (after Form_Load): shows folder as if chosen in
+    // Dir1 and selects exactly the files of that folder whose raw names are in files.
+    void openAtStart(const QByteArray &folder, const std::vector<QByteArray> &files);
 
     // The version line: a lead-in, then "Release " and major.minor.revision.
     static QString versionLine();
