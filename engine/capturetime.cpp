@@ -427,7 +427,7 @@ CaptureTime readFromFile(const File &file, const QByteArray &folder, const QByte
         Outcome outcome = readMetadata(prefix, file.size(), container == Container::StillImage,
                                        exif, xmp, hasXmp);
         if (outcome == Outcome::Truncated && prefix.size() < maxPrefix) {
-            prefix = file.read(0, std::min(file.size(), maxPrefix));
+            prefix += file.read(prefix.size(), std::min(file.size(), maxPrefix) - prefix.size());
             outcome = readMetadata(prefix, file.size(), container == Container::StillImage, exif,
                                    xmp, hasXmp);
         }
