@@ -24,12 +24,22 @@ constexpr qint64 maxPrefix = 256 * 1024; // never more than this of a file goes 
 constexpr qint64 maxSidecar = 256 * 1024;
 constexpr qint64 secondsFrom1904To1970 = 2082844800;
 
+// The XMP toolkit keeps one registry of namespaces for all threads.
+void lockXmp(void *mutex, bool lock)
+{
+    if (lock)
+        static_cast<std::mutex *>(mutex)->lock();
+    else
+        static_cast<std::mutex *>(mutex)->unlock();
+}
+
 void setUpExiv2()
 {
     static std::once_flag once;
+    static std::mutex xmpMutex;
     std::call_once(once, [] {
         Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
-        Exiv2::XmpParser::initialize(); // once, before any thread parses XMP
+        Exiv2::XmpParser::initialize(lockXmp, &xmpMutex);
         Exiv2::enableBMFF(true); // HEIC, HEIF, AVIF and CR3
     });
 }
@@ -38,8 +48,9 @@ void setUpExiv2()
 class File
 {
 public:
+    // Without blocking on a FIFO; anything but a regular file is then not ok().
     explicit File(const QByteArray &path)
-        : m_fd(::open(path.constData(), O_RDONLY | O_CLOEXEC))
+        : m_fd(::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY))
     {
         if (m_fd >= 0 && ::fstat(m_fd, &m_stat) != 0) {
             ::close(m_fd);

@@ -224,20 +224,21 @@ TEST(CaptureTime, SourcesFormatsAndZones)
 TEST(CaptureTime, ScanThroughCache)
 {
     TempFolder folder;
-    const std::vector<QByteArray> names = {"IMG_0001.JPG", "IMG_0002.JPG", "clip.mp4"};
+    const std::vector<QByteArray> names = {"IMG_0001.JPG", "IMG_0002.JPG", "clip.mp4", "pipe.jpg"};
     folder.write(names[0], jpeg(tiff(exif("2024:07:01 12:00:00", "", "Z"))));
     folder.write(names[1], jpeg(tiff(exif("2024:07:01 12:00:01", "", "Z"))));
     folder.write(names[2], movie(0, 0, false, 10));
+    ASSERT_EQ(::mkfifo(folder.pathOf(names[3]).constData(), 0644), 0); // must not block the scan
     CaptureTimeCache cache;
     std::vector<int> progress;
     const CaptureScan first
         = scanCaptureTimes(folder.path(), names, cache, [&](int done, int total) {
-              EXPECT_EQ(total, 3);
+              EXPECT_EQ(total, 4);
               progress.push_back(done);
           });
     EXPECT_TRUE(first.complete);
-    EXPECT_EQ(progress, (std::vector<int> {1, 2, 3}));
-    EXPECT_EQ(first.withoutCaptureTime, 1);
+    EXPECT_EQ(progress, (std::vector<int> {1, 2, 3, 4}));
+    EXPECT_EQ(first.withoutCaptureTime, 2);
     EXPECT_EQ(cache.reads(), 3);
 
     const qint64 before = bytesRead();
