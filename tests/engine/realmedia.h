@@ -58,7 +58,7 @@ public:
         m_loop = output("losetup -f --show " + quoted(m_image));
         if (m_loop.rfind("/dev/loop", 0) != 0) {
             m_loop.clear();
-            m_skipReason = "skipped: cannot mount (no loop device)";
+            m_skipReason = "skipped: cannot mount (needs root and /dev/fuse)";
             return;
         }
         const std::string mount = kind == Ext4Loop ? "mount -t ext4 " : "mount.exfat-fuse ";
