@@ -438,6 +438,7 @@ TEST_F(RunFixture, ConflictsKnownBeforehandTouchNothing)
         const auto before = local.names();
         auto *sys = new ScriptedSysCalls;
         sys->foldCase = c.foldCase;
+        sys->inodePerSpelling = c.foldCase; // as FUSE exFAT: the lookup must decide, not inodes
         w.sysForMover.reset(sys);
         w.texts[OptionText::Text2] = c.name;
         runRename(w);
