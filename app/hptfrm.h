@@ -11,6 +11,8 @@
 #include <memory>
 
 class DriveList;
+class FileMover;
+class JournalStore;
 class FieldEdit;
 class FileList;
 class FolderList;
@@ -56,8 +58,6 @@ public:
     void focusExtensionField() override;
     void showFirstPage(bool focusTabStrip) override;
     void repaintNow() override;
-    FileMover &fileSystemObject() override;
-    JournalStore *journalStore() override;
 
     // The controls, by their names.
     QTabWidget *SSTab1;
@@ -126,6 +126,11 @@ private:
     FieldEdit *textField(OptionText field) const;
     QCheckBox *checkBox(OptionCheck box) const;
     void connectHandlers();
+
+    // What the runs of this window use: its one mover and the store of its run records, each
+    // made on first use and kept for the window's life.
+    FileMover &fileMover();
+    JournalStore *journalStore();
 
     void schedulePreview();
     void updatePreview();
