@@ -124,11 +124,6 @@ struct RenamePlan
     std::optional<InputProblem> inputProblem;
     int folderError = 0;
 
-    // Whether the stop comes before the confirmation question.
-    bool stopsBeforeConfirmation() const
-    {
-        return stop == Stop::NothingSelected || stop == Stop::TypedName;
-    }
     // Whether the plan found the folder no longer as listed: a selected file is gone or has
     // become something else, or the folder cannot be read.
     bool folderChanged() const;
