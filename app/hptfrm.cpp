@@ -8,7 +8,7 @@
 #include "journal.h"
 #include "messageboxes.h"
 #include "previewmodel.h"
-#include "renamerun.h"
+#include "renamedialogue.h"
 #include "settingsstore.h"
 #include "version.h"
 #include "widgets.h"
@@ -476,7 +476,7 @@ void Hptfrm::Command4_LostFocus(Qt::FocusReason reason)
 
 void Hptfrm::Command5_Click()
 {
-    runRename(*this);
+    runRename(*this, fileMover(), journalStore());
     updateUndoButton();
 }
 
@@ -646,7 +646,7 @@ JournalStore *Hptfrm::journalStore()
     return m_journal.get();
 }
 
-FileMover &Hptfrm::fileSystemObject()
+FileMover &Hptfrm::fileMover()
 {
     if (!m_fileSystemObject)
         m_fileSystemObject = std::make_unique<FileMover>();

@@ -12,6 +12,8 @@
 #include <vector>
 
 class DriveList;
+class FileMover;
+class JournalStore;
 class FieldEdit;
 class FileList;
 class FolderList;
@@ -57,8 +59,6 @@ public:
     void focusExtensionField() override;
     void showFirstPage(bool focusTabStrip) override;
     void repaintNow() override;
-    FileMover &fileSystemObject() override;
-    JournalStore *journalStore() override;
 
     // The controls, by their names.
     QTabWidget *SSTab1;
@@ -131,6 +131,11 @@ private:
     FieldEdit *textField(OptionText field) const;
     QCheckBox *checkBox(OptionCheck box) const;
     void connectHandlers();
+
+    // What the runs of this window use: its one mover and the store of its run records, each
+    // made on first use and kept for the window's life.
+    FileMover &fileMover();
+    JournalStore *journalStore();
 
     void schedulePreview();
     void updatePreview();

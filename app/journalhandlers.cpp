@@ -1,7 +1,7 @@
 // The window's side of the run journal: an interrupted run is finished or undone at start,
 // and "Letzte Umbenennung rückgängig" undoes the last completed run.
 
-#include "displayname.h"
+#include "executor.h"
 #include "filemover.h"
 #include "folderlist.h"
 #include "folderreader.h"
@@ -9,18 +9,10 @@
 #include "hptfrm.h"
 #include "journal.h"
 #include "recovery.h"
+#include "texts.h"
 
 #include <QPushButton>
 #include <QTabWidget>
-
-namespace {
-
-QString quotedFolder(const Journal &journal)
-{
-    return QStringLiteral("„%1“").arg(displayName(journal.folderPath()));
-}
-
-} // namespace
 
 void Hptfrm::recoverInterruptedRun()
 {
@@ -30,33 +22,23 @@ void Hptfrm::recoverInterruptedRun()
     case JournalStore::Load::None:
         return;
     case JournalStore::Load::Corrupt:
-        messageBox(QStringLiteral("Das Protokoll einer unterbrochenen Umbenennung ist beschädigt "
-                                  "und wird nicht verwendet. Es wurde keine Datei umbenannt."),
-                   MessageKind::Warning, QStringLiteral("Achtung!"));
+        messageBox(Texts::journalDamaged(), MessageKind::Warning, warningTitle());
         store.setAsideRunning();
         return;
     case JournalStore::Load::Ok:
         break;
     }
     if (!canReadFolder(journal.folderPath())) {
-        messageBox(QStringLiteral("Die Umbenennung im Ordner %1 wurde unterbrochen. Der Ordner ist "
-                                  "zurzeit nicht erreichbar (ist der Datenträger eingelegt?). Beim "
-                                  "nächsten Start wird wieder gefragt.")
-                       .arg(quotedFolder(journal)),
-                   MessageKind::Warning, QStringLiteral("Achtung!"));
+        messageBox(Texts::journalFolderUnreachable(journal.folderPath()), MessageKind::Warning,
+                   warningTitle());
         return;
     }
-    FileMover &mover = fileSystemObject();
+    FileMover &mover = fileMover();
     const FolderScan scan = FolderScan::read(journal.folderPath(), mover.sys());
     const Progress progress = findProgress(journal, scan, mover.sys());
-    const bool finish
-        = messageBox(QStringLiteral("Die Umbenennung im Ordner %1 wurde nach %2 von %3 Dateien "
-                                    "unterbrochen.\n\nJa: Die übrigen Dateien werden umbenannt.\n"
-                                    "Nein: Alle Dateien erhalten ihre alten Namen zurück.")
-                         .arg(quotedFolder(journal))
-                         .arg(progress.filesDone)
-                         .arg(progress.filesTotal),
-                     MessageKind::Question, questionTitle())
+    const bool finish = messageBox(Texts::recoveryQuestion(journal.folderPath(), progress.filesDone,
+                                                           progress.filesTotal),
+                                   MessageKind::Question, questionTitle())
         == MessageAnswer::Yes;
     const QStringList problems = finish
         ? carryOut(journal, progress.doneSteps, journal.steps.size(), false, mover)
@@ -66,9 +48,7 @@ void Hptfrm::recoverInterruptedRun()
     else
         store.discardRunning();
     if (!problems.isEmpty())
-        messageBox(QStringLiteral("Diese Dateien konnten nicht umbenannt werden:\n")
-                       + problems.join(QLatin1Char('\n')),
-                   MessageKind::Error, errorTitle());
+        messageBox(Texts::recoveryProblems(problems), MessageKind::Error, errorTitle());
     showFolder(journal.folderPath());
 }
 
@@ -88,24 +68,19 @@ void Hptfrm::Command7_Click()
         updateUndoButton();
         return;
     }
-    if (messageBox(QStringLiteral("Soll die letzte Umbenennung im Ordner %1 rückgängig gemacht "
-                                  "werden? %2 Dateien erhalten dann ihre alten Namen zurück.")
-                       .arg(quotedFolder(journal))
-                       .arg(journal.files.size()),
+    // Only the files the run moved: a run that failed on its way is recorded up to there.
+    const size_t moved = filesMoved(stepsOf(journal), journal.steps.size(), journal.files.size());
+    if (messageBox(Texts::undoQuestion(journal.folderPath(), qsizetype(moved)),
                    MessageKind::Question, questionTitle())
         != MessageAnswer::Yes)
         return;
     setStatusLine(busyCaption(), StatusLook::Busy);
-    const QStringList problems
-        = carryOut(journal, 0, journal.steps.size(), true, fileSystemObject());
+    const QStringList problems = carryOut(journal, 0, journal.steps.size(), true, fileMover());
     store.discardLast();
     setStatusLine(readyCaption(), StatusLook::Ready);
     showFolder(journal.folderPath());
     if (!problems.isEmpty())
-        messageBox(QStringLiteral("Diese Dateien wurden seit der Umbenennung umbenannt oder "
-                                  "entfernt und bleiben, wie sie sind:\n")
-                       + problems.join(QLatin1Char('\n')),
-                   MessageKind::Error, errorTitle());
+        messageBox(Texts::undoProblems(problems), MessageKind::Error, errorTitle());
     updateUndoButton();
 }
 

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+struct RenamePlan;
 struct Step;
 struct stat;
 
@@ -56,6 +57,7 @@ struct Journal
     static Journal of(const QByteArray &folder, const std::vector<QByteArray> &oldNames,
                       const std::vector<QByteArray> &newNames,
                       const std::vector<QByteArray> &tempNames, const std::vector<Step> &steps);
+    static Journal of(const RenamePlan &plan);
 };
 
 // Any byte of any name survives: lengths and raw bytes, with a checksum over all of it.

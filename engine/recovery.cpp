@@ -1,9 +1,9 @@
 #include "recovery.h"
 
-#include "displayname.h"
+#include "executor.h"
 #include "filemover.h"
 #include "folderscan.h"
-#include "renamerun.h"
+#include "texts.h"
 
 #include <QHash>
 
@@ -137,17 +137,13 @@ Progress findProgress(const Journal &journal, const FolderScan &scan, SysCalls &
 
 QStringList carryOut(const Journal &journal, size_t first, size_t last, bool undo, FileMover &mover)
 {
+    const std::vector<Step> steps = stepsOf(journal);
+    const std::vector<MoveFailure> failures = undo
+        ? undoSteps(journal.folder, steps, first, last, mover)
+        : redoSteps(journal.folder, steps, first, last, mover);
     QStringList problems;
-    const QByteArray prefix = journal.folder + '/';
-    for (size_t i = 0; i < last - first; ++i) {
-        const JournalStep &step = journal.steps[undo ? last - 1 - i : first + i];
-        const QByteArray from = undo ? journal.to(step) : journal.from(step);
-        const QByteArray to = undo ? journal.from(step) : journal.to(step);
-        if (const int e = mover.MoveFile(prefix + from, prefix + to))
-            problems << QStringLiteral("„%1“ → „%2“: %3")
-                            .arg(displayName(from), displayName(to),
-                                 moveErrorReason(e, mover.failedReservingDestination(), undo));
-    }
-    mover.release();
+    for (const MoveFailure &f : failures)
+        problems << Texts::failedMove(f.from, f.to,
+                                      Texts::moveError(f.error, f.reserving, undo, f.to));
     return problems;
 }

@@ -427,6 +427,13 @@ private slots:
                  QStringLiteral("Es gibt schon eine nicht ausgewählte Datei „Bild03.png“."));
         QVERIFY(!preview->index(0).data(Qt::ForegroundRole).isValid());
         QCOMPARE(m_window->Label9->text(), QStringLiteral("1 Konflikt"));
+        // The typed digit count, as the run takes it.
+        m_window->Check1->setChecked(false);
+        m_window->Text4->setText(QStringLiteral("4"));
+        QCoreApplication::processEvents();
+        QCOMPARE(preview->index(2).data().toString(), QStringLiteral("C.png → Bild0003.png"));
+        QCOMPARE(m_window->Label9->text(), QStringLiteral("Keine Konflikte"));
+        m_window->Check1->setChecked(true);
 
         // Where a check would stop the run, its one line instead of rows.
         const std::pair<QString, QString> stops[] = {

@@ -77,6 +77,25 @@ private slots:
         QVERIFY(!m_window->Command7->isEnabled());
     }
 
+    void undoCountsOnlyTheFilesMoved()
+    {
+        // A run of three files that stopped after its first two moves.
+        for (const char *n : {"Bild01.jpg", "Bild02.jpg", "c.jpg"})
+            write(QLatin1String(n), n);
+        const QByteArray folder = m_home->raw();
+        Journal record = Journal::of(folder, {"a.jpg", "b.jpg", "c.jpg"},
+                                     {"Bild01.jpg", "Bild02.jpg", "Bild03.jpg"}, {}, {});
+        record.steps = {{0, JournalStep::OldToNew}, {1, JournalStep::OldToNew}};
+        QCOMPARE(JournalStore().keepAsLast(record), 0);
+        open();
+        m_window->Command7->click();
+        QCOMPARE(m_boxes.titles(), QStringList {"Frage ...?"});
+        QVERIFY2(m_boxes.shown[0].prompt.endsWith(
+                     QStringLiteral("2 Dateien erhalten dann ihre alten Namen zurück.")),
+                 qPrintable(m_boxes.shown[0].prompt));
+        QCOMPARE(files(), (QStringList {"a.jpg", "b.jpg", "c.jpg"}));
+    }
+
     void interruptedRunIsFinishedOrUndoneAtStart_data()
     {
         QTest::addColumn<bool>("finish");

@@ -2,6 +2,7 @@
 
 #include "filemover.h"
 #include "journal.h"
+#include "renamedialogue.h"
 #include "renamewindow.h"
 
 #include <QByteArray>
@@ -74,9 +75,11 @@ public:
     std::vector<Message> messages;
     QStringList calls; // every operation that changes something, in order
     int repaints = 0;
-    std::unique_ptr<SysCalls> sysForMover; // handed to the mover when it is created
+    // What the window owns for its runs: the mover (made on first use, with sysForMover where
+    // a test gives one) and the journal store (none unless a test sets one).
+    std::unique_ptr<SysCalls> sysForMover;
     std::unique_ptr<RecordingMover> mover;
-    int moversCreated = 0;
+    std::unique_ptr<JournalStore> journal;
 
     // Lists the folder's entries like the file list does (names sorted, nothing selected).
     void list(const std::vector<std::string> &names)
@@ -166,17 +169,15 @@ public:
                 + (focusTabStrip ? QStringLiteral("+tabstrip") : QString());
     }
     void repaintNow() override { ++repaints; }
-    std::unique_ptr<JournalStore> journal; // none unless a test sets one
-    JournalStore *journalStore() override { return journal.get(); }
-    FileMover &fileSystemObject() override
+    RecordingMover &fileMover()
     {
-        if (!mover) {
-            ++moversCreated;
+        if (!mover)
             mover = sysForMover ? std::make_unique<RecordingMover>(std::move(sysForMover))
                                 : std::make_unique<RecordingMover>();
-        }
         return *mover;
     }
+    // Whether no move was asked for.
+    bool movedNothing() const { return !mover || mover->moves.isEmpty(); }
 
     QStringList messageTitles() const
     {
@@ -186,3 +187,9 @@ public:
         return titles;
     }
 };
+
+// "Dateien umbenennen >>" in the fake window, with its mover and journal store.
+inline void runRename(FakeWindow &window)
+{
+    runRename(window, window.fileMover(), window.journal.get());
+}

@@ -2,7 +2,7 @@
 #include "folderscan.h"
 #include "journal.h"
 #include "recovery.h"
-#include "renamerun.h"
+#include "renamedialogue.h"
 #include "scriptedsyscalls.h"
 #include "tempfolder.h"
 
