@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fakewindow.h"
 #include "realmedia.h"
-#include "renamerun.h"
+#include "renamedialogue.h"
 #include "volumeidentity.h"
 
 #include <gtest/gtest.h>

@@ -402,7 +402,7 @@ TEST_F(RunFixture, ConflictsKnownBeforehandTouchNothing)
          [](TempFolder &d) {
              d.write("Bild01.jpg", "other");
              ::mkdir(d.pathOf("Bild02.jpg").constData(), 0755);
-             ::symlink("/nonexistent", d.pathOf("Bild03.jpg").constData());
+             ASSERT_EQ(::symlink("/nonexistent", d.pathOf("Bild03.jpg").constData()), 0);
          },
          false,
          QStringLiteral("Bild"),
