@@ -6,8 +6,8 @@
 #include "folderlist.h"
 #include "folderscan.h"
 #include "journal.h"
-#include "messageboxes.h"
 #include "previewmodel.h"
+#include "qtmessageboxes.h"
 #include "renamerun.h"
 #include "settingsstore.h"
 #include "version.h"
@@ -75,11 +75,12 @@ QTextBrowser *documentBox(const char *resource, const char *name, const QString 
 
 } // namespace
 
-Hptfrm::Hptfrm(std::unique_ptr<IMessageBoxes> boxes, QWidget *parent)
+Hptfrm::Hptfrm(IMessageBoxes *boxes, QWidget *parent)
     : QWidget(parent,
               Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
-    , m_boxes(boxes ? std::move(boxes) : std::make_unique<QtMessageBoxes>())
+    , m_realBoxes(boxes ? nullptr : std::make_unique<QtMessageBoxes>(this))
+    , m_boxes(boxes ? boxes : m_realBoxes.get())
 {
     initResources();
     setObjectName(QStringLiteral("Hptfrm"));
@@ -605,7 +606,7 @@ void Hptfrm::setStatusLine(const QString &caption, StatusLook look)
 
 MessageAnswer Hptfrm::messageBox(const QString &prompt, MessageKind kind, const QString &title)
 {
-    return m_boxes->show(this, prompt, kind, title);
+    return m_boxes->show(prompt, kind, title);
 }
 
 void Hptfrm::focusNameField(bool selectText)

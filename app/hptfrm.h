@@ -32,8 +32,9 @@ class Hptfrm : public QWidget, public IRenameWindow
 {
     Q_OBJECT
 public:
-    // boxes may be replaced (tests); by default real dialogs.
-    explicit Hptfrm(std::unique_ptr<IMessageBoxes> boxes = nullptr, QWidget *parent = nullptr);
+    // boxes, when given, answer every message box and outlive the window (tests); by default
+    // real dialogs.
+    explicit Hptfrm(IMessageBoxes *boxes = nullptr, QWidget *parent = nullptr);
     ~Hptfrm() override;
 
     // IRenameWindow
@@ -145,7 +146,8 @@ private:
                           const QString &message);
     static void setLocked(FieldEdit *field, bool locked);
 
-    std::unique_ptr<IMessageBoxes> m_boxes;
+    std::unique_ptr<IMessageBoxes> m_realBoxes;
+    IMessageBoxes *m_boxes;
     SettingsStore m_settings;
     std::unique_ptr<FileMover> m_fileSystemObject;
     std::unique_ptr<JournalStore> m_journal;

@@ -89,8 +89,8 @@ int main(int argc, char *argv[])
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.path());
     std::vector<double> selectTimes, smallListTimes;
     {
-        BoxLog boxes;
-        Hptfrm window(std::make_unique<ScriptedBoxes>(&boxes));
+        ScriptedBoxes boxes;
+        Hptfrm window(&boxes);
         window.show();
         for (int round = 0; round < rounds; ++round) {
             smallListTimes.push_back(listing(*window.File1, folder));

@@ -71,9 +71,9 @@ int main(int argc, char *argv[])
             const QByteArray folder = bench::makeFolder();
             bench::makeFiles(folder, count);
             qputenv("HOME", folder);
-            BoxLog boxes;
+            ScriptedBoxes boxes;
             auto start = std::chrono::steady_clock::now();
-            Hptfrm window(std::make_unique<ScriptedBoxes>(&boxes));
+            Hptfrm window(&boxes);
             window.show();
             if (!QTest::qWaitForWindowExposed(&window))
                 return 1;
@@ -91,7 +91,7 @@ int main(int argc, char *argv[])
             previewTimes.push_back(bench::secondsSince(start));
             double runSeconds = -1;
             start = std::chrono::steady_clock::now();
-            boxes.onShow = [&](const BoxLog::Box &box) {
+            boxes.onShow = [&](const ScriptedBoxes::Message &box) {
                 if (box.title == QStringLiteral("Frage ...?"))
                     start = std::chrono::steady_clock::now(); // the user's answer starts the run
                 if (box.title == QStringLiteral("Bin fertig!"))
@@ -99,7 +99,8 @@ int main(int argc, char *argv[])
             };
             window.Command5->click();
             if (runSeconds < 0 || window.fileCount() != count) {
-                std::fprintf(stderr, "run failed: %s\n", qPrintable(boxes.titles().join(',')));
+                std::fprintf(stderr, "run failed: %s\n",
+                             qPrintable(boxes.messageTitles().join(',')));
                 return 1;
             }
             runTimes.push_back(runSeconds);

@@ -1,28 +1,22 @@
 // Shows the real window on the X server in DISPLAY and saves a PNG of each page into the folder
 // given as the first argument: page0.png, page1.png, page2.png.
 
+#include "appsetup.h"
 #include "drivelist.h"
 #include "hptfrm.h"
 #include "widgets.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QLibraryInfo>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QThread>
-#include <QTranslator>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Brixelwand"));
-    QApplication::setApplicationName(QStringLiteral("Brixelwand"));
-    QTranslator german;
-    if (german.load(QStringLiteral("qtbase_de"),
-                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&german);
+    setUpApplication(app);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
 
     Hptfrm window;

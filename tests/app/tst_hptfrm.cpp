@@ -373,7 +373,7 @@ private slots:
             }
         } spy(&painted, m_window->Label5);
         m_window->Label5->installEventFilter(&spy);
-        m_boxes.onShow = [&](const BoxLog::Box &box) {
+        m_boxes.onShow = [&](const ScriptedBoxes::Message &box) {
             if (box.title == QStringLiteral("Bin fertig!"))
                 QCOMPARE(m_window->Label5->text(), QStringLiteral("Bin bereit ..."));
         };
@@ -389,7 +389,7 @@ private slots:
             QVERIFY(file.open(QIODevice::ReadOnly));
             QCOMPARE(file.readAll(), oldName);
         }
-        QCOMPARE(m_boxes.titles(), (QStringList {"Frage ...?", "Bin fertig!"}));
+        QCOMPARE(m_boxes.messageTitles(), (QStringList {"Frage ...?", "Bin fertig!"}));
         QVERIFY(painted.contains(QStringLiteral("Bitte warten - führe Aktion aus.|#c00000")));
         QCOMPARE(m_window->Label5->text(), QStringLiteral("Bin bereit ..."));
         QCOMPARE(m_window->SSTab1->currentIndex(), 0);
@@ -446,7 +446,7 @@ private slots:
             QCOMPARE(preview->rowCount(), 1);
             QCOMPARE(preview->index(0).data().toString(), line);
         }
-        QVERIFY(m_boxes.shown.empty()); // the preview never shows a box
+        QVERIFY(m_boxes.messages.empty()); // the preview never shows a box
         QCOMPARE(m_home->raw(), m_window->currentFolder());
     }
 

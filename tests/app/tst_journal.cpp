@@ -62,14 +62,14 @@ private slots:
         QFile::rename(m_home->path() + QStringLiteral("/Bild02.jpg"),
                       m_home->path() + QStringLiteral("/mein.jpg"));
 
-        m_boxes = BoxLog();
+        m_boxes = ScriptedBoxes();
         open(); // a new start
-        QVERIFY(m_boxes.shown.empty());
+        QVERIFY(m_boxes.messages.empty());
         QVERIFY(m_window->Command7->isEnabled());
         m_window->Command7->click();
-        QCOMPARE(m_boxes.titles(), (QStringList {"Frage ...?", "Fehler ..."}));
-        QVERIFY(m_boxes.shown[0].prompt.contains(QStringLiteral("3 Dateien")));
-        QVERIFY(m_boxes.shown[1].prompt.contains(QStringLiteral("„Bild02.jpg“")));
+        QCOMPARE(m_boxes.messageTitles(), (QStringList {"Frage ...?", "Fehler ..."}));
+        QVERIFY(m_boxes.messages[0].prompt.contains(QStringLiteral("3 Dateien")));
+        QVERIFY(m_boxes.messages[1].prompt.contains(QStringLiteral("„Bild02.jpg“")));
         QCOMPARE(files(), (QStringList {"a.jpg", "c.jpg", "mein.jpg"}));
         QCOMPARE(read(QStringLiteral("a.jpg")), QByteArray("a.jpg"));
         QCOMPARE(m_window->fileCount(), 3); // the folder shown anew
@@ -93,8 +93,8 @@ private slots:
         recordRunningPlan(m_home->raw(), {"A01.jpg", "A02.jpg"}, {"A02.jpg", "A01.jpg"});
         m_boxes.answers = {finish ? MessageAnswer::Yes : MessageAnswer::No};
         open();
-        QCOMPARE(m_boxes.titles(), QStringList {"Frage ...?"});
-        QVERIFY(m_boxes.shown[0].prompt.contains(QStringLiteral("nach 0 von 2 Dateien")));
+        QCOMPARE(m_boxes.messageTitles(), QStringList {"Frage ...?"});
+        QVERIFY(m_boxes.messages[0].prompt.contains(QStringLiteral("nach 0 von 2 Dateien")));
         QCOMPARE(files(), (QStringList {"A01.jpg", "A02.jpg"}));
         QCOMPARE(read(QStringLiteral("A01.jpg")), QByteArray(finish ? "zwei" : "eins"));
         QCOMPARE(m_window->Command7->isEnabled(), finish);
@@ -106,8 +106,8 @@ private slots:
         write(QStringLiteral("a.jpg"), "a");
         recordRunningPlan(m_home->raw() + "/Karte", {}, {}); // a folder not there
         open();
-        QCOMPARE(m_boxes.titles(), QStringList {"Achtung!"});
-        QVERIFY(m_boxes.shown[0].prompt.contains(QStringLiteral("nicht erreichbar")));
+        QCOMPARE(m_boxes.messageTitles(), QStringList {"Achtung!"});
+        QVERIFY(m_boxes.messages[0].prompt.contains(QStringLiteral("nicht erreichbar")));
         m_window.reset();
         QVERIFY(QFile::exists(JournalStore().runningPath())); // asked again at the next start
 
@@ -117,15 +117,15 @@ private slots:
         const QByteArray whole = journal.readAll();
         journal.resize(whole.size() / 2);
         journal.close();
-        m_boxes = BoxLog();
+        m_boxes = ScriptedBoxes();
         open();
-        QCOMPARE(m_boxes.titles(), QStringList {"Achtung!"});
-        QVERIFY(m_boxes.shown[0].prompt.contains(QStringLiteral("beschädigt")));
+        QCOMPARE(m_boxes.messageTitles(), QStringList {"Achtung!"});
+        QVERIFY(m_boxes.messages[0].prompt.contains(QStringLiteral("beschädigt")));
         QCOMPARE(files(), QStringList {"a.jpg"});
         m_window.reset();
-        m_boxes = BoxLog();
+        m_boxes = ScriptedBoxes();
         open();
-        QVERIFY(m_boxes.shown.empty());
+        QVERIFY(m_boxes.messages.empty());
     }
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "hptfrm.h"
-#include "messageboxes.h"
+#include "scriptedboxes.h"
 
 #include <QApplication>
 #include <QDir>
@@ -11,66 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <deque>
 #include <fcntl.h>
 #include <unistd.h>
-
-// Message boxes answered from a script (Yes to questions, OK otherwise, when it runs out);
-// every box shown is recorded. Shared with the test so it can be inspected after the window
-// took ownership of its copy.
-struct BoxLog
-{
-    struct Box
-    {
-        QString prompt;
-        MessageKind kind;
-        QString title;
-    };
-    std::vector<Box> shown;
-    std::deque<MessageAnswer> answers;
-    std::function<void(const Box &)> onShow; // lets a test look at the window while a box is up
-
-    QStringList titles() const
-    {
-        QStringList t;
-        for (const auto &b : shown)
-            t << b.title;
-        return t;
-    }
-    QStringList prompts() const
-    {
-        QStringList p;
-        for (const auto &b : shown)
-            p << b.prompt;
-        return p;
-    }
-};
-
-class ScriptedBoxes : public IMessageBoxes
-{
-public:
-    explicit ScriptedBoxes(BoxLog *log)
-        : m_log(log)
-    { }
-    MessageAnswer show(QWidget *, const QString &prompt, MessageKind kind,
-                       const QString &title) override
-    {
-        m_log->shown.push_back({prompt, kind, title});
-        if (m_log->onShow)
-            m_log->onShow(m_log->shown.back());
-        if (!m_log->answers.empty()) {
-            const MessageAnswer a = m_log->answers.front();
-            m_log->answers.pop_front();
-            return a;
-        }
-        const bool question
-            = kind == MessageKind::Question || kind == MessageKind::CriticalQuestion;
-        return question ? MessageAnswer::Yes : MessageAnswer::Ok;
-    }
-
-private:
-    BoxLog *m_log;
-};
 
 // A private home folder (where the window starts) and settings store for each test.
 class TestHome
@@ -114,7 +56,7 @@ private:
 };
 
 // A new window on a private home, shown and active, with scripted message boxes.
-std::unique_ptr<Hptfrm> openWindow(BoxLog &log);
+std::unique_ptr<Hptfrm> openWindow(ScriptedBoxes &boxes);
 
 // Base of the window tests: each test function starts with a fresh private home and settings
 // store and an empty box log; the window is opened by the test (after it made its files).
@@ -123,7 +65,7 @@ class WindowTest : public QObject
     Q_OBJECT
 protected:
     std::unique_ptr<TestHome> m_home;
-    BoxLog m_boxes;
+    ScriptedBoxes m_boxes;
     std::unique_ptr<Hptfrm> m_window;
 
     void open() { m_window = openWindow(m_boxes); }
@@ -132,7 +74,7 @@ protected slots:
     void init()
     {
         m_home = std::make_unique<TestHome>();
-        m_boxes = BoxLog();
+        m_boxes = ScriptedBoxes();
     }
     void cleanup()
     {
@@ -141,9 +83,9 @@ protected slots:
     }
 };
 
-inline std::unique_ptr<Hptfrm> openWindow(BoxLog &log)
+inline std::unique_ptr<Hptfrm> openWindow(ScriptedBoxes &boxes)
 {
-    auto window = std::make_unique<Hptfrm>(std::make_unique<ScriptedBoxes>(&log));
+    auto window = std::make_unique<Hptfrm>(&boxes);
     window->show();
     window->activateWindow();
     if (!QTest::qWaitForWindowActive(window.get()))

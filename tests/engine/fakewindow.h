@@ -3,6 +3,7 @@
 #include "filemover.h"
 #include "journal.h"
 #include "renamewindow.h"
+#include "scriptedboxes.h"
 
 #include <QByteArray>
 #include <QList>
@@ -44,16 +45,9 @@ public:
 
 // A stand-in for the main window: controls are plain values, every call is recorded, and
 // message boxes are answered from a script (Yes for questions, OK otherwise, when it runs out).
-class FakeWindow : public IRenameWindow
+class FakeWindow : public IRenameWindow, public ScriptedBoxes
 {
 public:
-    struct Message
-    {
-        QString prompt;
-        MessageKind kind;
-        QString title;
-    };
-
     struct Entry
     {
         QByteArray name;
@@ -70,8 +64,6 @@ public:
     bool keepExtension = true;
     QString statusCaption = QStringLiteral("Bin bereit ...");
     StatusLook statusLook = StatusLook::Ready;
-    std::deque<MessageAnswer> answers;
-    std::vector<Message> messages;
     QStringList calls; // every operation that changes something, in order
     int repaints = 0;
     std::unique_ptr<SysCalls> sysForMover; // handed to the mover when it is created
@@ -144,15 +136,7 @@ public:
     MessageAnswer messageBox(const QString &prompt, MessageKind kind, const QString &title) override
     {
         calls << QStringLiteral("message:") + title;
-        messages.push_back({prompt, kind, title});
-        if (!answers.empty()) {
-            const MessageAnswer a = answers.front();
-            answers.pop_front();
-            return a;
-        }
-        const bool question
-            = kind == MessageKind::Question || kind == MessageKind::CriticalQuestion;
-        return question ? MessageAnswer::Yes : MessageAnswer::Ok;
+        return show(prompt, kind, title);
     }
     void focusNameField(bool selectText) override
     {
@@ -176,13 +160,5 @@ public:
                                 : std::make_unique<RecordingMover>();
         }
         return *mover;
-    }
-
-    QStringList messageTitles() const
-    {
-        QStringList titles;
-        for (const auto &m : messages)
-            titles << m.title;
-        return titles;
     }
 };

@@ -55,7 +55,7 @@ private slots:
         QCOMPARE(m_home->stored(),
                  (QStringList {"Autostellen=Wahr", "CD=Falsch", "Leerzeichen=Wahr",
                                "Umlaute=Falsch", "Unix=Falsch"}));
-        QVERIFY(m_boxes.shown.empty());
+        QVERIFY(m_boxes.messages.empty());
     }
 
     void onlyExactlyWahrTurnsASwitchOn()
@@ -134,7 +134,7 @@ private slots:
         m_window->Check3->setChecked(true);
         QVERIFY(!m_window->Check3->isChecked());
         QVERIFY(!m_window->File1->showHidden());
-        QCOMPARE(m_boxes.prompts(),
+        QCOMPARE(m_boxes.messagePrompts(),
                  QStringList {"Diese Auswahl kann fatale Folgen für das System haben! Sind Sie "
                               "sicher?"});
         m_window->Check3->setChecked(true);
@@ -221,12 +221,12 @@ private slots:
         edit->setText(text);
         QCOMPARE(edit->text(), after);
         if (message.isEmpty()) {
-            QVERIFY(m_boxes.shown.empty());
+            QVERIFY(m_boxes.messages.empty());
             return;
         }
-        QCOMPARE(m_boxes.prompts(), QStringList {message});
-        QCOMPARE(m_boxes.shown[0].kind, MessageKind::Plain);
-        QCOMPARE(m_boxes.shown[0].title, QStringLiteral("Brixelwand"));
+        QCOMPARE(m_boxes.messagePrompts(), QStringList {message});
+        QCOMPARE(m_boxes.messages[0].kind, MessageKind::Plain);
+        QCOMPARE(m_boxes.messages[0].title, QStringLiteral("Brixelwand"));
         QCOMPARE(QApplication::focusWidget(), edit);
         QCOMPARE(edit->selectionStart(), 0);
         QCOMPARE(edit->selectedText(), after.left(1));
@@ -242,10 +242,10 @@ private slots:
         QCOMPARE(m_window->Text3->text(), QStringLiteral("250"));
         QTest::keyClick(m_window->Text3, Qt::Key_X);
         QCOMPARE(m_window->Text3->text(), QStringLiteral("1"));
-        QCOMPARE(m_boxes.shown.size(), size_t(1));
+        QCOMPARE(m_boxes.messages.size(), size_t(1));
         QTest::keyClick(m_window->Text3, Qt::Key_Backspace); // emptied: corrected at once
         QCOMPARE(m_window->Text3->text(), QStringLiteral("1"));
-        QCOMPARE(m_boxes.shown.size(), size_t(2));
+        QCOMPARE(m_boxes.messages.size(), size_t(2));
 
         // Entering the field selects its first four characters; Text4 its only one.
         m_window->Text3->setText(QStringLiteral("9876"));
@@ -278,7 +278,7 @@ private slots:
         m_window->Text2->setText(QStringLiteral("Bild"));
         m_window->Command1->click();
         m_window->Command5->click();
-        QCOMPARE(m_boxes.titles().last(), QStringLiteral("Bin fertig!"));
+        QCOMPARE(m_boxes.messageTitles().last(), QStringLiteral("Bin fertig!"));
         QVERIFY(QFile::exists(m_home->path() + QStringLiteral("/Bild 05.gif")));
         QVERIFY(m_window->Check1->isChecked() && looksLocked(m_window->Text4));
         QVERIFY(m_home->stored().contains(QStringLiteral("Autostellen=Wahr")));
@@ -296,14 +296,14 @@ private slots:
         QFile(blocker).open(QIODevice::WriteOnly);
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, blocker);
         open();
-        QCOMPARE(m_boxes.shown.size(), size_t(1)); // start-up writes two keys
-        QCOMPARE(m_boxes.shown[0].kind, MessageKind::Warning);
-        QVERIFY(m_boxes.shown[0].prompt.contains(QStringLiteral("nicht gespeichert")));
+        QCOMPARE(m_boxes.messages.size(), size_t(1)); // start-up writes two keys
+        QCOMPARE(m_boxes.messages[0].kind, MessageKind::Warning);
+        QVERIFY(m_boxes.messages[0].prompt.contains(QStringLiteral("nicht gespeichert")));
         m_window->Check5->setChecked(true);
         m_window->Check1->setChecked(false);
         QVERIFY(m_window->Check5->isChecked() && !m_window->Check1->isChecked());
         closeWindow();
-        QCOMPARE(m_boxes.shown.size(), size_t(1));
+        QCOMPARE(m_boxes.messages.size(), size_t(1));
     }
 
     void corruptStoreGivesDefaults()
@@ -319,7 +319,7 @@ private slots:
         QVERIFY(m_window->Check1->isChecked() && m_window->Check2->isChecked());
         QVERIFY(!m_window->Check6->isChecked());
         closeWindow();
-        QVERIFY(m_boxes.shown.empty()); // the keys were written: no warning
+        QVERIFY(m_boxes.messages.empty()); // the keys were written: no warning
         QCOMPARE(m_home->stored().size(), 5);
     }
 };

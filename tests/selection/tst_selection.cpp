@@ -132,7 +132,7 @@ private slots:
         m_window->Command1->click(); // empty list: nothing happens
         m_window->Command2->click();
         QCOMPARE(m_window->fileCount(), 0);
-        QVERIFY(m_boxes.shown.empty());
+        QVERIFY(m_boxes.messages.empty());
         m_window.reset();
 
         for (int i = 0; i < 300; ++i)
@@ -162,8 +162,8 @@ private slots:
         m_window->Check3->setChecked(true); // answered Yes
         QCOMPARE(listed(), (QStringList {".dotfile", "link.jpg", "plain.jpg"}));
         QVERIFY(selectedRows().isEmpty());
-        QCOMPARE(m_boxes.titles(), QStringList {"Achtung!"});
-        QCOMPARE(m_boxes.shown[0].kind, MessageKind::CriticalQuestion);
+        QCOMPARE(m_boxes.messageTitles(), QStringList {"Achtung!"});
+        QCOMPARE(m_boxes.messages[0].kind, MessageKind::CriticalQuestion);
 
         m_boxes.answers = {MessageAnswer::No};
         m_window->Check4->setChecked(true);
@@ -184,7 +184,7 @@ private slots:
         click(0);
         m_window->Text2->setText(QStringLiteral("Bild"));
         m_window->Command5->click();
-        QCOMPARE(m_boxes.titles().last(), QStringLiteral("Bin fertig!"));
+        QCOMPARE(m_boxes.messageTitles().last(), QStringLiteral("Bin fertig!"));
         QCOMPARE(listed(), (QStringList {"Bild 01.jpg", "gut.jpg"}));
     }
 
