@@ -3,14 +3,15 @@
 
 #include "displayname.h"
 #include "filemover.h"
-#include "folderlist.h"
 #include "folderreader.h"
 #include "folderscan.h"
 #include "hptfrm.h"
 #include "journal.h"
+#include "optionspage.h"
 #include "recovery.h"
+#include "renamewindowadapter.h"
+#include "selectionpage.h"
 
-#include <QPushButton>
 #include <QTabWidget>
 
 namespace {
@@ -24,39 +25,42 @@ QString quotedFolder(const Journal &journal)
 
 void Hptfrm::recoverInterruptedRun()
 {
-    JournalStore &store = *journalStore();
+    JournalStore &store = *m_window->journalStore();
     Journal journal;
     switch (store.loadRunning(&journal)) {
     case JournalStore::Load::None:
         return;
     case JournalStore::Load::Corrupt:
-        messageBox(QStringLiteral("Das Protokoll einer unterbrochenen Umbenennung ist beschädigt "
-                                  "und wird nicht verwendet. Es wurde keine Datei umbenannt."),
-                   MessageKind::Warning, QStringLiteral("Achtung!"));
+        m_window->messageBox(
+            QStringLiteral("Das Protokoll einer unterbrochenen Umbenennung ist beschädigt "
+                           "und wird nicht verwendet. Es wurde keine Datei umbenannt."),
+            MessageKind::Warning, QStringLiteral("Achtung!"));
         store.setAsideRunning();
         return;
     case JournalStore::Load::Ok:
         break;
     }
     if (!canReadFolder(journal.folderPath())) {
-        messageBox(QStringLiteral("Die Umbenennung im Ordner %1 wurde unterbrochen. Der Ordner ist "
-                                  "zurzeit nicht erreichbar (ist der Datenträger eingelegt?). Beim "
-                                  "nächsten Start wird wieder gefragt.")
-                       .arg(quotedFolder(journal)),
-                   MessageKind::Warning, QStringLiteral("Achtung!"));
+        m_window->messageBox(
+            QStringLiteral("Die Umbenennung im Ordner %1 wurde unterbrochen. Der Ordner ist "
+                           "zurzeit nicht erreichbar (ist der Datenträger eingelegt?). Beim "
+                           "nächsten Start wird wieder gefragt.")
+                .arg(quotedFolder(journal)),
+            MessageKind::Warning, QStringLiteral("Achtung!"));
         return;
     }
-    FileMover &mover = fileSystemObject();
+    FileMover &mover = m_window->fileSystemObject();
     const FolderScan scan = FolderScan::read(journal.folderPath(), mover.sys());
     const Progress progress = findProgress(journal, scan, mover.sys());
     const bool finish
-        = messageBox(QStringLiteral("Die Umbenennung im Ordner %1 wurde nach %2 von %3 Dateien "
-                                    "unterbrochen.\n\nJa: Die übrigen Dateien werden umbenannt.\n"
-                                    "Nein: Alle Dateien erhalten ihre alten Namen zurück.")
-                         .arg(quotedFolder(journal))
-                         .arg(progress.filesDone)
-                         .arg(progress.filesTotal),
-                     MessageKind::Question, questionTitle())
+        = m_window->messageBox(
+              QStringLiteral("Die Umbenennung im Ordner %1 wurde nach %2 von %3 Dateien "
+                             "unterbrochen.\n\nJa: Die übrigen Dateien werden umbenannt.\n"
+                             "Nein: Alle Dateien erhalten ihre alten Namen zurück.")
+                  .arg(quotedFolder(journal))
+                  .arg(progress.filesDone)
+                  .arg(progress.filesTotal),
+              MessageKind::Question, questionTitle())
         == MessageAnswer::Yes;
     const QStringList problems = finish
         ? carryOut(journal, progress.doneSteps, journal.steps.size(), false, mover)
@@ -66,54 +70,57 @@ void Hptfrm::recoverInterruptedRun()
     else
         store.discardRunning();
     if (!problems.isEmpty())
-        messageBox(QStringLiteral("Diese Dateien konnten nicht umbenannt werden:\n")
-                       + problems.join(QLatin1Char('\n')),
-                   MessageKind::Error, errorTitle());
+        m_window->messageBox(QStringLiteral("Diese Dateien konnten nicht umbenannt werden:\n")
+                                 + problems.join(QLatin1Char('\n')),
+                             MessageKind::Error, errorTitle());
     showFolder(journal.folderPath());
 }
 
 void Hptfrm::updateUndoButton()
 {
     Journal journal;
-    Command7->setEnabled(journalStore()->loadLast(&journal) == JournalStore::Load::Ok
-                         && canReadFolder(journal.folderPath()));
+    m_selection->setUndoEnabled(m_window->journalStore()->loadLast(&journal)
+                                    == JournalStore::Load::Ok
+                                && canReadFolder(journal.folderPath()));
 }
 
-void Hptfrm::Command7_Click()
+void Hptfrm::undoLastRun()
 {
-    JournalStore &store = *journalStore();
+    JournalStore &store = *m_window->journalStore();
     Journal journal;
     if (store.loadLast(&journal) != JournalStore::Load::Ok
         || !canReadFolder(journal.folderPath())) {
         updateUndoButton();
         return;
     }
-    if (messageBox(QStringLiteral("Soll die letzte Umbenennung im Ordner %1 rückgängig gemacht "
-                                  "werden? %2 Dateien erhalten dann ihre alten Namen zurück.")
-                       .arg(quotedFolder(journal))
-                       .arg(journal.files.size()),
-                   MessageKind::Question, questionTitle())
+    if (m_window->messageBox(
+            QStringLiteral("Soll die letzte Umbenennung im Ordner %1 rückgängig gemacht "
+                           "werden? %2 Dateien erhalten dann ihre alten Namen zurück.")
+                .arg(quotedFolder(journal))
+                .arg(journal.files.size()),
+            MessageKind::Question, questionTitle())
         != MessageAnswer::Yes)
         return;
-    setStatusLine(busyCaption(), StatusLook::Busy);
+    m_options->setStatusLine(busyCaption(), StatusLook::Busy);
     const QStringList problems
-        = carryOut(journal, 0, journal.steps.size(), true, fileSystemObject());
+        = carryOut(journal, 0, journal.steps.size(), true, m_window->fileSystemObject());
     store.discardLast();
-    setStatusLine(readyCaption(), StatusLook::Ready);
+    m_options->setStatusLine(readyCaption(), StatusLook::Ready);
     showFolder(journal.folderPath());
     if (!problems.isEmpty())
-        messageBox(QStringLiteral("Diese Dateien wurden seit der Umbenennung umbenannt oder "
-                                  "entfernt und bleiben, wie sie sind:\n")
-                       + problems.join(QLatin1Char('\n')),
-                   MessageKind::Error, errorTitle());
+        m_window->messageBox(
+            QStringLiteral("Diese Dateien wurden seit der Umbenennung umbenannt oder "
+                           "entfernt und bleiben, wie sie sind:\n")
+                + problems.join(QLatin1Char('\n')),
+            MessageKind::Error, errorTitle());
     updateUndoButton();
 }
 
 // Shows folder, read anew, on the first page with nothing selected.
 void Hptfrm::showFolder(const QByteArray &folder)
 {
-    if (Dir1->path() == folder || !Dir1->setPath(folder))
-        rereadFiles();
+    if (m_selection->currentFolder() == folder || !m_selection->openFolder(folder))
+        m_selection->rereadFiles();
     SSTab1->setCurrentIndex(0);
-    ResetFileSelection();
+    m_selection->ResetFileSelection();
 }

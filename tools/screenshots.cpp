@@ -2,12 +2,11 @@
 // given as the first argument: page0.png, page1.png, page2.png.
 
 #include "appsetup.h"
-#include "drivelist.h"
 #include "hptfrm.h"
-#include "widgets.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -20,12 +19,14 @@ int main(int argc, char *argv[])
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
 
     Hptfrm window;
-    window.Command1->click(); // every sample file selected, a name typed: the preview has rows
-    window.Text2->setText(QStringLiteral("Urlaub"));
+    // Every sample file selected, a name typed: the preview has rows.
+    window.findChild<QPushButton *>(QStringLiteral("Command1"))->click();
+    window.findChild<QLineEdit *>(QStringLiteral("Text2"))->setText(QStringLiteral("Urlaub"));
+    auto *tabs = window.findChild<QTabWidget *>(QStringLiteral("SSTab1"));
     window.show();
     window.activateWindow();
     for (int page = 0; page < 3; ++page) {
-        window.SSTab1->setCurrentIndex(page);
+        tabs->setCurrentIndex(page);
         for (int i = 0; i < 20; ++i) {
             QApplication::processEvents();
             QThread::msleep(20);

@@ -4,7 +4,6 @@
 #include "journal.h"
 #include "renameplan.h"
 #include "testmain.h"
-#include "widgets.h"
 #include "windowtesting.h"
 
 #include <QCheckBox>
@@ -51,13 +50,13 @@ private slots:
         for (const char *n : {"a.jpg", "b.jpg", "c.jpg"})
             write(QLatin1String(n), n);
         open();
-        QVERIFY(!m_window->Command7->isEnabled());
-        m_window->Command1->click();
-        m_window->Text2->setText(QStringLiteral("Bild"));
-        m_window->Check2->setChecked(false);
-        m_window->Command5->click();
+        QVERIFY(!Command7()->isEnabled());
+        Command1()->click();
+        Text2()->setText(QStringLiteral("Bild"));
+        Check2()->setChecked(false);
+        Command5()->click();
         QCOMPARE(files(), (QStringList {"Bild01.jpg", "Bild02.jpg", "Bild03.jpg"}));
-        QVERIFY(m_window->Command7->isEnabled());
+        QVERIFY(Command7()->isEnabled());
         m_window->close();
         QFile::rename(m_home->path() + QStringLiteral("/Bild02.jpg"),
                       m_home->path() + QStringLiteral("/mein.jpg"));
@@ -65,16 +64,16 @@ private slots:
         m_boxes = ScriptedBoxes();
         open(); // a new start
         QVERIFY(m_boxes.messages.empty());
-        QVERIFY(m_window->Command7->isEnabled());
-        m_window->Command7->click();
+        QVERIFY(Command7()->isEnabled());
+        Command7()->click();
         QCOMPARE(m_boxes.messageTitles(), (QStringList {"Frage ...?", "Fehler ..."}));
         QVERIFY(m_boxes.messages[0].prompt.contains(QStringLiteral("3 Dateien")));
         QVERIFY(m_boxes.messages[1].prompt.contains(QStringLiteral("„Bild02.jpg“")));
         QCOMPARE(files(), (QStringList {"a.jpg", "c.jpg", "mein.jpg"}));
         QCOMPARE(read(QStringLiteral("a.jpg")), QByteArray("a.jpg"));
-        QCOMPARE(m_window->fileCount(), 3); // the folder shown anew
-        QCOMPARE(m_window->SSTab1->currentIndex(), 0);
-        QVERIFY(!m_window->Command7->isEnabled());
+        QCOMPARE(File1()->count(), 3); // the folder shown anew
+        QCOMPARE(SSTab1()->currentIndex(), 0);
+        QVERIFY(!Command7()->isEnabled());
     }
 
     void interruptedRunIsFinishedOrUndoneAtStart_data()
@@ -97,8 +96,8 @@ private slots:
         QVERIFY(m_boxes.messages[0].prompt.contains(QStringLiteral("nach 0 von 2 Dateien")));
         QCOMPARE(files(), (QStringList {"A01.jpg", "A02.jpg"}));
         QCOMPARE(read(QStringLiteral("A01.jpg")), QByteArray(finish ? "zwei" : "eins"));
-        QCOMPARE(m_window->Command7->isEnabled(), finish);
-        QCOMPARE(m_window->Dir1->path(), m_home->raw());
+        QCOMPARE(Command7()->isEnabled(), finish);
+        QCOMPARE(Dir1()->path(), m_home->raw());
     }
 
     void unreachableOrDamagedJournalMovesNothing()
