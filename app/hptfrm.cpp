@@ -55,7 +55,7 @@ QTextBrowser *documentBox(const char *resource, const char *name, const QString 
 Hptfrm::Hptfrm(IMessageBoxes *boxes, QWidget *parent)
     : QWidget(parent,
               Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                  | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+                  | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint)
     , m_realBoxes(boxes ? nullptr : std::make_unique<QtMessageBoxes>(this))
     , m_boxes(boxes ? boxes : m_realBoxes.get())
 {
@@ -77,8 +77,10 @@ Hptfrm::Hptfrm(IMessageBoxes *boxes, QWidget *parent)
     recoverInterruptedRun();
     updateUndoButton();
 
-    // Opens centred on the screen.
-    adjustSize();
+    // Opens centred on the screen, at the size the controls ask for; it may be enlarged, never
+    // made smaller.
+    setMinimumSize(sizeHint());
+    resize(sizeHint());
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
@@ -120,7 +122,6 @@ void Hptfrm::buildControls()
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(SSTab1);
     layout->addLayout(bottom);
-    layout->setSizeConstraint(QLayout::SetFixedSize); // fixed size, as the layout needs it
 }
 
 void Hptfrm::buildPage2(QWidget *page)

@@ -102,6 +102,7 @@ void OptionsPage::buildControls()
     numbers->addWidget(Label4, 1, 0);
     numbers->addWidget(Text4, 1, 1);
     numbers->setRowStretch(2, 1);
+    numbers->setColumnStretch(2, 1); // an enlarged window leaves the fields beside their labels
     auto *switches = new QVBoxLayout;
     for (QCheckBox *box : {Check2, Check1, Check5, Check7, Check6})
         switches->addWidget(box);

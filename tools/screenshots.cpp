@@ -1,5 +1,6 @@
 // Shows the real window on the X server in DISPLAY and saves a PNG of each page into the folder
-// given as the first argument: page0.png, page1.png, page2.png.
+// given as the first argument: page0.png, page1.png, page2.png, and of the first two pages in a
+// window enlarged by half: enlarged0.png, enlarged1.png.
 
 #include "appsetup.h"
 #include "hptfrm.h"
@@ -25,17 +26,26 @@ int main(int argc, char *argv[])
     auto *tabs = window.findChild<QTabWidget *>(QStringLiteral("SSTab1"));
     window.show();
     window.activateWindow();
-    for (int page = 0; page < 3; ++page) {
+    const auto save = [&](int page, const QString &name) {
         tabs->setCurrentIndex(page);
         for (int i = 0; i < 20; ++i) {
             QApplication::processEvents();
             QThread::msleep(20);
         }
         const QPixmap shot = window.screen()->grabWindow(window.winId());
-        const QString file = QStringLiteral("%1/page%2.png").arg(out).arg(page);
-        if (!shot.save(file))
-            return 1;
+        const QString file = QStringLiteral("%1/%2.png").arg(out, name);
         qInfo("%s %dx%d", qPrintable(file), shot.width(), shot.height());
+        return shot.save(file);
+    };
+    for (int page = 0; page < 3; ++page) {
+        if (!save(page, QStringLiteral("page%1").arg(page)))
+            return 1;
+    }
+    // Enlarged by half: the lists and the preview take the room.
+    window.resize(window.size() * 3 / 2);
+    for (int page = 0; page < 2; ++page) {
+        if (!save(page, QStringLiteral("enlarged%1").arg(page)))
+            return 1;
     }
     return 0;
 }

@@ -103,7 +103,6 @@ private slots:
     {
         QCOMPARE(m_window->windowTitle(), QStringLiteral("Brixelwand 2003"));
         QVERIFY(!m_window->windowIcon().isNull());
-        QCOMPARE(m_window->minimumSize(), m_window->maximumSize()); // fixed size
         QCOMPARE(SSTab1()->count(), 3);
         QCOMPARE(SSTab1()->tabText(0), QStringLiteral("Schritt 1: Dateien auswählen"));
         QCOMPARE(SSTab1()->tabText(1), QStringLiteral("Schritt 2: Dateien umbenennen"));
@@ -132,6 +131,22 @@ private slots:
              std::initializer_list<QWidget *> {Drive1(), Dir1(), File1(), Text1(), Text2(), Text3(),
                                                Text4(), List1(), Command7()})
             QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
+    }
+
+    void enlargedWindowGivesTheSpaceToTheLists()
+    {
+        QCOMPARE(m_window->size(), m_window->minimumSize()); // opens at its smallest size
+        const QSize file = File1()->size(), folders = Dir1()->size(), step = Command3()->size();
+        SSTab1()->setCurrentIndex(1);
+        const QSize preview = List1()->size();
+        m_window->resize(m_window->size() + QSize(300, 200));
+        QTRY_VERIFY(List1()->height() >= preview.height() + 150);
+        QVERIFY(List1()->width() >= preview.width() + 250);
+        SSTab1()->setCurrentIndex(0);
+        QTRY_VERIFY(File1()->height() >= file.height() + 150);
+        QVERIFY(File1()->width() >= file.width() + 100);
+        QVERIFY(Dir1()->height() >= folders.height() + 150);
+        QCOMPARE(Command3()->size(), step);
     }
 
     void informationPage()

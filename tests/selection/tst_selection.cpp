@@ -84,6 +84,15 @@ private slots:
         QCOMPARE(listed(), QStringList {"IMG_1.jpg"});
         QVERIFY(selectedRows().isEmpty());
 
+        // Opened from outside, as a start on a folder or on files does: the volume and the tree
+        // follow, and exactly the files named are selected.
+        QVERIFY(m_window->openFolder(home(), {"top.txt"}));
+        QCOMPARE(Dir1()->path(), home());
+        QCOMPARE(selectedRows(), QList<int> {0});
+        QVERIFY(!m_window->openFolder(home() + "/Fotos", {"IMG_1.jpg", "fehlt.jpg"}));
+        QCOMPARE(Dir1()->path(), home() + "/Fotos");
+        QCOMPARE(selectedRows(), QList<int> {0});
+
         // A folder that cannot be read is not opened; the lists stay.
         QVERIFY(!Dir1()->setPath(home() + "/fehlt"));
         QCOMPARE(Dir1()->path(), home() + "/Fotos");
