@@ -178,9 +178,9 @@ void Hptfrm::connectHandlers()
 
 bool Hptfrm::openFolder(const QByteArray &folder, const QList<QByteArray> &names)
 {
-    showPage(0, false);
     if (!m_selection->openFolder(folder))
         return false;
+    showPage(0, false);
     return names.isEmpty() || m_selection->selectFiles(names);
 }
 
