@@ -1,11 +1,10 @@
 #include "allocator.h"
+#include "appsetup.h"
 #include "hptfrm.h"
 #include "startarguments.h"
 #include "version.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 #include <cstdio>
 
@@ -30,22 +29,13 @@ int main(int argc, char *argv[])
 
     keepLargeAllocationsInHeap();
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Brixelwand"));
-    QApplication::setApplicationName(QStringLiteral("Brixelwand"));
-    QApplication::setApplicationVersion(QStringLiteral(BRIXELWAND_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("de.brixelwand.Brixelwand"));
-
-    // German everywhere, Qt's own texts (buttons, context menus) included.
-    QTranslator qtGerman;
-    if (qtGerman.load(QStringLiteral("qtbase_de"),
-                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtGerman);
+    setUpApplication(app);
 
     Hptfrm window;
     if (!start.folder.isEmpty())
         window.openAtStart(start.folder, start.files);
     window.show();
     if (!start.message.isEmpty())
-        window.messageBox(start.message, MessageKind::Warning, QStringLiteral("Achtung!"));
+        window.warnAtStart(start.message);
     return app.exec();
 }

@@ -5,10 +5,12 @@
 #include "folderscan.h"
 #include "funktionen.h"
 #include "hptfrm.h"
+#include "optionspage.h"
 #include "previewmodel.h"
 #include "renameplan.h"
+#include "renamewindowadapter.h"
+#include "selectionpage.h"
 
-#include <QLabel>
 #include <QTabWidget>
 
 void Hptfrm::schedulePreview()
@@ -29,12 +31,14 @@ void Hptfrm::updatePreview()
         return; // brought up to date when its page is shown
     m_previewStale = false;
 
-    Label9->clear();
-    const PlanInput input = PlanInput::read(*this);
+    PreviewModel *preview = m_options->previewModel();
+    m_options->setPreviewSummary(QString());
+    const PlanInput input = PlanInput::read(*m_window);
     QByteArray folder = input.folder;
     Funktionen::PfadOhneBackslash(folder);
     if (!m_previewScan)
-        m_previewScan = std::make_unique<FolderScan>(FolderScan::read(folder, fileMover().sys()));
+        m_previewScan
+            = std::make_unique<FolderScan>(FolderScan::read(folder, m_window->fileMover().sys()));
     // The plan the run would carry out, made by the run's own planning.
     RenamePlan plan = buildPlan(input, *m_previewScan);
     switch (plan.stop) {
@@ -43,15 +47,16 @@ void Hptfrm::updatePreview()
     case RenamePlan::Stop::FolderUnreadable:
         break;
     default:
-        m_preview->showLine(plan.stopMessage.replace(QLatin1Char('\n'), QLatin1Char(' ')));
+        preview->showLine(plan.stopMessage.replace(QLatin1Char('\n'), QLatin1Char(' ')));
         return;
     }
     QHash<int, QString> reasons;
     for (const Conflict &c : plan.conflicts)
         reasons.insert(c.file, conflictReason(c, *m_previewScan));
     const int conflicts = int(reasons.size());
-    m_preview->showPlan(std::move(plan.oldNames), std::move(plan.newNames), std::move(reasons));
-    Label9->setText(conflicts == 0       ? QStringLiteral("Keine Konflikte")
-                        : conflicts == 1 ? QStringLiteral("1 Konflikt")
-                                         : QStringLiteral("%1 Konflikte").arg(conflicts));
+    preview->showPlan(std::move(plan.oldNames), std::move(plan.newNames), std::move(reasons));
+    m_options->setPreviewSummary(conflicts == 0 ? QStringLiteral("Keine Konflikte")
+                                     : conflicts == 1
+                                     ? QStringLiteral("1 Konflikt")
+                                     : QStringLiteral("%1 Konflikte").arg(conflicts));
 }

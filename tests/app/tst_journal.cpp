@@ -4,7 +4,6 @@
 #include "journal.h"
 #include "renameplan.h"
 #include "testmain.h"
-#include "widgets.h"
 #include "windowtesting.h"
 
 #include <QCheckBox>
@@ -51,30 +50,30 @@ private slots:
         for (const char *n : {"a.jpg", "b.jpg", "c.jpg"})
             write(QLatin1String(n), n);
         open();
-        QVERIFY(!m_window->Command7->isEnabled());
-        m_window->Command1->click();
-        m_window->Text2->setText(QStringLiteral("Bild"));
-        m_window->Check2->setChecked(false);
-        m_window->Command5->click();
+        QVERIFY(!Command7()->isEnabled());
+        Command1()->click();
+        Text2()->setText(QStringLiteral("Bild"));
+        Check2()->setChecked(false);
+        Command5()->click();
         QCOMPARE(files(), (QStringList {"Bild01.jpg", "Bild02.jpg", "Bild03.jpg"}));
-        QVERIFY(m_window->Command7->isEnabled());
+        QVERIFY(Command7()->isEnabled());
         m_window->close();
         QFile::rename(m_home->path() + QStringLiteral("/Bild02.jpg"),
                       m_home->path() + QStringLiteral("/mein.jpg"));
 
-        m_boxes = BoxLog();
+        m_boxes = ScriptedBoxes();
         open(); // a new start
-        QVERIFY(m_boxes.shown.empty());
-        QVERIFY(m_window->Command7->isEnabled());
-        m_window->Command7->click();
-        QCOMPARE(m_boxes.titles(), (QStringList {"Frage ...?", "Fehler ..."}));
-        QVERIFY(m_boxes.shown[0].prompt.contains(QStringLiteral("3 Dateien")));
-        QVERIFY(m_boxes.shown[1].prompt.contains(QStringLiteral("„Bild02.jpg“")));
+        QVERIFY(m_boxes.messages.empty());
+        QVERIFY(Command7()->isEnabled());
+        Command7()->click();
+        QCOMPARE(m_boxes.messageTitles(), (QStringList {"Frage ...?", "Fehler ..."}));
+        QVERIFY(m_boxes.messages[0].prompt.contains(QStringLiteral("3 Dateien")));
+        QVERIFY(m_boxes.messages[1].prompt.contains(QStringLiteral("„Bild02.jpg“")));
         QCOMPARE(files(), (QStringList {"a.jpg", "c.jpg", "mein.jpg"}));
         QCOMPARE(read(QStringLiteral("a.jpg")), QByteArray("a.jpg"));
-        QCOMPARE(m_window->fileCount(), 3); // the folder shown anew
-        QCOMPARE(m_window->SSTab1->currentIndex(), 0);
-        QVERIFY(!m_window->Command7->isEnabled());
+        QCOMPARE(File1()->count(), 3); // the folder shown anew
+        QCOMPARE(SSTab1()->currentIndex(), 0);
+        QVERIFY(!Command7()->isEnabled());
     }
 
     void undoCountsOnlyTheFilesMoved()
@@ -88,11 +87,11 @@ private slots:
         record.steps = {{0, JournalStep::OldToNew}, {1, JournalStep::OldToNew}};
         QCOMPARE(JournalStore().keepAsLast(record), 0);
         open();
-        m_window->Command7->click();
-        QCOMPARE(m_boxes.titles(), QStringList {"Frage ...?"});
-        QVERIFY2(m_boxes.shown[0].prompt.endsWith(
+        Command7()->click();
+        QCOMPARE(m_boxes.messageTitles(), QStringList {"Frage ...?"});
+        QVERIFY2(m_boxes.messages[0].prompt.endsWith(
                      QStringLiteral("2 Dateien erhalten dann ihre alten Namen zurück.")),
-                 qPrintable(m_boxes.shown[0].prompt));
+                 qPrintable(m_boxes.messages[0].prompt));
         QCOMPARE(files(), (QStringList {"a.jpg", "b.jpg", "c.jpg"}));
     }
 
@@ -112,12 +111,12 @@ private slots:
         recordRunningPlan(m_home->raw(), {"A01.jpg", "A02.jpg"}, {"A02.jpg", "A01.jpg"});
         m_boxes.answers = {finish ? MessageAnswer::Yes : MessageAnswer::No};
         open();
-        QCOMPARE(m_boxes.titles(), QStringList {"Frage ...?"});
-        QVERIFY(m_boxes.shown[0].prompt.contains(QStringLiteral("nach 0 von 2 Dateien")));
+        QCOMPARE(m_boxes.messageTitles(), QStringList {"Frage ...?"});
+        QVERIFY(m_boxes.messages[0].prompt.contains(QStringLiteral("nach 0 von 2 Dateien")));
         QCOMPARE(files(), (QStringList {"A01.jpg", "A02.jpg"}));
         QCOMPARE(read(QStringLiteral("A01.jpg")), QByteArray(finish ? "zwei" : "eins"));
-        QCOMPARE(m_window->Command7->isEnabled(), finish);
-        QCOMPARE(m_window->Dir1->path(), m_home->raw());
+        QCOMPARE(Command7()->isEnabled(), finish);
+        QCOMPARE(Dir1()->path(), m_home->raw());
     }
 
     void unreachableOrDamagedJournalMovesNothing()
@@ -125,8 +124,8 @@ private slots:
         write(QStringLiteral("a.jpg"), "a");
         recordRunningPlan(m_home->raw() + "/Karte", {}, {}); // a folder not there
         open();
-        QCOMPARE(m_boxes.titles(), QStringList {"Achtung!"});
-        QVERIFY(m_boxes.shown[0].prompt.contains(QStringLiteral("nicht erreichbar")));
+        QCOMPARE(m_boxes.messageTitles(), QStringList {"Achtung!"});
+        QVERIFY(m_boxes.messages[0].prompt.contains(QStringLiteral("nicht erreichbar")));
         m_window.reset();
         QVERIFY(QFile::exists(JournalStore().runningPath())); // asked again at the next start
 
@@ -136,15 +135,15 @@ private slots:
         const QByteArray whole = journal.readAll();
         journal.resize(whole.size() / 2);
         journal.close();
-        m_boxes = BoxLog();
+        m_boxes = ScriptedBoxes();
         open();
-        QCOMPARE(m_boxes.titles(), QStringList {"Achtung!"});
-        QVERIFY(m_boxes.shown[0].prompt.contains(QStringLiteral("beschädigt")));
+        QCOMPARE(m_boxes.messageTitles(), QStringList {"Achtung!"});
+        QVERIFY(m_boxes.messages[0].prompt.contains(QStringLiteral("beschädigt")));
         QCOMPARE(files(), QStringList {"a.jpg"});
         m_window.reset();
-        m_boxes = BoxLog();
+        m_boxes = ScriptedBoxes();
         open();
-        QVERIFY(m_boxes.shown.empty());
+        QVERIFY(m_boxes.messages.empty());
     }
 };
 

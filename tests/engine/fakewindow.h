@@ -4,6 +4,7 @@
 #include "journal.h"
 #include "renamedialogue.h"
 #include "renamewindow.h"
+#include "scriptedboxes.h"
 
 #include <QByteArray>
 #include <QList>
@@ -45,16 +46,9 @@ public:
 
 // A stand-in for the main window: controls are plain values, every call is recorded, and
 // message boxes are answered from a script (Yes for questions, OK otherwise, when it runs out).
-class FakeWindow : public IRenameWindow
+class FakeWindow : public IRenameWindow, public ScriptedBoxes
 {
 public:
-    struct Message
-    {
-        QString prompt;
-        MessageKind kind;
-        QString title;
-    };
-
     struct Entry
     {
         QByteArray name;
@@ -71,8 +65,6 @@ public:
     bool keepExtension = true;
     QString statusCaption = QStringLiteral("Bin bereit ...");
     StatusLook statusLook = StatusLook::Ready;
-    std::deque<MessageAnswer> answers;
-    std::vector<Message> messages;
     QStringList calls; // every operation that changes something, in order
     int repaints = 0;
     // What the window owns for its runs: the mover (made on first use, with sysForMover where
@@ -147,15 +139,7 @@ public:
     MessageAnswer messageBox(const QString &prompt, MessageKind kind, const QString &title) override
     {
         calls << QStringLiteral("message:") + title;
-        messages.push_back({prompt, kind, title});
-        if (!answers.empty()) {
-            const MessageAnswer a = answers.front();
-            answers.pop_front();
-            return a;
-        }
-        const bool question
-            = kind == MessageKind::Question || kind == MessageKind::CriticalQuestion;
-        return question ? MessageAnswer::Yes : MessageAnswer::Ok;
+        return show(prompt, kind, title);
     }
     void focusNameField(bool selectText) override
     {
@@ -178,14 +162,6 @@ public:
     }
     // Whether no move was asked for.
     bool movedNothing() const { return !mover || mover->moves.isEmpty(); }
-
-    QStringList messageTitles() const
-    {
-        QStringList titles;
-        for (const auto &m : messages)
-            titles << m.title;
-        return titles;
-    }
 };
 
 // "Dateien umbenennen >>" in the fake window, with its mover and journal store.
