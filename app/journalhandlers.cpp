@@ -3,29 +3,32 @@
 // engine's; the window shows the folder they worked on.
 
 #include "filemover.h"
-#include "folderlist.h"
 #include "hptfrm.h"
 #include "journal.h"
 #include "recovery.h"
+#include "renamewindowadapter.h"
+#include "selectionpage.h"
 
-#include <QPushButton>
 #include <QTabWidget>
 
 void Hptfrm::recoverInterruptedRun()
 {
-    const QByteArray folder = ::recoverInterruptedRun(*this, *journalStore(), fileSystemObject());
+    const QByteArray folder
+        = ::recoverInterruptedRun(*m_window, *m_window->journalStore(), m_window->fileMover());
     if (!folder.isEmpty())
         showFolder(folder);
 }
 
 void Hptfrm::updateUndoButton()
 {
-    Command7->setEnabled(canUndoLastRun(*journalStore(), fileSystemObject().sys()));
+    m_selection->setUndoEnabled(
+        canUndoLastRun(*m_window->journalStore(), m_window->fileMover().sys()));
 }
 
-void Hptfrm::Command7_Click()
+void Hptfrm::undoLastRun()
 {
-    const QByteArray folder = undoLastRun(*this, *journalStore(), fileSystemObject());
+    const QByteArray folder
+        = ::undoLastRun(*m_window, *m_window->journalStore(), m_window->fileMover());
     if (!folder.isEmpty())
         showFolder(folder);
     updateUndoButton();
@@ -34,8 +37,8 @@ void Hptfrm::Command7_Click()
 // Shows folder, read anew, on the first page with nothing selected.
 void Hptfrm::showFolder(const QByteArray &folder)
 {
-    if (Dir1->path() == folder || !Dir1->setPath(folder))
-        rereadFiles();
+    if (m_selection->currentFolder() == folder || !m_selection->openFolder(folder))
+        m_selection->rereadFiles();
     SSTab1->setCurrentIndex(0);
-    ResetFileSelection();
+    m_selection->ResetFileSelection();
 }

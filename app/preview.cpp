@@ -1,21 +1,17 @@
 // The window's preview of the run: every new name before anything is touched, with the
 // conflicts the run would refuse.
 
-#include "filelist.h"
 #include "filemover.h"
 #include "folderscan.h"
 #include "funktionen.h"
 #include "hptfrm.h"
-#include "numbers.h"
+#include "optionspage.h"
 #include "previewmodel.h"
-#include "renameoptions.h"
 #include "renameplan.h"
-#include "renamerun.h"
+#include "renamewindowadapter.h"
+#include "selectionpage.h"
 
-#include <QLabel>
 #include <QTabWidget>
-
-#include <algorithm>
 
 void Hptfrm::schedulePreview()
 {
@@ -35,51 +31,32 @@ void Hptfrm::updatePreview()
         return; // brought up to date when its page is shown
     m_previewStale = false;
 
-    std::vector<QByteArray> oldNames;
-    const int count = File1->count();
-    for (int i = 0; i < count; ++i) {
-        if (File1->isSelected(i))
-            oldNames.push_back(File1->rawName(i));
-    }
-    const int selectedCount = int(oldNames.size());
-    Label9->clear();
-    RenameOptions options = RenameOptions::read(*this);
-    if (selectedCount == 0) {
-        m_preview->showLine(QStringLiteral("Es wurden keine Dateien ausgewählt!"));
-        return;
-    }
-    if (const auto problem = checkTypedNames(options)) {
-        m_preview->showLine(QString(problem->message).replace(QLatin1Char('\n'), QLatin1Char(' ')));
-        return;
-    }
-    const int firstNumber = wholeNumberOf(options.StartNumber);
-    if (firstNumber + selectedCount > maxNumberSum) {
-        m_preview->showLine(tooManyFilesMessage(selectedCount));
-        return;
-    }
-    // The digit count the run will use, after its correction of a count that is too small.
-    const int digits = runDigits(selectedCount, options);
-    QByteArray folder = currentFolder();
+    PreviewModel *preview = m_options->previewModel();
+    m_options->setPreviewSummary(QString());
+    const PlanInput input = PlanInput::read(*m_window);
+    QByteArray folder = input.folder;
     Funktionen::PfadOhneBackslash(folder);
-    std::vector<QByteArray> newNames
-        = makeNewNames(folder, oldNames, options, prepareName(options.NewName, options),
-                       firstNumber, digits, nullptr);
-    if (options.CdLimit && std::any_of(newNames.begin(), newNames.end(), &exceedsCdLimit)) {
-        m_preview->showLine(cdLimitMessage());
-        return;
-    }
     if (!m_previewScan)
         m_previewScan
-            = std::make_unique<FolderScan>(FolderScan::read(folder, fileSystemObject().sys()));
-    QHash<int, QString> reasons;
-    if (m_previewScan->ok()) {
-        for (const Conflict &c :
-             findConflicts(*m_previewScan, oldNames, newNames, options.ShowSystem))
-            reasons.insert(c.file, conflictReason(c, *m_previewScan));
+            = std::make_unique<FolderScan>(FolderScan::read(folder, m_window->fileMover().sys()));
+    // The plan the run would carry out, made by the run's own planning.
+    RenamePlan plan = buildPlan(input, *m_previewScan);
+    switch (plan.stop) {
+    case RenamePlan::Stop::None:
+    case RenamePlan::Stop::Conflicts:
+    case RenamePlan::Stop::FolderUnreadable:
+        break;
+    default:
+        preview->showLine(plan.stopMessage.replace(QLatin1Char('\n'), QLatin1Char(' ')));
+        return;
     }
+    QHash<int, QString> reasons;
+    for (const Conflict &c : plan.conflicts)
+        reasons.insert(c.file, conflictReason(c, *m_previewScan));
     const int conflicts = int(reasons.size());
-    m_preview->showPlan(std::move(oldNames), std::move(newNames), std::move(reasons));
-    Label9->setText(conflicts == 0       ? QStringLiteral("Keine Konflikte")
-                        : conflicts == 1 ? QStringLiteral("1 Konflikt")
-                                         : QStringLiteral("%1 Konflikte").arg(conflicts));
+    preview->showPlan(std::move(plan.oldNames), std::move(plan.newNames), std::move(reasons));
+    m_options->setPreviewSummary(conflicts == 0 ? QStringLiteral("Keine Konflikte")
+                                     : conflicts == 1
+                                     ? QStringLiteral("1 Konflikt")
+                                     : QStringLiteral("%1 Konflikte").arg(conflicts));
 }

@@ -10,7 +10,7 @@
 #include "benchutil.h"
 #include "fakewindow.h"
 #include "funktionen.h"
-#include "renamerun.h"
+#include "renamedialogue.h"
 
 #include <cstdio>
 
@@ -30,8 +30,7 @@ double engineRound(int count, const char *pattern, int first, const char *newNam
     window.texts[OptionText::Text1] = QStringLiteral("jpg");
     window.checks[OptionCheck::Check1] = true;
     window.checks[OptionCheck::Check2] = false;
-    window.fileSystemObject();
-    window.mover->record = false;
+    window.fileMover().record = false;
     const auto start = std::chrono::steady_clock::now();
     runRename(window);
     const double seconds = bench::secondsSince(start);

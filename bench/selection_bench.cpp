@@ -4,7 +4,6 @@
 
 #include "benchutil.h"
 #include "filelist.h"
-#include "widgets.h"
 #include "windowtesting.h"
 
 #include <QApplication>
@@ -89,15 +88,15 @@ int main(int argc, char *argv[])
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.path());
     std::vector<double> selectTimes, smallListTimes;
     {
-        BoxLog boxes;
-        Hptfrm window(std::make_unique<ScriptedBoxes>(&boxes));
+        ScriptedBoxes boxes;
+        Hptfrm window(&boxes);
         window.show();
         for (int round = 0; round < rounds; ++round) {
-            smallListTimes.push_back(listing(*window.File1, folder));
+            smallListTimes.push_back(listing(*controlOf<FileList>(&window, "File1"), folder));
             const auto start = std::chrono::steady_clock::now();
-            window.Command1->click();
+            controlOf<QPushButton>(&window, "Command1")->click();
             selectTimes.push_back(bench::secondsSince(start));
-            if (!window.isFileSelected(selectCount - 1))
+            if (!controlOf<FileList>(&window, "File1")->isSelected(selectCount - 1))
                 return 1;
         }
     }

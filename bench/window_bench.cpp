@@ -13,7 +13,6 @@
 #include "journal.h"
 #include "previewmodel.h"
 #include "renameplan.h"
-#include "widgets.h"
 #include "windowtesting.h"
 
 #include <QApplication>
@@ -84,35 +83,40 @@ int main(int argc, char *argv[])
             const QByteArray folder = bench::makeFolder();
             bench::makeFiles(folder, count);
             qputenv("HOME", folder);
-            BoxLog boxes;
+            ScriptedBoxes boxes;
             auto start = std::chrono::steady_clock::now();
-            Hptfrm window(std::make_unique<ScriptedBoxes>(&boxes));
+            Hptfrm window(&boxes);
             window.show();
             if (!QTest::qWaitForWindowExposed(&window))
                 return 1;
             startTimes.push_back(bench::secondsSince(start));
 
-            window.Command1->click();
-            window.SSTab1->setCurrentIndex(1); // the preview reads the folder once
+            auto *File1 = controlOf<FileList>(&window, "File1");
+            auto *Text2 = controlOf<QLineEdit>(&window, "Text2");
+            auto *List1 = controlOf<QListView>(&window, "List1");
+            const auto *preview = qobject_cast<const PreviewModel *>(List1->model());
+            controlOf<QPushButton>(&window, "Command1")->click();
+            controlOf<QTabWidget>(&window, "SSTab1")
+                ->setCurrentIndex(1); // the preview reads the folder once
             QCoreApplication::processEvents();
             start = std::chrono::steady_clock::now();
-            window.Text2->setText(QStringLiteral("Urlaub"));
-            while (window.previewModel()->rowCount() != count
-                   || !window.previewModel()->newName(0).startsWith("Urlaub"))
+            Text2->setText(QStringLiteral("Urlaub"));
+            while (preview->rowCount() != count || !preview->newName(0).startsWith("Urlaub"))
                 QCoreApplication::processEvents();
-            window.List1->repaint();
+            List1->repaint();
             previewTimes.push_back(bench::secondsSince(start));
             double runSeconds = -1;
             start = std::chrono::steady_clock::now();
-            boxes.onShow = [&](const BoxLog::Box &box) {
+            boxes.onShow = [&](const ScriptedBoxes::Message &box) {
                 if (box.title == QStringLiteral("Frage ...?"))
                     start = std::chrono::steady_clock::now(); // the user's answer starts the run
                 if (box.title == QStringLiteral("Bin fertig!"))
                     runSeconds = bench::secondsSince(start);
             };
-            window.Command5->click();
-            if (runSeconds < 0 || window.fileCount() != count) {
-                std::fprintf(stderr, "run failed: %s\n", qPrintable(boxes.titles().join(',')));
+            controlOf<QPushButton>(&window, "Command5")->click();
+            if (runSeconds < 0 || File1->count() != count) {
+                std::fprintf(stderr, "run failed: %s\n",
+                             qPrintable(boxes.messageTitles().join(',')));
                 return 1;
             }
             runTimes.push_back(runSeconds);

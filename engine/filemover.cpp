@@ -207,11 +207,18 @@ int FileMover::moveNoCaseCheck(const char *from, const char *to)
 
 int FileMover::moveCaseOnly(const char *from, const char *to)
 {
-    // The destination is the file itself only when both names lead to the same inode.
+    // Is the destination the file itself? Equal inodes say so; but FUSE exFAT gives each
+    // spelling of a name its own inode number, so there the entries must agree in kind, size
+    // and times instead. Were they still two files (only on a folder that tells case apart), the
+    // second step below finds the new name taken and the file goes back: nothing is replaced.
     struct stat a, b;
     if (m_sys->statEntry(m_dirFd, from, &a) != 0 || m_sys->statEntry(m_dirFd, to, &b) != 0)
         return EEXIST;
-    if (a.st_dev != b.st_dev || a.st_ino != b.st_ino)
+    const bool sameInode = a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    const bool sameLooks = a.st_dev == b.st_dev && a.st_mode == b.st_mode && a.st_size == b.st_size
+        && a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec
+        && a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+    if (!sameInode && !sameLooks)
         return EEXIST; // a different entry with that name
     const QByteArray temp = QByteArray(".brixelwand-") + QByteArray::number(::getpid()) + '-'
         + QByteArray::number(++m_tempCounter) + ".tmp";

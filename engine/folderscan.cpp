@@ -1,10 +1,13 @@
 #include "folderscan.h"
 
 #include "filemover.h"
+#include "volumeidentity.h"
 
 #include <QString>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <sys/stat.h>
@@ -26,7 +29,7 @@ size_t hashName(QByteArrayView name)
 
 constexpr long msdosMagic = 0x4d44;
 constexpr long exfatMagic = 0x2011bab0;
-constexpr long fuseblkMagic = 0x65735546; // ntfs-3g
+constexpr long fuseMagic = 0x65735546; // every FUSE file system
 constexpr long cifsMagic = 0xff534d42;
 constexpr long smb2Magic = 0xfe534d42;
 
@@ -72,16 +75,51 @@ QByteArray foldCase(const QByteArray &name)
     return text.toCaseFolded().toUtf8();
 }
 
-// The name with the case of its letters changed, or empty when it has no letter with case.
-QByteArray otherCase(const QByteArray &name)
+// The name with the case of its ASCII letters changed, or empty when it has none. ASCII
+// letters, because every file system that ignores case folds those alike.
+QByteArray otherCase(QByteArray other)
 {
-    const QString text = QString::fromUtf8(name);
-    if (text.toUtf8() != name)
-        return QByteArray();
-    QString other = text.toUpper();
-    if (other == text)
-        other = text.toLower();
-    return other == text ? QByteArray() : other.toUtf8();
+    bool changed = false;
+    for (char &c : other) {
+        if (c >= 'a' && c <= 'z') {
+            c = char(c - 'a' + 'A');
+            changed = true;
+        } else if (c >= 'A' && c <= 'Z') {
+            c = char(c - 'A' + 'a');
+            changed = true;
+        }
+    }
+    return changed ? other : QByteArray();
+}
+
+// How a FUSE mount (all share one magic) treats names: a block-device FUSE mount ("fuseblk")
+// holds exFAT or NTFS, which ignore case and limit names to 255 UTF-16 units; a FUSE file
+// system of another kind ("fuse.sshfs") tells its type in its subtype.
+struct FuseKind
+{
+    bool ignoresCase = false;
+    bool countsUtf16 = false;
+};
+
+FuseKind fuseKindOf(const QByteArray &folder, dev_t device)
+{
+    char resolved[PATH_MAX];
+    const QByteArray path
+        = ::realpath(folder.constData(), resolved) ? QByteArray(resolved) : folder;
+    const std::vector<MountEntry> mounts = parseMountInfo(readMountInfo());
+    const MountEntry *mount = mountOf(mounts, path, device);
+    if (!mount)
+        return {};
+    const QByteArray &type = mount->fsType;
+    const qsizetype dot = type.indexOf('.');
+    const QByteArray subtype = dot < 0 ? QByteArray() : type.mid(dot + 1);
+    static const char *const foldingTypes[] = {"exfat", "ntfs", "ntfs-3g", "vfat", "msdos"};
+    for (const char *t : foldingTypes)
+        if (subtype == t)
+            return {true, true};
+    if (type == "fuseblk")
+        return {true, true};
+    return {};
 }
 
 } // namespace
@@ -109,11 +147,13 @@ FolderScan FolderScan::read(const QByteArray &folder, SysCalls &sys)
     long fsType = 0;
     if (::fstatfs(fd, &fs) == 0)
         fsType = long(fs.f_type);
-    scan.m_countsUtf16 = fsType == msdosMagic || fsType == exfatMagic;
+    const FuseKind fuse = fsType == fuseMagic
+        ? fuseKindOf(folder.isEmpty() ? "/" : folder, scan.m_device)
+        : FuseKind();
+    scan.m_countsUtf16 = fsType == msdosMagic || fsType == exfatMagic || fuse.countsUtf16;
     const long max = ::fpathconf(fd, _PC_NAME_MAX);
     scan.m_nameMax = scan.m_countsUtf16 ? 255 : (max > 0 ? max : 255);
 
-    QByteArray probe; // an entry whose name has letters, to learn how the folder treats case
     errno = 0;
     while (const dirent *entry = ::readdir(dir)) {
         const char *n = entry->d_name;
@@ -125,25 +165,36 @@ FolderScan FolderScan::read(const QByteArray &folder, SysCalls &sys)
             type = sys.statEntry(fd, n, &st) == 0 ? typeOfMode(st.st_mode) : EntryType::Special;
         }
         scan.add(QByteArrayView(n), type);
-        if (probe.isEmpty() && !otherCase(QByteArray(n)).isEmpty())
-            probe = n;
     }
     scan.buildIndex();
     if (errno != 0)
         scan.m_error = errno;
 
-    if (!probe.isEmpty()) {
-        // Without writing: the same entry under the other case means the folder ignores case.
-        struct stat a, b;
-        const QByteArray other = otherCase(probe);
-        scan.m_ignoresCase = scan.findExact(other) < 0
-            && sys.statEntry(fd, probe.constData(), &a) == 0
-            && sys.statEntry(fd, other.constData(), &b) == 0 && a.st_dev == b.st_dev
-            && a.st_ino == b.st_ino;
-    } else {
-        scan.m_ignoresCase = scan.m_countsUtf16 || fsType == fuseblkMagic || fsType == cifsMagic
-            || fsType == smb2Magic;
+    // Ask the kernel, without writing: a listed name in another case that the listing does not
+    // hold, looked up. Found, the folder ignores case. Inode numbers cannot decide: FUSE exFAT
+    // gives each spelling its own. Two listed names that differ in case only mean the folder
+    // tells case apart. Only a folder without a name to ask falls back to its file system.
+    bool decided = false;
+    for (int e = 0; e < scan.entryCount() && !decided; ++e) {
+        const QByteArray other = otherCase(scan.name(e));
+        if (other.isEmpty())
+            continue;
+        decided = true;
+        if (scan.findExact(other) >= 0) {
+            scan.m_ignoresCase = false;
+            break;
+        }
+        struct stat st;
+        if (sys.statEntry(fd, other.constData(), &st) == 0)
+            scan.m_ignoresCase = true;
+        else if (errno == ENOENT || errno == ENOTDIR)
+            scan.m_ignoresCase = false;
+        else
+            decided = false; // no answer; try the next name
     }
+    if (!decided)
+        scan.m_ignoresCase
+            = scan.m_countsUtf16 || fuse.ignoresCase || fsType == cifsMagic || fsType == smb2Magic;
     ::closedir(dir);
     scan.setIgnoresCase(scan.m_ignoresCase);
     return scan;

@@ -56,8 +56,7 @@ void ErmittleStellenanzahl(int &selectedCount, int &digits, const RenameOptions 
         return;
     // The user's count was too small: the run uses the automatic one, and the field says so.
     window.setOptionText(OptionText::Text4, QString::number(digits));
-    window.messageBox(QStringLiteral("Die Anzahl der Stellen musste korrigiert werden."),
-                      MessageKind::Plain, programTitle());
+    window.messageBox(Texts::digitsCorrected(), MessageKind::Plain, programTitle());
 }
 
 } // namespace Funktionen

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+struct RenamePlan;
 struct Step;
 struct stat;
 class SysCalls;
@@ -83,6 +84,7 @@ struct Journal
                       const std::vector<QByteArray> &newNames,
                       const std::vector<QByteArray> &tempNames, const std::vector<Step> &steps,
                       SysCalls *sys = nullptr);
+    static Journal of(const RenamePlan &plan, SysCalls *sys = nullptr);
 };
 
 // Any byte of any name survives: lengths and raw bytes, with a checksum over all of it.

@@ -23,36 +23,6 @@ const char newSuffix[] = ".neu";
 
 } // namespace
 
-QString journalErrorReason(int error)
-{
-    switch (error) {
-    case EWOULDBLOCK:
-        return QStringLiteral("Brixelwand benennt gerade in einem anderen Fenster Dateien um");
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("Der Datenträger ist voll");
-    case EROFS:
-        return QStringLiteral("Der Datenträger ist schreibgeschützt");
-    case EIO:
-        return QStringLiteral("Ein- oder Ausgabefehler des Datenträgers");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("Es fehlt die Berechtigung");
-    case ELOOP:
-        return QStringLiteral("Der Ordner für die Protokolle ist eine Verknüpfung");
-    case ENOTCONN:
-    case ENODEV:
-    case ENXIO:
-        return QStringLiteral("Der Datenträger ist nicht mehr verbunden");
-    case ENOENT:
-        return QStringLiteral("Die Datei oder der Ordner ist nicht vorhanden");
-    default:
-        return QStringLiteral("Systemfehler %1 (%2)")
-            .arg(error)
-            .arg(QString::fromLocal8Bit(std::strerror(error)));
-    }
-}
-
 JournalStore::JournalStore(const QString &directory, SysCalls *sys)
     : m_directory(directory)
     , m_sys(sys)

@@ -82,6 +82,3 @@ private:
     QByteArray m_runningFolder; // of the record begun or loaded: synced before it is dropped
     QByteArray m_lastFolder;
 };
-
-// Why the record could not be written, read or locked, in German.
-QString journalErrorReason(int error);

@@ -1,10 +1,11 @@
 #include "recovery.h"
 
 #include "displayname.h"
+#include "executor.h"
 #include "filemover.h"
 #include "folderscan.h"
-#include "renamerun.h"
 #include "renamewindow.h"
+#include "texts.h"
 #include "volumeidentity.h"
 
 #include <QHash>
@@ -325,7 +326,7 @@ CarriedOut carryOut(const Journal &journal, const Progress &progress, size_t fro
         if (e != 0) {
             result.error = e;
             result.failure
-                = QStringLiteral("%1: %2").arg(quoted(progress.leftover), journalErrorReason(e));
+                = QStringLiteral("%1: %2").arg(quoted(progress.leftover), Texts::journalError(e));
             result.notTried = from < to ? to - from : from - to;
             return result;
         }
@@ -339,9 +340,10 @@ CarriedOut carryOut(const Journal &journal, const Progress &progress, size_t fro
         const QByteArray target = undo ? journal.from(step) : journal.to(step);
         if (const int e = mover.MoveFile(prefix + source, prefix + target)) {
             result.error = e;
-            result.failure = QStringLiteral("%1 → %2: %3")
-                                 .arg(quoted(source), quoted(target),
-                                      moveErrorReason(e, mover.failedReservingDestination(), undo));
+            result.failure
+                = QStringLiteral("%1 → %2: %3")
+                      .arg(quoted(source), quoted(target),
+                           Texts::moveError(e, mover.failedReservingDestination(), undo, target));
             result.notTried = count - i - 1;
             break;
         }
@@ -352,8 +354,6 @@ CarriedOut carryOut(const Journal &journal, const Progress &progress, size_t fro
 }
 
 namespace {
-
-const QString warningTitle = QStringLiteral("Achtung!");
 
 // Releases the store's lock when a dialogue ends, however it ends.
 struct Unlocker
@@ -380,7 +380,7 @@ bool refusedStateFolder(IRenameWindow &window, JournalStore &store)
                                      "eine Verknüpfung oder gehört nicht Ihnen. Er wird nicht "
                                      "verwendet, und es wird keine Datei umbenannt.")
                           .arg(store.directory()),
-                      MessageKind::Warning, warningTitle);
+                      MessageKind::Warning, warningTitle());
     return true;
 }
 
@@ -417,14 +417,14 @@ QByteArray findFolder(IRenameWindow &window, const Journal &journal, SysCalls &s
                                          "den richtigen Datenträger.")
                               .arg(what, folder, QString::fromUtf8(here.uuid),
                                    QString::fromUtf8(journal.volumeUuid)),
-                          MessageKind::Warning, warningTitle);
+                          MessageKind::Warning, warningTitle());
         return QByteArray();
     }
     window.messageBox(QStringLiteral("%1 im Ordner %2: Der Ordner ist zurzeit nicht "
                                      "erreichbar (ist der Datenträger eingelegt?). Es wird "
                                      "keine Datei umbenannt; das Protokoll bleibt erhalten.")
                           .arg(what, folder),
-                      MessageKind::Warning, warningTitle);
+                      MessageKind::Warning, warningTitle());
     return QByteArray();
 }
 
@@ -444,8 +444,8 @@ bool locate(IRenameWindow &window, Journal &journal, SysCalls &sys, const QStrin
         window.messageBox(QStringLiteral("%1 im Ordner %2: Der Ordner kann nicht gelesen werden "
                                          "(%3). Es wird keine Datei umbenannt; das Protokoll "
                                          "bleibt erhalten.")
-                              .arg(what, folder, journalErrorReason(scan.error())),
-                          MessageKind::Warning, warningTitle);
+                              .arg(what, folder, Texts::journalError(scan.error())),
+                          MessageKind::Warning, warningTitle());
         return false;
     }
     *progress = findProgress(journal, scan, sys);
@@ -457,7 +457,7 @@ bool locate(IRenameWindow &window, Journal &journal, SysCalls &sys, const QStrin
                                      "bleibt erhalten.\n\n")
                               .arg(what, folder)
                           + progress->misfits.join(QLatin1Char('\n')),
-                      MessageKind::Warning, warningTitle);
+                      MessageKind::Warning, warningTitle());
     return false;
 }
 
@@ -468,7 +468,7 @@ void reportStoreError(IRenameWindow &window, int error, const QString &done)
     window.messageBox(QStringLiteral("%1, aber das Protokoll konnte nicht nachgetragen werden "
                                      "(%2). Es bleibt erhalten und wird beim nächsten Start "
                                      "wieder geprüft.")
-                          .arg(done, journalErrorReason(error)),
+                          .arg(done, Texts::journalError(error)),
                       MessageKind::Error, errorTitle());
 }
 
@@ -504,14 +504,14 @@ QByteArray recoverInterruptedRun(IRenameWindow &window, JournalStore &store, Fil
         window.messageBox(QStringLiteral("Das Protokoll einer unterbrochenen Umbenennung ist "
                                          "beschädigt und wird nicht verwendet. Es wurde keine "
                                          "Datei umbenannt."),
-                          MessageKind::Warning, warningTitle);
+                          MessageKind::Warning, warningTitle());
         store.setAsideRunning();
         return QByteArray();
     case JournalStore::Load::Unreadable:
         window.messageBox(QStringLiteral("Das Protokoll einer unterbrochenen Umbenennung kann "
                                          "zurzeit nicht gelesen werden. Es wurde keine Datei "
                                          "umbenannt; beim nächsten Start wird wieder gefragt."),
-                          MessageKind::Warning, warningTitle);
+                          MessageKind::Warning, warningTitle());
         return QByteArray();
     case JournalStore::Load::Ok:
         break;
@@ -585,9 +585,9 @@ QByteArray undoLastRun(IRenameWindow &window, JournalStore &store, FileMover &mo
     if (refusedStateFolder(window, store))
         return QByteArray();
     if (store.lock() == EWOULDBLOCK) {
-        window.messageBox(journalErrorReason(EWOULDBLOCK)
+        window.messageBox(Texts::journalError(EWOULDBLOCK)
                               + QStringLiteral(". Bitte versuchen Sie es danach noch einmal."),
-                          MessageKind::Warning, warningTitle);
+                          MessageKind::Warning, warningTitle());
         return QByteArray();
     }
     Unlocker unlocker {store};

@@ -1,10 +1,13 @@
 #include "renameplan.h"
 
-#include "displayname.h"
 #include "funktionen.h"
-#include "renameoptions.h"
+#include "numbers.h"
+#include "texts.h"
 
 #include <QHash>
+#include <QStringList>
+
+#include <algorithm>
 
 std::vector<QByteArray> makeNewNames(const QByteArray &folder,
                                      const std::vector<QByteArray> &oldNames,
@@ -74,7 +77,8 @@ std::vector<Conflict> findConflicts(const FolderScan &scan, const std::vector<QB
             conflicts.push_back({i, Conflict::Missing, {}, {}});
             continue;
         }
-        if (type == EntryType::Folder || (type == EntryType::Device && !systemFilesListed)) {
+        if (type == EntryType::Folder
+            || ((type == EntryType::Device || type == EntryType::Special) && !systemFilesListed)) {
             conflicts.push_back({i, Conflict::NotAFile, {}, type});
             continue;
         }
@@ -101,30 +105,26 @@ QString conflictReason(const Conflict &conflict, const FolderScan &scan)
 {
     switch (conflict.reason) {
     case Conflict::NotAFile:
-        return QStringLiteral("Der Eintrag ist keine Datei mehr.");
+        return Texts::notAFile();
     case Conflict::Missing:
-        return QStringLiteral("Die Datei ist nicht mehr vorhanden.");
+        return Texts::missing();
     case Conflict::TooLong:
-        return QStringLiteral("Der neue Name ist für dieses Dateisystem zu lang (höchstens %1 %2).")
-            .arg(scan.nameMax())
-            .arg(scan.countsUtf16() ? QStringLiteral("Zeichen") : QStringLiteral("Bytes"));
+        return Texts::tooLong(scan.nameMax(), scan.countsUtf16());
     case Conflict::SameName:
-        return QStringLiteral("„%1“ bekäme denselben Namen.").arg(displayName(conflict.other));
+        return Texts::sameNewName(conflict.other);
     case Conflict::NameTaken:
         break;
     }
-    const QString other = displayName(conflict.other);
     switch (conflict.otherType) {
     case EntryType::Folder:
-        return QStringLiteral("Es gibt schon einen Ordner „%1“.").arg(other);
+        return Texts::folderTaken(conflict.other);
     case EntryType::Symlink:
-        return QStringLiteral("Es gibt schon eine Verknüpfung „%1“.").arg(other);
+        return Texts::symlinkTaken(conflict.other);
     case EntryType::File:
-        return other.startsWith(QLatin1Char('.'))
-            ? QStringLiteral("Es gibt schon eine versteckte Datei „%1“.").arg(other)
-            : QStringLiteral("Es gibt schon eine nicht ausgewählte Datei „%1“.").arg(other);
+        return conflict.other.startsWith('.') ? Texts::hiddenFileTaken(conflict.other)
+                                              : Texts::unselectedFileTaken(conflict.other);
     default:
-        return QStringLiteral("Es gibt schon einen Eintrag „%1“.").arg(other);
+        return Texts::entryTaken(conflict.other);
     }
 }
 
@@ -133,11 +133,10 @@ QString describeConflict(const Conflict &conflict, const std::vector<QByteArray>
 {
     const size_t i = size_t(conflict.file);
     if (conflict.reason == Conflict::NotAFile)
-        return QStringLiteral("„%1“ ist keine Datei mehr.").arg(displayName(oldNames[i]));
+        return Texts::conflictLineNotAFile(oldNames[i]);
     if (conflict.reason == Conflict::Missing)
-        return QStringLiteral("„%1“ ist nicht mehr vorhanden.").arg(displayName(oldNames[i]));
-    return QStringLiteral("„%1“ → „%2“: %3")
-        .arg(displayName(oldNames[i]), displayName(newNames[i]), conflictReason(conflict, scan));
+        return Texts::conflictLineMissing(oldNames[i]);
+    return Texts::conflictLine(oldNames[i], newNames[i], conflictReason(conflict, scan));
 }
 
 std::vector<Step> orderMoves(const FolderScan &scan, const std::vector<QByteArray> &from,
@@ -172,12 +171,23 @@ std::vector<Step> orderMoves(const FolderScan &scan, const std::vector<QByteArra
     std::vector<Step> steps;
     steps.reserve(size_t(n));
     std::vector<bool> done(size_t(n), false);
+    const bool ignoresCase = scan.ignoresCase();
     for (int i = 0; i < n; ++i) {
         if (from[size_t(i)] == to[size_t(i)] || blocker[size_t(i)] >= 0 || done[size_t(i)])
             continue;
         for (int k = i; k >= 0 && !done[size_t(k)]; k = waiter[size_t(k)]) {
-            steps.push_back({k, from[size_t(k)], to[size_t(k)]});
             done[size_t(k)] = true;
+            // A new name that differs in case only is the file's own name to such a folder:
+            // the file moves aside first, under a name its record knows.
+            if (ignoresCase && scan.key(from[size_t(k)]) == scan.key(to[size_t(k)])) {
+                const QByteArray temp = scan.unusedName(tempCounter);
+                if (tempNames)
+                    (*tempNames)[size_t(k)] = temp;
+                steps.push_back({k, from[size_t(k)], temp});
+                steps.push_back({k, temp, to[size_t(k)]});
+                continue;
+            }
+            steps.push_back({k, from[size_t(k)], to[size_t(k)]});
         }
     }
     for (int i = 0; i < n; ++i) { // what is left are cycles
@@ -195,4 +205,166 @@ std::vector<Step> orderMoves(const FolderScan &scan, const std::vector<QByteArra
         steps.push_back({i, temp, to[size_t(i)]});
     }
     return steps;
+}
+
+namespace {
+
+// Checked in this order; the message lists them as Texts::forbiddenNameCharacters does.
+const char16_t testedCharacters[] = u"/\\:*?<>|$%&~\"";
+
+bool hasForbiddenCharacter(const QString &name)
+{
+    for (const char16_t *c = testedCharacters; *c; ++c) {
+        if (name.contains(QChar(*c)))
+            return true;
+    }
+    return false;
+}
+
+bool hasControlCharacter(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+std::optional<InputProblem> checkTypedNames(const RenameOptions &options)
+{
+    const QString &name = options.NewName;
+    if (name.isEmpty())
+        return InputProblem {Texts::enterNewName(), MessageKind::Warning, InputProblem::NameField};
+    if (hasForbiddenCharacter(name))
+        return InputProblem {Texts::forbiddenCharacters(), MessageKind::Error,
+                             InputProblem::NameFieldSelected};
+    if (hasControlCharacter(name))
+        return InputProblem {Texts::controlCharactersInName(), MessageKind::Error,
+                             InputProblem::NameFieldSelected};
+    if (name.startsWith(QLatin1Char('.')))
+        return InputProblem {Texts::leadingDot(), MessageKind::Error,
+                             InputProblem::NameFieldSelected};
+    // A typed extension becomes part of the name as it stands; a "/" would move the file into
+    // another folder.
+    if (!options.KeepExtension && options.NewExtension.contains(QLatin1Char('/')))
+        return InputProblem {Texts::slashInExtension(), MessageKind::Error,
+                             InputProblem::ExtensionField};
+    if (!options.KeepExtension && hasControlCharacter(options.NewExtension))
+        return InputProblem {Texts::controlCharactersInExtension(), MessageKind::Error,
+                             InputProblem::ExtensionField};
+    return std::nullopt;
+}
+
+QString prepareName(QString name, const RenameOptions &options)
+{
+    if (options.BlankToUnderscore)
+        name.replace(QLatin1Char(' '), QLatin1Char('_'));
+    if (options.ReplaceUmlauts) {
+        // Composed first, so that an "a" with a combining diaeresis is an "ä" too.
+        name = name.normalized(QString::NormalizationForm_C);
+        static const std::pair<const char16_t *, const char *> umlauts[] = {
+            {u"ä", "ae"}, {u"Ä", "Ae"}, {u"ö", "oe"}, {u"Ö", "Oe"},
+            {u"ü", "ue"}, {u"Ü", "Ue"}, {u"ß", "ss"}, {u"ẞ", "SS"},
+        };
+        for (const auto &[from, to] : umlauts)
+            name.replace(QString::fromUtf16(from), QLatin1String(to));
+    }
+    return name;
+}
+
+bool exceedsCdLimit(const QByteArray &newName)
+{
+    // Characters, not bytes: quick for ASCII names, counted exactly otherwise.
+    if (newName.size() <= 64)
+        return false;
+    return QString::fromUtf8(newName).toUcs4().size() > 64;
+}
+
+PlanInput PlanInput::read(const IRenameWindow &window)
+{
+    PlanInput input;
+    const int count = window.fileCount();
+    for (int i = 0; i < count; ++i) {
+        if (window.isFileSelected(i))
+            input.oldNames.push_back(window.fileName(i));
+    }
+    input.options = RenameOptions::read(window);
+    input.folder = window.currentFolder();
+    return input;
+}
+
+bool RenamePlan::folderChanged() const
+{
+    if (stop == Stop::FolderUnreadable)
+        return true;
+    return std::any_of(conflicts.begin(), conflicts.end(), [](const Conflict &c) {
+        return c.reason == Conflict::Missing || c.reason == Conflict::NotAFile;
+    });
+}
+
+RenamePlan checkBeforeConfirmation(const PlanInput &input)
+{
+    RenamePlan plan;
+    plan.folder = input.folder;
+    Funktionen::PfadOhneBackslash(plan.folder);
+    plan.oldNames = input.oldNames;
+    plan.options = input.options;
+    if (plan.oldNames.empty()) {
+        plan.stop = RenamePlan::Stop::NothingSelected;
+        plan.stopMessage = Texts::noFilesSelected();
+    } else if ((plan.inputProblem = checkTypedNames(plan.options))) {
+        plan.stop = RenamePlan::Stop::TypedName;
+        plan.stopMessage = plan.inputProblem->message;
+    }
+    return plan;
+}
+
+RenamePlan buildPlan(const PlanInput &input, const FolderScan &scan)
+{
+    RenamePlan plan = checkBeforeConfirmation(input);
+    if (plan.stop != RenamePlan::Stop::None)
+        return plan;
+    const int selectedCount = int(plan.oldNames.size());
+    plan.firstNumber = wholeNumberOf(plan.options.StartNumber);
+    if (plan.firstNumber + selectedCount > maxNumberSum) {
+        plan.stop = RenamePlan::Stop::TooManyFiles;
+        plan.stopMessage = Texts::tooManyFiles(selectedCount, maxNumberSum);
+        return plan;
+    }
+    plan.digits = runDigits(selectedCount, plan.options);
+    plan.digitsCorrected
+        = !plan.options.AutoDigits && wholeNumberOf(plan.options.Digits) < plan.digits;
+    plan.keepExtensionSwitched = !plan.options.KeepExtension && plan.options.NewExtension.isEmpty();
+    plan.preparedName = prepareName(plan.options.NewName, plan.options);
+    plan.newNames = makeNewNames(plan.folder, plan.oldNames, plan.options, plan.preparedName,
+                                 plan.firstNumber, plan.digits, nullptr);
+    if (plan.options.CdLimit
+        && std::any_of(plan.newNames.begin(), plan.newNames.end(), &exceedsCdLimit)) {
+        plan.stop = RenamePlan::Stop::CdLimit;
+        plan.stopMessage = Texts::cdLimit();
+        return plan;
+    }
+    if (!scan.ok()) {
+        plan.stop = RenamePlan::Stop::FolderUnreadable;
+        plan.folderError = scan.error();
+        plan.stopMessage = Texts::folderUnreadable(scan.error());
+        return plan;
+    }
+    plan.conflicts = findConflicts(scan, plan.oldNames, plan.newNames, plan.options.ShowSystem);
+    if (!plan.conflicts.empty()) {
+        constexpr size_t shown = 10;
+        QStringList lines;
+        for (size_t i = 0; i < plan.conflicts.size() && i < shown; ++i)
+            lines << describeConflict(plan.conflicts[i], plan.oldNames, plan.newNames, scan);
+        plan.stop = RenamePlan::Stop::Conflicts;
+        plan.stopMessage = Texts::conflicts(
+            qsizetype(plan.conflicts.size()), lines,
+            qsizetype(plan.conflicts.size() > shown ? plan.conflicts.size() - shown : 0));
+        return plan;
+    }
+    unsigned tempCounter = 0;
+    plan.steps = orderMoves(scan, plan.oldNames, plan.newNames, &plan.tempNames, tempCounter);
+    return plan;
 }

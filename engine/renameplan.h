@@ -1,20 +1,20 @@
 #pragma once
 
 #include "folderscan.h"
+#include "renameoptions.h"
+#include "renamewindow.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
 #include <vector>
-
-class IRenameWindow;
-struct RenameOptions;
 
 // Why a file of a run cannot get its new name; found before any file is touched.
 struct Conflict
 {
     enum Reason {
-        NotAFile, // the listed entry has become a folder or a device
+        NotAFile, // the listed entry has become a folder, a device, a pipe or a socket
         Missing, // the listed entry is gone
         NameTaken, // an entry outside the run has the new name
         SameName, // another file of the run gets the same name
@@ -43,7 +43,8 @@ std::vector<QByteArray> makeNewNames(const QByteArray &folder,
 
 // Every conflict of the planned renames with the folder as scanned. A new name that a file of
 // the same run has now is no conflict: that file moves away first. With systemFilesListed off,
-// a device cannot have been listed, so one found now has replaced a listed file.
+// a device, pipe or socket cannot have been listed, so one found now has replaced a listed
+// file.
 std::vector<Conflict> findConflicts(const FolderScan &scan, const std::vector<QByteArray> &oldNames,
                                     const std::vector<QByteArray> &newNames,
                                     bool systemFilesListed);
@@ -55,8 +56,81 @@ QString describeConflict(const Conflict &conflict, const std::vector<QByteArray>
 QString conflictReason(const Conflict &conflict, const FolderScan &scan);
 
 // The order of renames in which every destination is free when its file moves: chains from
-// their free end, cycles through a temporary name of the folder. Files whose name stays are
-// left out. tempNames, where given, receives each file's temporary name (empty for most).
+// their free end, cycles through a temporary name of the folder. Where the folder ignores case,
+// a file whose new name differs in case only also goes through a temporary name, in two steps
+// of its own. Files whose name stays are left out. tempNames, where given, receives each file's
+// temporary name (empty for most).
 std::vector<Step> orderMoves(const FolderScan &scan, const std::vector<QByteArray> &from,
                              const std::vector<QByteArray> &to, std::vector<QByteArray> *tempNames,
                              unsigned &tempCounter);
+
+// A typed name or extension the run refuses before its confirmation, with where the focus goes.
+struct InputProblem
+{
+    enum Focus { NameField, NameFieldSelected, ExtensionField };
+    QString message;
+    MessageKind kind;
+    Focus focus;
+};
+std::optional<InputProblem> checkTypedNames(const RenameOptions &options);
+
+// The new base name as the run uses it: blanks to "_" and umlauts spelled out, as switched on.
+QString prepareName(QString name, const RenameOptions &options);
+
+// Whether a name is longer than a CD's 64 characters.
+bool exceedsCdLimit(const QByteArray &newName);
+
+// What a run is planned from: the folder shown, the selected files in list order and the
+// option values.
+struct PlanInput
+{
+    QByteArray folder; // as Dir1 shows it
+    std::vector<QByteArray> oldNames;
+    RenameOptions options;
+
+    static PlanInput read(const IRenameWindow &window);
+};
+
+// The whole of a planned run, before any file is touched: what the preview shows, what the
+// run carries out and what its record holds. Where a check stops the run, the plan holds the
+// stop and its message, and nothing after that check.
+struct RenamePlan
+{
+    // Why the run would stop, in the order the run checks.
+    enum class Stop {
+        None,
+        NothingSelected,
+        TypedName, // see inputProblem
+        TooManyFiles, // start number + number of files above maxNumberSum
+        CdLimit,
+        FolderUnreadable, // see folderError
+        Conflicts,
+    };
+
+    QByteArray folder; // without a trailing separator
+    std::vector<QByteArray> oldNames;
+    RenameOptions options; // as the names were made (an empty typed extension keeps the old)
+    QString preparedName;
+    int firstNumber = 0;
+    int digits = 0;
+    bool digitsCorrected = false; // AutoDigits off and Text4 too small: the run corrects it
+    bool keepExtensionSwitched = false; // Optionbtn2 with no extension: the run keeps the old
+    std::vector<QByteArray> newNames;
+    std::vector<QByteArray> tempNames; // by file; empty for a file without a temporary name
+    std::vector<Step> steps;
+    std::vector<Conflict> conflicts;
+    Stop stop = Stop::None;
+    QString stopMessage; // the German message of the stop; empty with None
+    std::optional<InputProblem> inputProblem;
+    int folderError = 0;
+
+    // Whether the plan found the folder no longer as listed: a selected file is gone or has
+    // become something else, or the folder cannot be read.
+    bool folderChanged() const;
+};
+
+// The one function that plans a run: the checks of the run in their order, the new names, the
+// conflicts with the folder as scanned and the order of the moves.
+RenamePlan buildPlan(const PlanInput &input, const FolderScan &scan);
+// The checks before the confirmation question alone; Stop::None when they pass.
+RenamePlan checkBeforeConfirmation(const PlanInput &input);

@@ -1,10 +1,9 @@
 #pragma once
 
+#include "texts.h"
+
 #include <QByteArray>
 #include <QString>
-
-class FileMover;
-class JournalStore;
 
 // The message box kinds; each one fixes the icon and the buttons.
 enum class MessageKind {
@@ -27,30 +26,6 @@ enum class OptionCheck { Check1, Check2, Check3, Check4, Check5, Check6, Check7 
 
 // Looks of the status line: ready (menu bar colour) or busy (red).
 enum class StatusLook { Ready, Busy };
-
-// Title of every message box that has none of its own.
-inline QString programTitle()
-{
-    return QStringLiteral("Brixelwand");
-}
-
-// The titles of the message boxes and the two captions of the status line.
-inline QString questionTitle()
-{
-    return QStringLiteral("Frage ...?");
-}
-inline QString errorTitle()
-{
-    return QStringLiteral("Fehler ...");
-}
-inline QString readyCaption()
-{
-    return QStringLiteral("Bin bereit ...");
-}
-inline QString busyCaption()
-{
-    return QStringLiteral("Bitte warten - führe Aktion aus.");
-}
 
 // Everything a rename run needs from the main window. The window implements it; tests drive
 // the engine with a fake. Names of files and folders are raw bytes, as the file system has them.
@@ -94,10 +69,4 @@ public:
     virtual void showFirstPage(bool focusTabStrip) = 0;
     // Redraw the window at once without handling user input.
     virtual void repaintNow() = 0;
-
-    // The window's file mover, created on first use and kept for the window's life.
-    virtual FileMover &fileSystemObject() = 0;
-    // Where runs are recorded so that an interrupted one can be finished or undone; none when
-    // nullptr.
-    virtual JournalStore *journalStore() = 0;
 };

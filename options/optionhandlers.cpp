@@ -1,16 +1,17 @@
-// The window's reactions to its switches, option buttons and number fields.
+// The page's reactions to its switches, option buttons, number fields and buttons.
 
-#include "filelist.h"
-#include "hptfrm.h"
+#include "fieldedit.h"
+#include "messageboxes.h"
 #include "numbers.h"
+#include "optionspage.h"
 #include "settingsstore.h"
-#include "widgets.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QPushButton>
 #include <QRadioButton>
 
-void Hptfrm::setLocked(FieldEdit *field, bool locked)
+void OptionsPage::setLocked(FieldEdit *field, bool locked)
 {
     const QColor background = locked ? QApplication::palette("QMenu").color(QPalette::Window)
                                      : QApplication::palette().color(QPalette::Base);
@@ -21,19 +22,25 @@ void Hptfrm::setLocked(FieldEdit *field, bool locked)
     field->setEnabled(!locked);
 }
 
-void Hptfrm::writeSwitch(const QString &key, QCheckBox *box)
+void OptionsPage::writeSwitch(OptionCheck box)
 {
-    if (m_settings.write(key, SettingsStore::switchText(box->isChecked())) || m_settingsWarned)
+    const char *key = nullptr;
+    for (const StoredSwitch &stored : storedSwitches) {
+        if (stored.box == box)
+            key = stored.key;
+    }
+    if (m_settings.write(QLatin1String(key), SettingsStore::switchText(checkBox(box)->isChecked()))
+        || m_settingsWarned)
         return;
     m_settingsWarned = true;
-    messageBox(QStringLiteral("Die Einstellungen können nicht gespeichert werden. Die Schalter "
-                              "gelten deshalb nur, bis das Programm beendet wird."),
-               MessageKind::Warning, programTitle());
+    m_boxes.show(QStringLiteral("Die Einstellungen können nicht gespeichert werden. Die Schalter "
+                                "gelten deshalb nur, bis das Programm beendet wird."),
+                 MessageKind::Warning, programTitle());
 }
 
-void Hptfrm::Check1_Click()
+void OptionsPage::Check1_Click()
 {
-    writeSwitch(QStringLiteral("Autostellen"), Check1);
+    writeSwitch(OptionCheck::Check1);
     if (!Check1->isChecked()) {
         setLocked(Text4, false);
         Text4->setFocus();
@@ -43,58 +50,33 @@ void Hptfrm::Check1_Click()
     }
 }
 
-void Hptfrm::Check2_Click()
+void OptionsPage::Check2_Click()
 {
-    writeSwitch(QStringLiteral("Leerzeichen"), Check2);
+    writeSwitch(OptionCheck::Check2);
 }
 
-void Hptfrm::Check5_Click()
+void OptionsPage::Check5_Click()
 {
-    writeSwitch(QStringLiteral("Unix"), Check5);
+    writeSwitch(OptionCheck::Check5);
 }
 
-void Hptfrm::Check6_Click()
+void OptionsPage::Check6_Click()
 {
-    writeSwitch(QStringLiteral("CD"), Check6);
+    writeSwitch(OptionCheck::Check6);
 }
 
-void Hptfrm::Check7_Click()
+void OptionsPage::Check7_Click()
 {
-    writeSwitch(QStringLiteral("Umlaute"), Check7);
+    writeSwitch(OptionCheck::Check7);
 }
 
-void Hptfrm::hiddenOrSystemSwitched(QCheckBox *box, void (FileList::*setFlag)(bool))
-{
-    if (!box->isChecked()) {
-        (File1->*setFlag)(false);
-        return;
-    }
-    if (messageBox(QStringLiteral("Diese Auswahl kann fatale Folgen für das System haben! Sind "
-                                  "Sie sicher?"),
-                   MessageKind::CriticalQuestion, QStringLiteral("Achtung!"))
-        == MessageAnswer::Yes)
-        (File1->*setFlag)(true);
-    else
-        box->setChecked(false); // runs this reaction again, which clears the flag
-}
-
-void Hptfrm::Check3_Click()
-{
-    hiddenOrSystemSwitched(Check3, &FileList::setShowHidden);
-}
-
-void Hptfrm::Check4_Click()
-{
-    hiddenOrSystemSwitched(Check4, &FileList::setShowSystem);
-}
-
-void Hptfrm::Optionbtn1_Click()
+void OptionsPage::Optionbtn1_Click()
 {
     if (Optionbtn1->isChecked())
         setLocked(Text1, true);
 }
 
-void Hptfrm::Optionbtn2_Click()
+void OptionsPage::Optionbtn2_Click()
 {
     if (!Optionbtn2->isChecked())
         return;
@@ -111,37 +93,56 @@ void Hptfrm::Optionbtn2_Click()
         Qt::QueuedConnection);
 }
 
-void Hptfrm::checkNumberField(FieldEdit *field, double low, double high, const QString &resetText,
-                              const QString &message)
+void OptionsPage::checkNumberField(FieldEdit *field, double low, double high,
+                                   const QString &resetText, const QString &message)
 {
     double value = 0;
     if (readLocaleNumber(field->text(), &value) && value >= low && value <= high)
         return;
     // One message per bad change; the reset text passes the check when it runs again.
-    messageBox(message, MessageKind::Plain, programTitle());
+    m_boxes.show(message, MessageKind::Plain, programTitle());
     field->setText(resetText);
     field->setFocus();
     field->setSelection(0, 1);
 }
 
-void Hptfrm::Text3_Change()
+void OptionsPage::Text3_Change()
 {
     checkNumberField(Text3, 1, 9999, QStringLiteral("1"),
                      QStringLiteral("Bitte gültigen Wert eingeben! (Zahl zwischen 1-9999)"));
 }
 
-void Hptfrm::Text4_Change()
+void OptionsPage::Text4_Change()
 {
     checkNumberField(Text4, 2, 5, QStringLiteral("2"),
                      QStringLiteral("Bitte gültigen Wert eingeben! (Zahl zwischen 2-5)"));
 }
 
-void Hptfrm::Text3_GotFocus()
+void OptionsPage::Text3_GotFocus()
 {
     Text3->setSelection(0, 4);
 }
 
-void Hptfrm::Text4_GotFocus()
+void OptionsPage::Text4_GotFocus()
 {
     Text4->setSelection(0, 1);
+}
+
+void OptionsPage::Command5_Click()
+{
+    emit renameRequested();
+}
+
+void OptionsPage::Command4_Click()
+{
+    const bool lostByThisClick = Command4->hasFocus();
+    emit backRequested();
+    m_backClicked = lostByThisClick;
+}
+
+void OptionsPage::Command4_LostFocus(Qt::FocusReason reason)
+{
+    if (!m_backClicked && !leavesPageAlone(reason))
+        emit stayRequested();
+    m_backClicked = false;
 }

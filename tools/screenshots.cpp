@@ -1,46 +1,51 @@
 // Shows the real window on the X server in DISPLAY and saves a PNG of each page into the folder
-// given as the first argument: page0.png, page1.png, page2.png.
+// given as the first argument: page0.png, page1.png, page2.png, and of the first two pages in a
+// window enlarged by half: enlarged0.png, enlarged1.png.
 
-#include "drivelist.h"
+#include "appsetup.h"
 #include "hptfrm.h"
-#include "widgets.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QLibraryInfo>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QThread>
-#include <QTranslator>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Brixelwand"));
-    QApplication::setApplicationName(QStringLiteral("Brixelwand"));
-    QTranslator german;
-    if (german.load(QStringLiteral("qtbase_de"),
-                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&german);
+    setUpApplication(app);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
 
     Hptfrm window;
-    window.Command1->click(); // every sample file selected, a name typed: the preview has rows
-    window.Text2->setText(QStringLiteral("Urlaub"));
+    // Every sample file selected, a name typed: the preview has rows.
+    window.findChild<QPushButton *>(QStringLiteral("Command1"))->click();
+    window.findChild<QLineEdit *>(QStringLiteral("Text2"))->setText(QStringLiteral("Urlaub"));
+    auto *tabs = window.findChild<QTabWidget *>(QStringLiteral("SSTab1"));
     window.show();
     window.activateWindow();
-    for (int page = 0; page < 3; ++page) {
-        window.SSTab1->setCurrentIndex(page);
+    const auto save = [&](int page, const QString &name) {
+        tabs->setCurrentIndex(page);
         for (int i = 0; i < 20; ++i) {
             QApplication::processEvents();
             QThread::msleep(20);
         }
         const QPixmap shot = window.screen()->grabWindow(window.winId());
-        const QString file = QStringLiteral("%1/page%2.png").arg(out).arg(page);
-        if (!shot.save(file))
-            return 1;
+        const QString file = QStringLiteral("%1/%2.png").arg(out, name);
         qInfo("%s %dx%d", qPrintable(file), shot.width(), shot.height());
+        return shot.save(file);
+    };
+    for (int page = 0; page < 3; ++page) {
+        if (!save(page, QStringLiteral("page%1").arg(page)))
+            return 1;
+    }
+    // Enlarged by half: the lists and the preview take the room.
+    window.resize(window.size() * 3 / 2);
+    for (int page = 0; page < 2; ++page) {
+        if (!save(page, QStringLiteral("enlarged%1").arg(page)))
+            return 1;
     }
     return 0;
 }

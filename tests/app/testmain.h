@@ -1,10 +1,10 @@
 #pragma once
 
+#include "appsetup.h"
+
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QStandardPaths>
 #include <QTest>
-#include <QTranslator>
 
 // main() for the window tests: the application as the program sets it up, German Qt texts
 // included, with the standard paths in test mode.
@@ -13,12 +13,7 @@
     {                                                                                              \
         QStandardPaths::setTestModeEnabled(true);                                                  \
         QApplication app(argc, argv);                                                              \
-        QApplication::setOrganizationName(QStringLiteral("Brixelwand"));                           \
-        QApplication::setApplicationName(QStringLiteral("Brixelwand"));                            \
-        QTranslator german;                                                                        \
-        if (german.load(QStringLiteral("qtbase_de"),                                               \
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))                       \
-            QApplication::installTranslator(&german);                                              \
+        setUpApplication(app);                                                                     \
         TestClass test;                                                                            \
         return QTest::qExec(&test, argc, argv);                                                    \
     }

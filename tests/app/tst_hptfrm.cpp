@@ -1,9 +1,9 @@
 #include "drivelist.h"
 #include "filelist.h"
 #include "folderlist.h"
+#include "optionspage.h"
 #include "previewmodel.h"
 #include "testmain.h"
-#include "widgets.h"
 #include "windowtesting.h"
 
 #include <QCheckBox>
@@ -103,79 +103,94 @@ private slots:
     {
         QCOMPARE(m_window->windowTitle(), QStringLiteral("Brixelwand 2003"));
         QVERIFY(!m_window->windowIcon().isNull());
-        QCOMPARE(m_window->minimumSize(), m_window->maximumSize()); // fixed size
-        QCOMPARE(m_window->SSTab1->count(), 3);
-        QCOMPARE(m_window->SSTab1->tabText(0), QStringLiteral("Schritt 1: Dateien auswählen"));
-        QCOMPARE(m_window->SSTab1->tabText(1), QStringLiteral("Schritt 2: Dateien umbenennen"));
-        QCOMPARE(m_window->SSTab1->tabText(2), QStringLiteral("Infos zum Programm ..."));
-        QCOMPARE(m_window->SSTab1->currentIndex(), 0);
+        QCOMPARE(SSTab1()->count(), 3);
+        QCOMPARE(SSTab1()->tabText(0), QStringLiteral("Schritt 1: Dateien auswählen"));
+        QCOMPARE(SSTab1()->tabText(1), QStringLiteral("Schritt 2: Dateien umbenennen"));
+        QCOMPARE(SSTab1()->tabText(2), QStringLiteral("Infos zum Programm ..."));
+        QCOMPARE(SSTab1()->currentIndex(), 0);
         // Typing stops at 230 characters; a longer name set by the program is shown whole.
-        m_window->Text2->setText(QString(229, QLatin1Char('a')));
-        QTest::keyClicks(m_window->Text2, QStringLiteral("bc"));
-        QCOMPARE(m_window->Text2->text().size(), 230);
-        m_window->setOptionText(OptionText::Text2, QString(240, QLatin1Char('a')));
-        QCOMPARE(m_window->Text2->text().size(), 240);
-        QTest::keyClick(m_window->Text2, Qt::Key_B);
-        QCOMPARE(m_window->Text2->text().size(), 240);
-        QTest::keyClick(m_window->Text2, Qt::Key_Backspace);
-        QTest::keyClicks(m_window->Text2, QStringLiteral("bc"));
-        QCOMPARE(m_window->Text2->text().size(), 239);
-        QCOMPARE(m_window->Text3->maxLength(), 5);
-        QCOMPARE(m_window->Text4->maxLength(), 1);
-        QCOMPARE(m_window->Text1->maxLength(), 4);
-        for (QLineEdit *centred : {m_window->Text1, m_window->Text3, m_window->Text4})
+        Text2()->setText(QString(229, QLatin1Char('a')));
+        QTest::keyClicks(Text2(), QStringLiteral("bc"));
+        QCOMPARE(Text2()->text().size(), 230);
+        m_window->findChild<OptionsPage *>()->setOptionText(OptionText::Text2,
+                                                            QString(240, QLatin1Char('a')));
+        QCOMPARE(Text2()->text().size(), 240);
+        QTest::keyClick(Text2(), Qt::Key_B);
+        QCOMPARE(Text2()->text().size(), 240);
+        QTest::keyClick(Text2(), Qt::Key_Backspace);
+        QTest::keyClicks(Text2(), QStringLiteral("bc"));
+        QCOMPARE(Text2()->text().size(), 239);
+        QCOMPARE(Text3()->maxLength(), 5);
+        QCOMPARE(Text4()->maxLength(), 1);
+        QCOMPARE(Text1()->maxLength(), 4);
+        for (QLineEdit *centred : {Text1(), Text3(), Text4()})
             QCOMPARE(centred->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
-        QVERIFY(m_window->lblVersion->text().endsWith(QStringLiteral(" // Release 2.0.1078")));
+        QVERIFY(lblVersion()->text().endsWith(QStringLiteral(" // Release 2.0.1078")));
         // Every text field and list is named for a screen reader.
-        for (QWidget *w : std::initializer_list<QWidget *> {
-                 m_window->Drive1, m_window->Dir1, m_window->File1, m_window->Text1,
-                 m_window->Text2, m_window->Text3, m_window->Text4, m_window->List1,
-                 m_window->Command7})
+        for (QWidget *w :
+             std::initializer_list<QWidget *> {Drive1(), Dir1(), File1(), Text1(), Text2(), Text3(),
+                                               Text4(), List1(), Command7()})
             QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
+    }
+
+    void enlargedWindowGivesTheSpaceToTheLists()
+    {
+        QCOMPARE(m_window->size(), m_window->minimumSize()); // opens at its smallest size
+        const QSize file = File1()->size(), folders = Dir1()->size(), step = Command3()->size();
+        SSTab1()->setCurrentIndex(1);
+        const QSize preview = List1()->size();
+        m_window->resize(m_window->size() + QSize(300, 200));
+        QTRY_VERIFY(List1()->height() >= preview.height() + 150);
+        QVERIFY(List1()->width() >= preview.width() + 250);
+        SSTab1()->setCurrentIndex(0);
+        QTRY_VERIFY(File1()->height() >= file.height() + 150);
+        QVERIFY(File1()->width() >= file.width() + 100);
+        QVERIFY(Dir1()->height() >= folders.height() + 150);
+        QCOMPARE(Command3()->size(), step);
     }
 
     void informationPage()
     {
-        const QString about = m_window->RichTextBox2->toPlainText();
+        const QString about = RichTextBox2()->toPlainText();
         QVERIFY(about.startsWith(QStringLiteral("Dieses Programm wurde entwickelt, um schnell")));
         QVERIFY(about.contains(QStringLiteral("in der digitalen Fotographie verwendet.")));
-        const QString updates = m_window->RichTextBox1->toPlainText();
+        const QString updates = RichTextBox1()->toPlainText();
         QVERIFY(updates.contains(QStringLiteral("Sicherheitspatches für aktuelle Programme")));
-        QVERIFY(m_window->RichTextBox1->isReadOnly());
-        const QString html = m_window->RichTextBox2->toHtml();
+        QVERIFY(RichTextBox1()->isReadOnly());
+        const QString html = RichTextBox2()->toHtml();
         QVERIFY(html.contains(QStringLiteral("#c0c0c0"))); // silver text
         QVERIFY(html.contains(QStringLiteral("Arial")));
     }
 
     void focusOrder()
     {
-        const QList<QWidget *> expected {m_window->SSTab1->tabBar(),
-                                         m_window->Drive1,
-                                         m_window->Dir1,
-                                         m_window->File1,
-                                         m_window->Command1,
-                                         m_window->Command2,
-                                         m_window->Command7,
-                                         m_window->Check3,
-                                         m_window->Check4,
-                                         m_window->Command3,
-                                         m_window->Text2,
-                                         m_window->Text3,
-                                         m_window->Text4,
-                                         m_window->Check2,
-                                         m_window->Check1,
-                                         m_window->Check5,
-                                         m_window->Check7,
-                                         m_window->Check6,
-                                         m_window->Optionbtn1,
-                                         m_window->Optionbtn2,
-                                         m_window->Text1,
-                                         m_window->List1,
-                                         m_window->Command5,
-                                         m_window->Command4,
-                                         m_window->RichTextBox1,
-                                         m_window->RichTextBox2,
-                                         m_window->Command6};
+        const QList<QWidget *> expected {SSTab1()->tabBar(),
+                                         Drive1(),
+                                         Dir1(),
+                                         File1(),
+                                         Command1(),
+                                         Command2(),
+                                         Command7(),
+                                         Check3(),
+                                         Check4(),
+                                         Command3(),
+                                         Text2(),
+                                         Text3(),
+                                         Text4(),
+                                         Check2(),
+                                         Check1(),
+                                         Check5(),
+                                         Check7(),
+                                         Check6(),
+                                         Optionbtn1(),
+                                         Optionbtn2(),
+                                         Text1(),
+                                         List1(),
+                                         Command5(),
+                                         Command4(),
+                                         RichTextBox1(),
+                                         RichTextBox2(),
+                                         Command6()};
         QList<QWidget *> chain;
         QWidget *w = expected.first();
         do {
@@ -188,38 +203,38 @@ private slots:
 
     void forwardSelectsTheNameAndBackShowsFirstPage()
     {
-        m_window->Text2->setText(QStringLiteral("Urlaub"));
-        clickAndSettle(m_window->Command3);
-        QCOMPARE(m_window->SSTab1->currentIndex(), 1);
-        QCOMPARE(QApplication::focusWidget(), m_window->Text2);
-        QCOMPARE(m_window->Text2->selectedText(), QStringLiteral("Urlaub"));
+        Text2()->setText(QStringLiteral("Urlaub"));
+        clickAndSettle(Command3());
+        QCOMPARE(SSTab1()->currentIndex(), 1);
+        QCOMPARE(QApplication::focusWidget(), Text2());
+        QCOMPARE(Text2()->selectedText(), QStringLiteral("Urlaub"));
 
-        clickAndSettle(m_window->Command4);
-        QCOMPARE(m_window->SSTab1->currentIndex(), 0);
-        QCOMPARE(QApplication::focusWidget(), m_window->SSTab1->tabBar());
+        clickAndSettle(Command4());
+        QCOMPARE(SSTab1()->currentIndex(), 0);
+        QCOMPARE(QApplication::focusWidget(), SSTab1()->tabBar());
         // The markers were cleared: the next Tab from the tab strip moves on normally.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCoreApplication::processEvents();
-        QCOMPARE(m_window->SSTab1->currentIndex(), 0);
-        QCOMPARE(QApplication::focusWidget(), m_window->Drive1);
+        QCOMPARE(SSTab1()->currentIndex(), 0);
+        QCOMPARE(QApplication::focusWidget(), Drive1());
 
         // Leaving either button by Tab now keeps its page: no marker is left over, neither from
         // the clicks above nor from clicks without the focus (a screen reader's press).
         const auto tabLeavesPageAlone = [this] {
-            for (QPushButton *button : {static_cast<QPushButton *>(m_window->Command3),
-                                        static_cast<QPushButton *>(m_window->Command4)}) {
-                const int page = button == m_window->Command3 ? 0 : 1;
-                m_window->SSTab1->setCurrentIndex(page);
+            for (QPushButton *button :
+                 {static_cast<QPushButton *>(Command3()), static_cast<QPushButton *>(Command4())}) {
+                const int page = button == Command3() ? 0 : 1;
+                SSTab1()->setCurrentIndex(page);
                 button->setFocus(Qt::TabFocusReason);
                 QTest::keyClick(button, Qt::Key_Tab);
                 QCoreApplication::processEvents();
-                QCOMPARE(m_window->SSTab1->currentIndex(), page);
-                QCOMPARE(QApplication::focusWidget(), m_window->SSTab1->tabBar());
+                QCOMPARE(SSTab1()->currentIndex(), page);
+                QCOMPARE(QApplication::focusWidget(), SSTab1()->tabBar());
             }
         };
         tabLeavesPageAlone();
-        m_window->Command3->click();
-        m_window->Command4->click();
+        Command3()->click();
+        Command4()->click();
         QCoreApplication::processEvents();
         tabLeavesPageAlone();
     }
@@ -238,42 +253,41 @@ private slots:
     {
         QFETCH(int, page);
         QFETCH(bool, backwards);
-        m_window->SSTab1->setCurrentIndex(page);
-        QPushButton *button
-            = page == 0 ? static_cast<QPushButton *>(m_window->Command3) : m_window->Command4;
+        SSTab1()->setCurrentIndex(page);
+        QPushButton *button = page == 0 ? static_cast<QPushButton *>(Command3()) : Command4();
         button->setFocus(Qt::OtherFocusReason);
         QCOMPARE(QApplication::focusWidget(), button);
         QTest::keyClick(button, backwards ? Qt::Key_Backtab : Qt::Key_Tab,
                         backwards ? Qt::ShiftModifier : Qt::NoModifier);
         QCoreApplication::processEvents();
-        QCOMPARE(m_window->SSTab1->currentIndex(), page);
-        QCOMPARE(QApplication::focusWidget(), m_window->SSTab1->tabBar());
+        QCOMPARE(SSTab1()->currentIndex(), page);
+        QCOMPARE(QApplication::focusWidget(), SSTab1()->tabBar());
     }
 
     void choosingAPageWhileOnAStepButton()
     {
-        m_window->Command3->setFocus();
-        QTabBar *tabs = m_window->SSTab1->tabBar();
+        Command3()->setFocus();
+        QTabBar *tabs = SSTab1()->tabBar();
         QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, tabs->tabRect(1).center());
         QCoreApplication::processEvents();
-        QCOMPARE(m_window->SSTab1->currentIndex(), 1);
+        QCOMPARE(SSTab1()->currentIndex(), 1);
 
-        m_window->Command4->setFocus();
-        QTest::keyClick(m_window->Command4, Qt::Key_Tab, Qt::ControlModifier);
+        Command4()->setFocus();
+        QTest::keyClick(Command4(), Qt::Key_Tab, Qt::ControlModifier);
         QCoreApplication::processEvents();
-        QCOMPARE(m_window->SSTab1->currentIndex(), 2);
+        QCOMPARE(SSTab1()->currentIndex(), 2);
     }
 
     void deactivationDoesNotMovePages()
     {
-        m_window->SSTab1->setCurrentIndex(1);
-        m_window->Command4->setFocus();
+        SSTab1()->setCurrentIndex(1);
+        Command4()->setFocus();
         QWidget other;
         other.show();
         other.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&other));
         QCoreApplication::processEvents();
-        QCOMPARE(m_window->SSTab1->currentIndex(), 1);
+        QCOMPARE(SSTab1()->currentIndex(), 1);
     }
 
     void f5RereadsFromAnyControl_data()
@@ -288,12 +302,12 @@ private slots:
     void f5RereadsFromAnyControl()
     {
         QFETCH(int, modifiers);
-        m_window->Command1->click();
-        QCOMPARE(m_window->fileCount(), 3);
+        Command1()->click();
+        QCOMPARE(File1()->count(), 3);
         m_home->touch("new.jpg");
 
-        m_window->SSTab1->setCurrentIndex(1);
-        m_window->Text2->setFocus();
+        SSTab1()->setCurrentIndex(1);
+        Text2()->setFocus();
         int keysSeenByField = 0;
         struct Counter : QObject
         {
@@ -309,21 +323,21 @@ private slots:
                 return false;
             }
         } counter(&keysSeenByField);
-        m_window->Text2->installEventFilter(&counter);
-        QTest::keyClick(m_window->Text2, Qt::Key_F5, Qt::KeyboardModifiers(modifiers));
-        QCOMPARE(m_window->fileCount(), 4);
-        QCOMPARE(m_window->File1->shownName(3), QStringLiteral("new.jpg"));
+        Text2()->installEventFilter(&counter);
+        QTest::keyClick(Text2(), Qt::Key_F5, Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(File1()->count(), 4);
+        QCOMPARE(File1()->shownName(3), QStringLiteral("new.jpg"));
         for (int i = 0; i < 4; ++i)
-            QVERIFY(!m_window->isFileSelected(i));
+            QVERIFY(!File1()->isSelected(i));
         QCOMPARE(keysSeenByField, 1);
-        QCOMPARE(m_window->SSTab1->currentIndex(), 1);
+        QCOMPARE(SSTab1()->currentIndex(), 1);
     }
 
     void endClosesFromAnyPageAndWritesTheSwitches()
     {
-        m_window->SSTab1->setCurrentIndex(2);
-        m_window->Check5->setChecked(true);
-        m_window->Command6->click();
+        SSTab1()->setCurrentIndex(2);
+        Check5()->setChecked(true);
+        Command6()->click();
         QVERIFY(!m_window->isVisible());
         QCOMPARE(m_home->stored(),
                  (QStringList {"Autostellen=Wahr", "CD=Falsch", "Leerzeichen=Wahr",
@@ -337,19 +351,19 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(name);
         }
-        m_window->Command1->click(); // a.jpg, b.jpg, C.png
-        m_window->Check2->setChecked(false);
-        clickAndSettle(m_window->Command3);
-        m_window->Text2->insert(QStringLiteral("Größe Übung")); // keyClicks takes Latin-1 only
-        m_window->Check5->setChecked(true);
-        m_window->Check7->setChecked(true);
+        Command1()->click(); // a.jpg, b.jpg, C.png
+        Check2()->setChecked(false);
+        clickAndSettle(Command3());
+        Text2()->insert(QStringLiteral("Größe Übung")); // keyClicks takes Latin-1 only
+        Check5()->setChecked(true);
+        Check7()->setChecked(true);
         QCoreApplication::processEvents();
         // The preview shows the plan the run carries out, row for row.
-        const PreviewModel *preview = m_window->previewModel();
+        const PreviewModel *preview = previewModel();
         QCOMPARE(preview->rowCount(), 3);
         QCOMPARE(preview->index(0).data().toString(),
                  QStringLiteral("a.jpg → Groesse_Uebung01.jpg"));
-        QCOMPARE(m_window->Label9->text(), QStringLiteral("Keine Konflikte"));
+        QCOMPARE(Label9()->text(), QStringLiteral("Keine Konflikte"));
         std::vector<std::pair<QByteArray, QByteArray>> planned;
         for (int row = 0; row < preview->rowCount(); ++row)
             planned.emplace_back(preview->oldName(row), preview->newName(row));
@@ -371,14 +385,14 @@ private slots:
                             + label->palette().color(QPalette::Window).name();
                 return false;
             }
-        } spy(&painted, m_window->Label5);
-        m_window->Label5->installEventFilter(&spy);
-        m_boxes.onShow = [&](const BoxLog::Box &box) {
+        } spy(&painted, Label5());
+        Label5()->installEventFilter(&spy);
+        m_boxes.onShow = [&](const ScriptedBoxes::Message &box) {
             if (box.title == QStringLiteral("Bin fertig!"))
-                QCOMPARE(m_window->Label5->text(), QStringLiteral("Bin bereit ..."));
+                QCOMPARE(Label5()->text(), QStringLiteral("Bin bereit ..."));
         };
-        clickAndSettle(m_window->Command5);
-        m_window->Label5->removeEventFilter(&spy);
+        clickAndSettle(Command5());
+        Label5()->removeEventFilter(&spy);
 
         QDir dir(m_home->path());
         QCOMPARE(
@@ -389,35 +403,35 @@ private slots:
             QVERIFY(file.open(QIODevice::ReadOnly));
             QCOMPARE(file.readAll(), oldName);
         }
-        QCOMPARE(m_boxes.titles(), (QStringList {"Frage ...?", "Bin fertig!"}));
+        QCOMPARE(m_boxes.messageTitles(), (QStringList {"Frage ...?", "Bin fertig!"}));
         QVERIFY(painted.contains(QStringLiteral("Bitte warten - führe Aktion aus.|#c00000")));
-        QCOMPARE(m_window->Label5->text(), QStringLiteral("Bin bereit ..."));
-        QCOMPARE(m_window->SSTab1->currentIndex(), 0);
-        QCOMPARE(QApplication::focusWidget(), m_window->SSTab1->tabBar());
-        QCOMPARE(m_window->Text2->text(), QStringLiteral("Groesse_Uebung"));
-        QCOMPARE(m_window->Text3->text(), QStringLiteral("1"));
-        QVERIFY(m_window->Check1->isChecked() && !m_window->Text4->isEnabled());
-        QVERIFY(m_window->Optionbtn1->isChecked() && !m_window->Text1->isEnabled());
-        QCOMPARE(m_window->fileCount(), 3);
+        QCOMPARE(Label5()->text(), QStringLiteral("Bin bereit ..."));
+        QCOMPARE(SSTab1()->currentIndex(), 0);
+        QCOMPARE(QApplication::focusWidget(), SSTab1()->tabBar());
+        QCOMPARE(Text2()->text(), QStringLiteral("Groesse_Uebung"));
+        QCOMPARE(Text3()->text(), QStringLiteral("1"));
+        QVERIFY(Check1()->isChecked() && !Text4()->isEnabled());
+        QVERIFY(Optionbtn1()->isChecked() && !Text1()->isEnabled());
+        QCOMPARE(File1()->count(), 3);
         for (int i = 0; i < 3; ++i)
-            QVERIFY(!m_window->isFileSelected(i));
-        QCOMPARE(m_window->File1->currentIndex().row(), 0);
+            QVERIFY(!File1()->isSelected(i));
+        QCOMPARE(File1()->currentIndex().row(), 0);
     }
 
     void previewShowsConflictsAndWhatWouldStopTheRun()
     {
         m_home->touch("Bild03.png");
-        m_window->File1->setFocus();
-        QTest::keyClick(m_window->File1, Qt::Key_F5); // a.jpg, b.jpg, Bild03.png, C.png
-        m_window->SSTab1->setCurrentIndex(1);
-        const PreviewModel *preview = m_window->previewModel();
+        File1()->setFocus();
+        QTest::keyClick(File1(), Qt::Key_F5); // a.jpg, b.jpg, Bild03.png, C.png
+        SSTab1()->setCurrentIndex(1);
+        const PreviewModel *preview = previewModel();
         QCoreApplication::processEvents();
         QCOMPARE(preview->index(0).data().toString(),
                  QStringLiteral("Es wurden keine Dateien ausgewählt!"));
         for (int row : {0, 1, 3})
-            m_window->File1->setSelected(row, true);
-        m_window->Check2->setChecked(false);
-        m_window->Text2->setText(QStringLiteral("Bild"));
+            File1()->setSelected(row, true);
+        Check2()->setChecked(false);
+        Text2()->setText(QStringLiteral("Bild"));
         QCoreApplication::processEvents();
         QCOMPARE(preview->rowCount(), 3);
         const QModelIndex conflict = preview->index(2);
@@ -426,7 +440,14 @@ private slots:
         QCOMPARE(conflict.data(Qt::AccessibleDescriptionRole).toString(),
                  QStringLiteral("Es gibt schon eine nicht ausgewählte Datei „Bild03.png“."));
         QVERIFY(!preview->index(0).data(Qt::ForegroundRole).isValid());
-        QCOMPARE(m_window->Label9->text(), QStringLiteral("1 Konflikt"));
+        QCOMPARE(Label9()->text(), QStringLiteral("1 Konflikt"));
+        // The typed digit count, as the run takes it.
+        Check1()->setChecked(false);
+        Text4()->setText(QStringLiteral("4"));
+        QCoreApplication::processEvents();
+        QCOMPARE(preview->index(2).data().toString(), QStringLiteral("C.png → Bild0003.png"));
+        QCOMPARE(Label9()->text(), QStringLiteral("Keine Konflikte"));
+        Check1()->setChecked(true);
 
         // Where a check would stop the run, its one line instead of rows.
         const std::pair<QString, QString> stops[] = {
@@ -439,15 +460,15 @@ private slots:
                             "CD-Konventionen, da er mit der "
                             "Nummerierung mehr als 64 Zeichen hat.")},
         };
-        m_window->Check6->setChecked(true);
+        Check6()->setChecked(true);
         for (const auto &[name, line] : stops) {
-            m_window->Text2->setText(name);
+            Text2()->setText(name);
             QCoreApplication::processEvents();
             QCOMPARE(preview->rowCount(), 1);
             QCOMPARE(preview->index(0).data().toString(), line);
         }
-        QVERIFY(m_boxes.shown.empty()); // the preview never shows a box
-        QCOMPARE(m_home->raw(), m_window->currentFolder());
+        QVERIFY(m_boxes.messages.empty()); // the preview never shows a box
+        QCOMPARE(m_home->raw(), Dir1()->path());
     }
 
     void realMessageBoxSpeaksGerman()
@@ -468,11 +489,11 @@ private slots:
             QCOMPARE(box->defaultButton(), box->button(QMessageBox::Yes));
             box->button(QMessageBox::No)->click();
         });
-        window.Check3->setChecked(true);
+        controlOf<QCheckBox>(&window, "Check3")->setChecked(true);
         QCOMPARE(title, QStringLiteral("Achtung!"));
         buttons.sort();
         QCOMPARE(buttons, (QStringList {"Ja", "Nein"}));
-        QVERIFY(!window.Check3->isChecked());
+        QVERIFY(!controlOf<QCheckBox>(&window, "Check3")->isChecked());
     }
 };
 

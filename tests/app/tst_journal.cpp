@@ -2,11 +2,10 @@
 #include "folderlist.h"
 #include "folderscan.h"
 #include "journal.h"
-#include "messageboxes.h"
+#include "qtmessageboxes.h"
 #include "recovery.h"
 #include "renameplan.h"
 #include "testmain.h"
-#include "widgets.h"
 #include "windowtesting.h"
 
 #include <QCheckBox>
@@ -59,39 +58,39 @@ private slots:
         for (const char *n : {"a.jpg", "b.jpg", "c.jpg"})
             write(QLatin1String(n), n);
         open();
-        QVERIFY(!m_window->Command7->isEnabled());
-        m_window->Command1->click();
-        m_window->Text2->setText(QStringLiteral("Bild"));
-        m_window->Check2->setChecked(false);
-        m_window->Command5->click();
+        QVERIFY(!Command7()->isEnabled());
+        Command1()->click();
+        Text2()->setText(QStringLiteral("Bild"));
+        Check2()->setChecked(false);
+        Command5()->click();
         QCOMPARE(files(), (QStringList {"Bild01.jpg", "Bild02.jpg", "Bild03.jpg"}));
-        QVERIFY(m_window->Command7->isEnabled());
+        QVERIFY(Command7()->isEnabled());
         m_window->close();
         QFile::rename(m_home->path() + QStringLiteral("/Bild02.jpg"),
                       m_home->path() + QStringLiteral("/mein.jpg"));
 
-        m_boxes = BoxLog();
+        m_boxes = ScriptedBoxes();
         open(); // a new start
-        QVERIFY(m_boxes.shown.empty());
-        QVERIFY(m_window->Command7->isEnabled());
-        m_window->Command7->click();
-        QCOMPARE(m_boxes.titles(), QStringList {"Achtung!"});
-        QVERIFY(m_boxes.shown[0].prompt.contains(m_home->path()));
-        QVERIFY(m_boxes.shown[0].prompt.contains(QStringLiteral("„Bild02.jpg“ fehlt")));
+        QVERIFY(m_boxes.messages.empty());
+        QVERIFY(Command7()->isEnabled());
+        Command7()->click();
+        QCOMPARE(m_boxes.messageTitles(), QStringList {"Achtung!"});
+        QVERIFY(m_boxes.messages[0].prompt.contains(m_home->path()));
+        QVERIFY(m_boxes.messages[0].prompt.contains(QStringLiteral("„Bild02.jpg“ fehlt")));
         QCOMPARE(files(), (QStringList {"Bild01.jpg", "Bild03.jpg", "mein.jpg"}));
-        QVERIFY(m_window->Command7->isEnabled()); // waits for the files of the record
+        QVERIFY(Command7()->isEnabled()); // waits for the files of the record
 
         QFile::rename(m_home->path() + QStringLiteral("/mein.jpg"),
                       m_home->path() + QStringLiteral("/Bild02.jpg"));
-        m_boxes = BoxLog();
-        m_window->Command7->click();
-        QCOMPARE(m_boxes.titles(), QStringList {"Frage ...?"});
-        QVERIFY(m_boxes.shown[0].prompt.contains(QStringLiteral("3 Dateien")));
+        m_boxes = ScriptedBoxes();
+        Command7()->click();
+        QCOMPARE(m_boxes.messageTitles(), QStringList {"Frage ...?"});
+        QVERIFY(m_boxes.messages[0].prompt.contains(QStringLiteral("3 Dateien")));
         QCOMPARE(files(), (QStringList {"a.jpg", "b.jpg", "c.jpg"}));
         QCOMPARE(read(QStringLiteral("a.jpg")), QByteArray("a.jpg"));
-        QCOMPARE(m_window->fileCount(), 3); // the folder shown anew
-        QCOMPARE(m_window->SSTab1->currentIndex(), 0);
-        QVERIFY(!m_window->Command7->isEnabled());
+        QCOMPARE(File1()->count(), 3); // the folder shown anew
+        QCOMPARE(SSTab1()->currentIndex(), 0);
+        QVERIFY(!Command7()->isEnabled());
     }
 
     void interruptedRunIsFinishedOrUndoneAtStart_data()
@@ -117,21 +116,21 @@ private slots:
         QVERIFY(carryOut(journal, Progress(), 0, 1, mover).ok());
         m_boxes.answers = {answer};
         open();
-        QCOMPARE(m_boxes.titles(), QStringList {"Frage ...?"});
-        QCOMPARE(m_boxes.shown[0].kind, MessageKind::RecoveryQuestion);
-        QVERIFY(m_boxes.shown[0].prompt.contains(QStringLiteral("nach 0 von 2 Dateien")));
+        QCOMPARE(m_boxes.messageTitles(), QStringList {"Frage ...?"});
+        QCOMPARE(m_boxes.messages[0].kind, MessageKind::RecoveryQuestion);
+        QVERIFY(m_boxes.messages[0].prompt.contains(QStringLiteral("nach 0 von 2 Dateien")));
         QCOMPARE(read(QStringLiteral("A01.jpg")), first);
-        QCOMPARE(m_window->Command7->isEnabled(), answer == MessageAnswer::Continue);
+        QCOMPARE(Command7()->isEnabled(), answer == MessageAnswer::Continue);
         if (answer == MessageAnswer::Later) {
             QCOMPARE(files().size(), 2); // A02.jpg and the temporary name, as they were
             m_window.reset();
-            m_boxes = BoxLog();
+            m_boxes = ScriptedBoxes();
             open();
-            QCOMPARE(m_boxes.titles(), QStringList {"Frage ...?"}); // asked again
+            QCOMPARE(m_boxes.messageTitles(), QStringList {"Frage ...?"}); // asked again
             return;
         }
         QCOMPARE(files(), (QStringList {"A01.jpg", "A02.jpg"}));
-        QCOMPARE(m_window->Dir1->path(), m_home->raw());
+        QCOMPARE(Dir1()->path(), m_home->raw());
     }
 
     void recoveryQuestionNamesItsActionsAndEscapeMeansLater()
@@ -147,9 +146,9 @@ private slots:
             defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
             QTest::keyClick(box, Qt::Key_Escape);
         });
-        const MessageAnswer answer
-            = QtMessageBoxes().show(nullptr, QStringLiteral("unterbrochen"),
-                                    MessageKind::RecoveryQuestion, QStringLiteral("Frage ...?"));
+        const MessageAnswer answer = QtMessageBoxes(nullptr).show(QStringLiteral("unterbrochen"),
+                                                                  MessageKind::RecoveryQuestion,
+                                                                  QStringLiteral("Frage ...?"));
         buttons.sort();
         QCOMPARE(buttons, (QStringList {"Fortsetzen", "Rückgängig machen", "Später"}));
         QCOMPARE(defaultButton, QStringLiteral("Fortsetzen"));
@@ -161,8 +160,8 @@ private slots:
         write(QStringLiteral("a.jpg"), "a");
         recordRunningPlan(m_home->raw() + "/Karte", {}, {}); // a folder not there
         open();
-        QCOMPARE(m_boxes.titles(), QStringList {"Achtung!"});
-        QVERIFY(m_boxes.shown[0].prompt.contains(QStringLiteral("nicht erreichbar")));
+        QCOMPARE(m_boxes.messageTitles(), QStringList {"Achtung!"});
+        QVERIFY(m_boxes.messages[0].prompt.contains(QStringLiteral("nicht erreichbar")));
         m_window.reset();
         QVERIFY(QFile::exists(JournalStore().runningPath())); // asked again at the next start
 
@@ -172,15 +171,15 @@ private slots:
         const QByteArray whole = journal.readAll();
         journal.resize(whole.size() / 2);
         journal.close();
-        m_boxes = BoxLog();
+        m_boxes = ScriptedBoxes();
         open();
-        QCOMPARE(m_boxes.titles(), QStringList {"Achtung!"});
-        QVERIFY(m_boxes.shown[0].prompt.contains(QStringLiteral("beschädigt")));
+        QCOMPARE(m_boxes.messageTitles(), QStringList {"Achtung!"});
+        QVERIFY(m_boxes.messages[0].prompt.contains(QStringLiteral("beschädigt")));
         QCOMPARE(files(), QStringList {"a.jpg"});
         m_window.reset();
-        m_boxes = BoxLog();
+        m_boxes = ScriptedBoxes();
         open();
-        QVERIFY(m_boxes.shown.empty());
+        QVERIFY(m_boxes.messages.empty());
     }
 };
 

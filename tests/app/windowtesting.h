@@ -1,76 +1,40 @@
 #pragma once
 
+#include "drivelist.h"
+#include "filelist.h"
+#include "folderlist.h"
 #include "hptfrm.h"
-#include "messageboxes.h"
+#include "previewmodel.h"
+#include "scriptedboxes.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 
-#include <deque>
 #include <fcntl.h>
 #include <unistd.h>
 
-// Message boxes answered from a script (Yes to questions, OK otherwise, when it runs out);
-// every box shown is recorded. Shared with the test so it can be inspected after the window
-// took ownership of its copy.
-struct BoxLog
+// The control of window named name (its objectName).
+template<typename T> T *controlOf(const QWidget *window, const char *name)
 {
-    struct Box
-    {
-        QString prompt;
-        MessageKind kind;
-        QString title;
-    };
-    std::vector<Box> shown;
-    std::deque<MessageAnswer> answers;
-    std::function<void(const Box &)> onShow; // lets a test look at the window while a box is up
-
-    QStringList titles() const
-    {
-        QStringList t;
-        for (const auto &b : shown)
-            t << b.title;
-        return t;
-    }
-    QStringList prompts() const
-    {
-        QStringList p;
-        for (const auto &b : shown)
-            p << b.prompt;
-        return p;
-    }
-};
-
-class ScriptedBoxes : public IMessageBoxes
-{
-public:
-    explicit ScriptedBoxes(BoxLog *log)
-        : m_log(log)
-    { }
-    MessageAnswer show(QWidget *, const QString &prompt, MessageKind kind,
-                       const QString &title) override
-    {
-        m_log->shown.push_back({prompt, kind, title});
-        if (m_log->onShow)
-            m_log->onShow(m_log->shown.back());
-        if (!m_log->answers.empty()) {
-            const MessageAnswer a = m_log->answers.front();
-            m_log->answers.pop_front();
-            return a;
-        }
-        const bool question
-            = kind == MessageKind::Question || kind == MessageKind::CriticalQuestion;
-        return question ? MessageAnswer::Yes : MessageAnswer::Ok;
-    }
-
-private:
-    BoxLog *m_log;
-};
+    T *widget = window->findChild<T *>(QLatin1String(name));
+    if (!widget)
+        qFatal("no control %s", name);
+    return widget;
+}
 
 // A private home folder (where the window starts) and settings store for each test.
 class TestHome
@@ -114,7 +78,7 @@ private:
 };
 
 // A new window on a private home, shown and active, with scripted message boxes.
-std::unique_ptr<Hptfrm> openWindow(BoxLog &log);
+std::unique_ptr<Hptfrm> openWindow(ScriptedBoxes &boxes);
 
 // Base of the window tests: each test function starts with a fresh private home and settings
 // store and an empty box log; the window is opened by the test (after it made its files).
@@ -123,16 +87,56 @@ class WindowTest : public QObject
     Q_OBJECT
 protected:
     std::unique_ptr<TestHome> m_home;
-    BoxLog m_boxes;
+    ScriptedBoxes m_boxes;
     std::unique_ptr<Hptfrm> m_window;
 
     void open() { m_window = openWindow(m_boxes); }
+
+    // The window's controls, found by their objectName.
+    template<typename T> T *control(const char *name) const
+    {
+        return controlOf<T>(m_window.get(), name);
+    }
+    QTabWidget *SSTab1() const { return control<QTabWidget>("SSTab1"); }
+    DriveList *Drive1() const { return control<DriveList>("Drive1"); }
+    FolderList *Dir1() const { return control<FolderList>("Dir1"); }
+    FileList *File1() const { return control<FileList>("File1"); }
+    QPushButton *Command1() const { return control<QPushButton>("Command1"); }
+    QPushButton *Command2() const { return control<QPushButton>("Command2"); }
+    QPushButton *Command3() const { return control<QPushButton>("Command3"); }
+    QPushButton *Command4() const { return control<QPushButton>("Command4"); }
+    QPushButton *Command5() const { return control<QPushButton>("Command5"); }
+    QPushButton *Command6() const { return control<QPushButton>("Command6"); }
+    QPushButton *Command7() const { return control<QPushButton>("Command7"); }
+    QCheckBox *Check1() const { return control<QCheckBox>("Check1"); }
+    QCheckBox *Check2() const { return control<QCheckBox>("Check2"); }
+    QCheckBox *Check3() const { return control<QCheckBox>("Check3"); }
+    QCheckBox *Check4() const { return control<QCheckBox>("Check4"); }
+    QCheckBox *Check5() const { return control<QCheckBox>("Check5"); }
+    QCheckBox *Check6() const { return control<QCheckBox>("Check6"); }
+    QCheckBox *Check7() const { return control<QCheckBox>("Check7"); }
+    QRadioButton *Optionbtn1() const { return control<QRadioButton>("Optionbtn1"); }
+    QRadioButton *Optionbtn2() const { return control<QRadioButton>("Optionbtn2"); }
+    QLineEdit *Text1() const { return control<QLineEdit>("Text1"); }
+    QLineEdit *Text2() const { return control<QLineEdit>("Text2"); }
+    QLineEdit *Text3() const { return control<QLineEdit>("Text3"); }
+    QLineEdit *Text4() const { return control<QLineEdit>("Text4"); }
+    QLabel *Label5() const { return control<QLabel>("Label5"); }
+    QLabel *Label9() const { return control<QLabel>("Label9"); }
+    QLabel *lblVersion() const { return control<QLabel>("lblVersion"); }
+    QListView *List1() const { return control<QListView>("List1"); }
+    QTextBrowser *RichTextBox1() const { return control<QTextBrowser>("RichTextBox1"); }
+    QTextBrowser *RichTextBox2() const { return control<QTextBrowser>("RichTextBox2"); }
+    const PreviewModel *previewModel() const
+    {
+        return qobject_cast<const PreviewModel *>(List1()->model());
+    }
 
 protected slots:
     void init()
     {
         m_home = std::make_unique<TestHome>();
-        m_boxes = BoxLog();
+        m_boxes = ScriptedBoxes();
     }
     void cleanup()
     {
@@ -141,9 +145,9 @@ protected slots:
     }
 };
 
-inline std::unique_ptr<Hptfrm> openWindow(BoxLog &log)
+inline std::unique_ptr<Hptfrm> openWindow(ScriptedBoxes &boxes)
 {
-    auto window = std::make_unique<Hptfrm>(std::make_unique<ScriptedBoxes>(&log));
+    auto window = std::make_unique<Hptfrm>(&boxes);
     window->show();
     window->activateWindow();
     if (!QTest::qWaitForWindowActive(window.get()))

@@ -2,7 +2,9 @@
 
 #include "filemover.h"
 #include "journal.h"
+#include "renamedialogue.h"
 #include "renamewindow.h"
+#include "scriptedboxes.h"
 
 #include <QByteArray>
 #include <QList>
@@ -44,16 +46,9 @@ public:
 
 // A stand-in for the main window: controls are plain values, every call is recorded, and
 // message boxes are answered from a script (Yes for questions, OK otherwise, when it runs out).
-class FakeWindow : public IRenameWindow
+class FakeWindow : public IRenameWindow, public ScriptedBoxes
 {
 public:
-    struct Message
-    {
-        QString prompt;
-        MessageKind kind;
-        QString title;
-    };
-
     struct Entry
     {
         QByteArray name;
@@ -70,13 +65,13 @@ public:
     bool keepExtension = true;
     QString statusCaption = QStringLiteral("Bin bereit ...");
     StatusLook statusLook = StatusLook::Ready;
-    std::deque<MessageAnswer> answers;
-    std::vector<Message> messages;
     QStringList calls; // every operation that changes something, in order
     int repaints = 0;
-    std::unique_ptr<SysCalls> sysForMover; // handed to the mover when it is created
+    // What the window owns for its runs: the mover (made on first use, with sysForMover where
+    // a test gives one) and the journal store (none unless a test sets one).
+    std::unique_ptr<SysCalls> sysForMover;
     std::unique_ptr<RecordingMover> mover;
-    int moversCreated = 0;
+    std::unique_ptr<JournalStore> journal;
 
     // Lists the folder's entries like the file list does (names sorted, nothing selected).
     void list(const std::vector<std::string> &names)
@@ -144,15 +139,7 @@ public:
     MessageAnswer messageBox(const QString &prompt, MessageKind kind, const QString &title) override
     {
         calls << QStringLiteral("message:") + title;
-        messages.push_back({prompt, kind, title});
-        if (!answers.empty()) {
-            const MessageAnswer a = answers.front();
-            answers.pop_front();
-            return a;
-        }
-        const bool question
-            = kind == MessageKind::Question || kind == MessageKind::CriticalQuestion;
-        return question ? MessageAnswer::Yes : MessageAnswer::Ok;
+        return show(prompt, kind, title);
     }
     void focusNameField(bool selectText) override
     {
@@ -166,23 +153,19 @@ public:
                 + (focusTabStrip ? QStringLiteral("+tabstrip") : QString());
     }
     void repaintNow() override { ++repaints; }
-    std::unique_ptr<JournalStore> journal; // none unless a test sets one
-    JournalStore *journalStore() override { return journal.get(); }
-    FileMover &fileSystemObject() override
+    RecordingMover &fileMover()
     {
-        if (!mover) {
-            ++moversCreated;
+        if (!mover)
             mover = sysForMover ? std::make_unique<RecordingMover>(std::move(sysForMover))
                                 : std::make_unique<RecordingMover>();
-        }
         return *mover;
     }
-
-    QStringList messageTitles() const
-    {
-        QStringList titles;
-        for (const auto &m : messages)
-            titles << m.title;
-        return titles;
-    }
+    // Whether no move was asked for.
+    bool movedNothing() const { return !mover || mover->moves.isEmpty(); }
 };
+
+// "Dateien umbenennen >>" in the fake window, with its mover and journal store.
+inline void runRename(FakeWindow &window)
+{
+    runRename(window, window.fileMover(), window.journal.get());
+}

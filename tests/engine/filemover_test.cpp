@@ -114,19 +114,36 @@ TEST_F(MoverFixture, LastResortRenamesOntoAnExclusivePlaceholder)
 
 TEST_F(MoverFixture, CaseOnlyRenameOnACaseFoldingFileSystem)
 {
-    dir.write("urlaub01.jpg", "U");
-    // A case-folding file system finds the file's own old name as the destination.
-    sys->foldCase = true;
-    sys->failures["renameat2"] = {EEXIST};
-    EXPECT_EQ(move("urlaub01.jpg", "Urlaub01.jpg"), 0);
-    EXPECT_EQ(dir.names(), (Names {"Urlaub01.jpg"}));
-    EXPECT_EQ(dir.read("Urlaub01.jpg"), "U");
-    EXPECT_EQ(sys->ops().count(QStringLiteral("renameat2")), 3); // direct, then two steps
+    // Kernel FAT: one inode under every spelling; FUSE exFAT: an inode per spelling.
+    for (const bool inodePerSpelling : {false, true}) {
+        TempFolder local;
+        auto *s = new ScriptedSysCalls;
+        FileMover m {std::unique_ptr<SysCalls>(s)};
+        local.write("urlaub01.jpg", "U");
+        local.write("other.jpg", "O");
+        // A case-folding file system finds the file's own old name as the destination.
+        s->foldCase = true;
+        s->inodePerSpelling = inodePerSpelling;
+        s->failures["renameat2"] = {EEXIST};
+        EXPECT_EQ(m.MoveFile(local.pathOf("urlaub01.jpg"), local.pathOf("Urlaub01.jpg")), 0);
+        EXPECT_EQ(local.names(), (Names {"Urlaub01.jpg", "other.jpg"}));
+        EXPECT_EQ(local.read("Urlaub01.jpg"), "U");
+        EXPECT_EQ(s->ops().count(QStringLiteral("renameat2")), 3); // direct, then two steps
 
-    // Second step fails: the file goes back to its old name.
-    sys->failures["renameat2"] = {EEXIST, 0, EIO};
-    EXPECT_EQ(move("Urlaub01.jpg", "URLAUB01.jpg"), EIO);
-    EXPECT_EQ(dir.names(), (Names {"Urlaub01.jpg"}));
+        // Second step fails: the file goes back to its old name.
+        s->failures["renameat2"] = {EEXIST, 0, EIO};
+        EXPECT_EQ(m.MoveFile(local.pathOf("Urlaub01.jpg"), local.pathOf("URLAUB01.jpg")), EIO);
+        EXPECT_EQ(local.names(), (Names {"Urlaub01.jpg", "other.jpg"}));
+
+        // Another file under the other spelling is never taken for the file itself.
+        s->failures["renameat2"] = {EEXIST};
+        EXPECT_EQ(m.MoveFile(local.pathOf("other.jpg"), local.pathOf("Other.jpg")), 0);
+        s->failures["renameat2"] = {EEXIST};
+        const int before = int(s->log.size());
+        EXPECT_EQ(m.MoveFile(local.pathOf("Urlaub01.jpg"), local.pathOf("OTHER.jpg")), EEXIST);
+        EXPECT_EQ(int(s->log.size()), before + 1) << "nothing moved";
+        EXPECT_EQ(local.read("Urlaub01.jpg"), "U");
+    }
 }
 
 TEST_F(MoverFixture, CaseOnlyRenameNeverReplacesAnEntryWithExactlyTheNewName)

@@ -2,10 +2,11 @@
 #include "folderscan.h"
 #include "journal.h"
 #include "recovery.h"
+#include "renamedialogue.h"
 #include "renameplan.h"
-#include "renamerun.h"
 #include "scriptedsyscalls.h"
 #include "tempfolder.h"
+#include "texts.h"
 
 #include <gtest/gtest.h>
 
@@ -266,7 +267,7 @@ TEST(Journal, RecordIsWrittenAndSyncedBeforeTheFirstMoveAndTheFolderBeforeItComp
     window.checks[OptionCheck::Check1] = true;
     auto *sys = new ScriptedSysCalls;
     window.sysForMover.reset(sys);
-    window.fileSystemObject();
+    window.fileMover();
     window.journal = std::make_unique<JournalStore>(QString::fromUtf8(state.path()), sys);
     runRename(window);
     ASSERT_EQ(dir.names(), (Names {"Bild01.jpg", "Bild02.jpg"}));
@@ -300,7 +301,7 @@ TEST(Journal, RecordIsWrittenAndSyncedBeforeTheFirstMoveAndTheFolderBeforeItComp
     sys->log.clear();
     JournalStore store(QString::fromUtf8(state.path()), sys);
     window.journal.reset();
-    undoLastRun(window, store, window.fileSystemObject());
+    undoLastRun(window, store, window.fileMover());
     ASSERT_EQ(dir.names(), (Names {"a.jpg", "b.jpg"}));
     const qsizetype sync = sys->log.indexOf(QStringLiteral("fsync %1 ").arg(folder));
     const qsizetype drop = sys->log.indexOf(QStringLiteral("unlink letzte-umbenennung.journal "));
@@ -320,7 +321,7 @@ TEST(Journal, RecordIsWrittenAndSyncedBeforeTheFirstMoveAndTheFolderBeforeItComp
         sys->log.clear();
         JournalStore logged(QString::fromUtf8(cutState.path()), sys);
         window.answers = {answer};
-        recoverInterruptedRun(window, logged, window.fileSystemObject());
+        recoverInterruptedRun(window, logged, window.fileMover());
         ASSERT_TRUE(answer == MessageAnswer::Continue ? small.allNew(cut) : small.allOld(cut));
         const qsizetype synced
             = sys->log.indexOf(QStringLiteral("fsync %1 ").arg(QString::fromUtf8(cut.path())));
@@ -668,7 +669,7 @@ TEST(Journal, ASecondCopyLeavesTheRunningRecordAlone)
     runRename(secondWindow);
     EXPECT_EQ(secondWindow.messageTitles(), (QStringList {questionTitle(), "Achtung!"}));
     EXPECT_EQ(dir.names(), cut);
-    EXPECT_TRUE(journalErrorReason(EWOULDBLOCK).contains(QStringLiteral("anderen Fenster")));
+    EXPECT_TRUE(Texts::journalError(EWOULDBLOCK).contains(QStringLiteral("anderen Fenster")));
     Journal kept;
     ASSERT_EQ(second.loadRunning(&kept), JournalStore::Load::Ok);
     EXPECT_EQ(kept.startedNs, journal.startedNs);

@@ -1,5 +1,5 @@
 #include "fakewindow.h"
-#include "renamerun.h"
+#include "renamedialogue.h"
 #include "scriptedsyscalls.h"
 #include "tempfolder.h"
 
@@ -26,6 +26,7 @@ struct Scene
             w.selectAll();
         w.texts[OptionText::Text2] = QStringLiteral("Urlaub");
         w.checks[OptionCheck::Check1] = true;
+        w.lister = [this] { return local.names(); };
     }
 };
 
@@ -49,7 +50,7 @@ struct RunFixture : ::testing::Test
         window.list(dir.names());
     }
     void run() { runRename(window); }
-    bool touchedNothing() const { return window.moversCreated == 0; }
+    bool touchedNothing() const { return window.movedNothing(); }
 };
 
 } // namespace
@@ -80,9 +81,6 @@ TEST_F(RunFixture, RenamesSelectedFilesInListOrderAndResetsTheWindow)
     EXPECT_EQ(window.calls.mid(window.calls.size() - completion.size()), completion);
     EXPECT_EQ(window.statusLook, StatusLook::Ready);
     EXPECT_EQ(window.fileCount(), 6);
-    EXPECT_EQ(window.moversCreated, 1);
-    runRename(window); // nothing selected now; the mover is kept for the window's life
-    EXPECT_EQ(window.moversCreated, 1);
 }
 
 TEST_F(RunFixture, NameParts)
@@ -253,8 +251,8 @@ TEST_F(RunFixture, InputChecksEndTheRunBeforeAnyFileIsTouched)
          QString(),
          {"message:Eingabefehler ...", "focusText2+select"},
          MessageKind::Error,
-         QStringLiteral("Der neue Dateiname darf nicht mit einem Punkt beginnen, denn solche "
-                        "Dateien werden versteckt und nicht mehr angezeigt!")},
+         QStringLiteral("Der neue Dateiname darf nicht mit einem Punkt beginnen, weil solche "
+                        "Dateien versteckt sind und nicht mehr angezeigt werden!")},
         {"line feed in extension",
          true,
          QStringLiteral("Urlaub"),
@@ -284,13 +282,13 @@ TEST_F(RunFixture, InputChecksEndTheRunBeforeAnyFileIsTouched)
         EXPECT_EQ(w.messages[0].kind, c.kind) << c.what;
         EXPECT_EQ(w.messages[0].prompt, c.prompt) << c.what;
         EXPECT_EQ(local.names(), Names {"a.jpg"}) << c.what;
-        EXPECT_EQ(w.moversCreated, 0) << c.what;
+        EXPECT_TRUE(w.movedNothing()) << c.what;
     }
 }
 
 TEST_F(RunFixture, EveryForbiddenCharacterIsRefused)
 {
-    const QString line = QLatin1String(forbiddenNameCharacters);
+    const QString line = QLatin1String(Texts::forbiddenNameCharacters);
     EXPECT_EQ(line.size(), 25);
     for (const QChar c : QStringLiteral("/\\:*?\"<>|$%&~")) {
         FakeWindow w;
@@ -396,6 +394,7 @@ TEST_F(RunFixture, ConflictsKnownBeforehandTouchNothing)
         bool foldCase;
         QString name;
         QStringList listed; // lines the message must hold
+        bool changed = false; // the folder no longer holds what the list shows
     };
     const QString tooLong = QString(250, QLatin1Char('n')); // + "01.jpg" is 256 bytes
     const Case cases[] = {
@@ -403,22 +402,28 @@ TEST_F(RunFixture, ConflictsKnownBeforehandTouchNothing)
          [](TempFolder &d) {
              d.write("Bild01.jpg", "other");
              ::mkdir(d.pathOf("Bild02.jpg").constData(), 0755);
-             ::symlink("/nonexistent", d.pathOf("Bild03.jpg").constData());
+             ASSERT_EQ(::symlink("/nonexistent", d.pathOf("Bild03.jpg").constData()), 0);
          },
          false,
          QStringLiteral("Bild"),
          {"„a.jpg“ → „Bild01.jpg“: Es gibt schon eine nicht ausgewählte Datei „Bild01.jpg“.",
           "„b.jpg“ → „Bild02.jpg“: Es gibt schon einen Ordner „Bild02.jpg“.",
           "„c.jpg“ → „Bild03.jpg“: Es gibt schon eine Verknüpfung „Bild03.jpg“."}},
-        {"a listed file replaced by a folder",
+        {"listed files replaced by a folder, a pipe and a socket, or gone",
          [](TempFolder &d) {
              ::unlink(d.pathOf("b.jpg").constData());
              ::mkdir(d.pathOf("b.jpg").constData(), 0755);
+             ::unlink(d.pathOf("a.jpg").constData());
+             ::mkfifo(d.pathOf("a.jpg").constData(), 0644);
              ::unlink(d.pathOf("c.jpg").constData());
+             ::mknod(d.pathOf("c.jpg").constData(), S_IFSOCK | 0644, 0);
+             ::unlink(d.pathOf("d.jpg").constData());
          },
          false,
          QStringLiteral("Bild"),
-         {"„b.jpg“ ist keine Datei mehr.", "„c.jpg“ ist nicht mehr vorhanden."}},
+         {"„a.jpg“ ist keine Datei mehr.", "„b.jpg“ ist keine Datei mehr.",
+          "„c.jpg“ ist keine Datei mehr.", "„d.jpg“ ist nicht mehr vorhanden."},
+         true},
         {"two files fold to one name",
          [](TempFolder &d) { d.write("bild02.JPG"); },
          true,
@@ -431,13 +436,14 @@ TEST_F(RunFixture, ConflictsKnownBeforehandTouchNothing)
          {"zu lang (höchstens 255 Bytes)"}},
     };
     for (const auto &c : cases) {
-        Scene scene {"a.jpg", "b.jpg", "c.jpg"};
+        Scene scene {"a.jpg", "b.jpg", "c.jpg", "d.jpg"};
         auto &[local, w] = scene;
         w.checks.clear();
         c.prepare(local);
         const auto before = local.names();
         auto *sys = new ScriptedSysCalls;
         sys->foldCase = c.foldCase;
+        sys->inodePerSpelling = c.foldCase; // as FUSE exFAT: the lookup must decide, not inodes
         w.sysForMover.reset(sys);
         w.texts[OptionText::Text2] = c.name;
         runRename(w);
@@ -448,7 +454,13 @@ TEST_F(RunFixture, ConflictsKnownBeforehandTouchNothing)
                                                              << w.messages[1].prompt.toStdString();
         EXPECT_TRUE(w.mover->moves.isEmpty()) << c.what;
         EXPECT_EQ(w.statusCaption, QStringLiteral("Bin bereit ...")) << c.what;
-        EXPECT_TRUE(w.isFileSelected(0)) << c.what; // the selection is kept
+        // A changed folder is read again, so that the list shows what is there; otherwise the
+        // selection is kept for another try.
+        EXPECT_EQ(w.calls.contains(QStringLiteral("rereadFiles")), c.changed) << c.what;
+        if (c.changed)
+            EXPECT_EQ(w.fileCount(), int(local.names().size())) << c.what;
+        else
+            EXPECT_TRUE(w.isFileSelected(0)) << c.what;
     }
 }
 
@@ -519,6 +531,36 @@ TEST_F(RunFixture, SwapGoesThroughATemporaryName)
     EXPECT_EQ(dir.read("A02.jpg"), "content of A1.jpg");
 }
 
+TEST_F(RunFixture, CaseOnlyRenameWhereCaseIsIgnoredGoesThroughARecordedTemporaryName)
+{
+    files({"urlaub01.jpg", "urlaub02.jpg"});
+    window.selectAll();
+    auto *sys = new ScriptedSysCalls;
+    sys->foldCase = true;
+    window.sysForMover.reset(sys);
+    TempFolder state;
+    window.journal = std::make_unique<JournalStore>(QString::fromUtf8(state.path()));
+    run();
+    EXPECT_EQ(window.messageTitles(), (QStringList {"Frage ...?", "Bin fertig!"}));
+    EXPECT_EQ(dir.names(), (Names {"Urlaub01.jpg", "Urlaub02.jpg"}));
+    EXPECT_EQ(dir.read("Urlaub02.jpg"), "content of urlaub02.jpg");
+    // Each file in two plain moves, through the temporary name its record holds.
+    Journal record;
+    ASSERT_EQ(window.journal->loadLast(&record), JournalStore::Load::Ok);
+    ASSERT_EQ(record.steps.size(), 4u);
+    ASSERT_EQ(window.mover->moves.size(), 4);
+    const QByteArray prefix = dir.path() + '/';
+    for (int i = 0; i < 2; ++i) {
+        const JournalFile &f = record.files[size_t(i)];
+        EXPECT_TRUE(f.tempName.startsWith(".brixelwand-") && f.tempName.endsWith(".tmp"));
+        EXPECT_EQ(record.steps[size_t(2 * i)].kind, JournalStep::OldToTemp);
+        EXPECT_EQ(record.steps[size_t(2 * i + 1)].kind, JournalStep::TempToNew);
+        EXPECT_EQ(window.mover->moves[2 * i], prefix + f.oldName + " -> " + prefix + f.tempName);
+        EXPECT_EQ(window.mover->moves[2 * i + 1],
+                  prefix + f.tempName + " -> " + prefix + f.newName);
+    }
+}
+
 TEST_F(RunFixture, FailureOffersToRestoreTheOldNames)
 {
     files({"a.jpg", "b.jpg", "c.jpg"});
@@ -552,6 +594,11 @@ TEST_F(RunFixture, FailureInsideACycleIsRestoredFromTheTemporaryName)
     window.sysForMover.reset(sys);
     run();
     ASSERT_EQ(window.messageTitles(), (QStringList {"Frage ...?", "Fehler ...", "Frage ...?"}));
+    // The report names the file that waits under its temporary name.
+    EXPECT_TRUE(window.messages[1].prompt.contains(
+        QStringLiteral("Diese Datei liegt noch unter einem vorläufigen Namen:\n„A03.jpg“ als "
+                       "„.brixelwand-")))
+        << window.messages[1].prompt.toStdString();
     EXPECT_TRUE(window.messages[2].prompt.contains(QStringLiteral("2 bereits umbenannten")));
     EXPECT_EQ(dir.names(), (Names {"A01.jpg", "A02.jpg", "A03.jpg"}));
     for (const char *n : {"A01.jpg", "A02.jpg", "A03.jpg"})
@@ -567,6 +614,7 @@ TEST_F(RunFixture, FailureReasons)
         std::map<std::string, std::deque<int>> failures;
         int report; // index of the box that must say it
         QString reason;
+        bool recordKept = false;
     };
     const Case cases[] = {
         {"no permission", {{"renameat2", {0, EACCES, EROFS}}}, 1, QStringLiteral("Berechtigung")},
@@ -577,16 +625,33 @@ TEST_F(RunFixture, FailureReasons)
         {"old name taken",
          {{"renameat2", {0, EACCES, EEXIST}}},
          3,
-         QStringLiteral("„Urlaub01.jpg“ (Es gibt in diesem Ordner schon eine Datei oder einen "
-                        "Ordner mit dem alten Namen.)")},
+         // Says which old name another file holds now.
+         QStringLiteral("„Urlaub01.jpg“ → „a.jpg“: Eine andere Datei oder ein Ordner heißt "
+                        "inzwischen „a.jpg“")},
         {"placeholder not made",
          {{"renameat2", {EINVAL}}, {"link", {0, EPERM}}, {"unlink", {0}}, {"create", {ENOSPC}}},
          1,
-         QStringLiteral("konnte nicht für die Datei reserviert werden")},
+         QStringLiteral("konnte nicht für die Datei reserviert werden: Auf dem Datenträger ist "
+                        "kein Platz mehr frei.")},
+        {"card pulled during the run",
+         {{"renameat2", {0, ENOTCONN, ENOTCONN}}},
+         1,
+         QStringLiteral("Grund: Der Datenträger ist nicht mehr erreichbar (wurde er entfernt?)."),
+         true},
+        {"card pulled, the restore fails too",
+         {{"renameat2", {0, ENOTCONN, ENOTCONN}}},
+         3,
+         QStringLiteral("„Urlaub01.jpg“ → „a.jpg“: Der Datenträger ist nicht mehr erreichbar")},
+        {"an error without a German name",
+         {{"renameat2", {0, EBADMSG}}},
+         1,
+         QStringLiteral("Grund: Systemfehler %1 (").arg(EBADMSG)},
     };
     for (const auto &c : cases) {
         Scene scene {"a.jpg", "b.jpg"};
         auto &[local, w] = scene;
+        TempFolder state;
+        w.journal = std::make_unique<JournalStore>(QString::fromUtf8(state.path()));
         auto *sys = new ScriptedSysCalls;
         sys->failures = c.failures;
         w.sysForMover.reset(sys);
@@ -596,6 +661,11 @@ TEST_F(RunFixture, FailureReasons)
             << c.what << "\n"
             << w.messages[size_t(c.report)].prompt.toStdString();
         EXPECT_FALSE(w.messages[1].prompt.contains(QStringLiteral("nicht mehr vorhanden")));
+        EXPECT_FALSE(w.messageTitles().contains(QStringLiteral("Bin fertig!"))) << c.what;
+        if (c.recordKept) {
+            Journal record;
+            EXPECT_EQ(w.journal->loadLast(&record), JournalStore::Load::Ok) << c.what;
+        }
     }
 }
 

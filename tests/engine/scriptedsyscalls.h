@@ -23,6 +23,7 @@ public:
     std::map<std::string, std::deque<int>> failures;
     std::function<void(const char *name)> beforeCreate; // runs before the placeholder is made
     bool foldCase = false; // lstat finds names whatever their letter case, as on FAT
+    bool inodePerSpelling = false; // with foldCase: each spelling its own inode, as FUSE exFAT
     std::map<std::string, std::string> redirect; // folders opened in place of others
     QStringList log;
 
@@ -54,7 +55,10 @@ public:
             errno = ENOENT;
             return -1;
         }
-        return SysCalls::statEntry(fd, found.c_str(), st);
+        const int result = SysCalls::statEntry(fd, found.c_str(), st);
+        if (result == 0 && inodePerSpelling && found != name)
+            st->st_ino += 1000000 + std::hash<std::string>()(name) % 1000000;
+        return result;
     }
     std::function<void()> beforeRename; // runs before every renameat2
     int renameNoReplace(int fd, const char *from, const char *to) override

@@ -1,6 +1,5 @@
 #include "filelist.h"
 #include "testmain.h"
-#include "widgets.h"
 #include "windowtesting.h"
 
 #include <QCheckBox>
@@ -40,22 +39,21 @@ private slots:
     void firstStartOnAnEmptyStore()
     {
         open();
-        QVERIFY(m_window->Check2->isChecked() && m_window->Check1->isChecked());
-        QVERIFY(!m_window->Check5->isChecked() && !m_window->Check6->isChecked()
-                && !m_window->Check7->isChecked());
-        QVERIFY(!m_window->Check3->isChecked() && !m_window->Check4->isChecked());
-        QVERIFY(looksLocked(m_window->Text4));
-        QVERIFY(m_window->Optionbtn1->isChecked());
-        QVERIFY(looksLocked(m_window->Text1));
-        QCOMPARE(m_window->Text3->text(), QStringLiteral("1"));
-        QCOMPARE(m_window->Text4->text(), QStringLiteral("2"));
-        QCOMPARE(m_window->SSTab1->currentIndex(), 0);
+        QVERIFY(Check2()->isChecked() && Check1()->isChecked());
+        QVERIFY(!Check5()->isChecked() && !Check6()->isChecked() && !Check7()->isChecked());
+        QVERIFY(!Check3()->isChecked() && !Check4()->isChecked());
+        QVERIFY(looksLocked(Text4()));
+        QVERIFY(Optionbtn1()->isChecked());
+        QVERIFY(looksLocked(Text1()));
+        QCOMPARE(Text3()->text(), QStringLiteral("1"));
+        QCOMPARE(Text4()->text(), QStringLiteral("2"));
+        QCOMPARE(SSTab1()->currentIndex(), 0);
         QCOMPARE(m_home->stored(), (QStringList {"Autostellen=Wahr", "Leerzeichen=Wahr"}));
         closeWindow();
         QCOMPARE(m_home->stored(),
                  (QStringList {"Autostellen=Wahr", "CD=Falsch", "Leerzeichen=Wahr",
                                "Umlaute=Falsch", "Unix=Falsch"}));
-        QVERIFY(m_boxes.shown.empty());
+        QVERIFY(m_boxes.messages.empty());
     }
 
     void onlyExactlyWahrTurnsASwitchOn()
@@ -65,11 +63,11 @@ private slots:
         store(QStringLiteral("Unix"), QStringLiteral("1"));
         store(QStringLiteral("Autostellen"), QStringLiteral("Falsch"));
         open();
-        QVERIFY(!m_window->Check7->isChecked());
-        QVERIFY(m_window->Check6->isChecked());
-        QVERIFY(!m_window->Check5->isChecked());
-        QVERIFY(!m_window->Check1->isChecked());
-        QVERIFY(looksUnlocked(m_window->Text4));
+        QVERIFY(!Check7()->isChecked());
+        QVERIFY(Check6()->isChecked());
+        QVERIFY(!Check5()->isChecked());
+        QVERIFY(!Check1()->isChecked());
+        QVERIFY(looksUnlocked(Text4()));
         QCOMPARE(m_home->stored(),
                  (QStringList {"Autostellen=Falsch", "CD=Wahr", "Leerzeichen=Wahr", "Umlaute=wahr",
                                "Unix=1"}));
@@ -82,47 +80,47 @@ private slots:
     void nothingElseIsRestored()
     {
         open();
-        m_window->Check3->setChecked(true);
-        m_window->Optionbtn2->setChecked(true);
-        m_window->Text1->setText(QStringLiteral("gif"));
-        m_window->Text3->setText(QStringLiteral("7"));
-        m_window->SSTab1->setCurrentIndex(2);
+        Check3()->setChecked(true);
+        Optionbtn2()->setChecked(true);
+        Text1()->setText(QStringLiteral("gif"));
+        Text3()->setText(QStringLiteral("7"));
+        SSTab1()->setCurrentIndex(2);
         closeWindow();
         open();
-        QVERIFY(!m_window->Check3->isChecked());
-        QVERIFY(m_window->Optionbtn1->isChecked());
-        QCOMPARE(m_window->Text1->text(), QString());
-        QCOMPARE(m_window->Text3->text(), QStringLiteral("1"));
-        QCOMPARE(m_window->SSTab1->currentIndex(), 0);
+        QVERIFY(!Check3()->isChecked());
+        QVERIFY(Optionbtn1()->isChecked());
+        QCOMPARE(Text1()->text(), QString());
+        QCOMPARE(Text3()->text(), QStringLiteral("1"));
+        QCOMPARE(SSTab1()->currentIndex(), 0);
     }
 
     void autoDigitsLocksTheDigitField()
     {
         open();
-        m_window->SSTab1->setCurrentIndex(1);
-        m_window->Check1->setChecked(false);
-        QVERIFY(looksUnlocked(m_window->Text4));
-        QCOMPARE(QApplication::focusWidget(), m_window->Text4);
-        QCOMPARE(m_window->Text4->selectedText(), QStringLiteral("2"));
+        SSTab1()->setCurrentIndex(1);
+        Check1()->setChecked(false);
+        QVERIFY(looksUnlocked(Text4()));
+        QCOMPARE(QApplication::focusWidget(), Text4());
+        QCOMPARE(Text4()->selectedText(), QStringLiteral("2"));
         QVERIFY(m_home->stored().contains(QStringLiteral("Autostellen=Falsch")));
 
-        m_window->Text4->setText(QStringLiteral("4"));
-        m_window->Check1->setChecked(true);
-        QVERIFY(looksLocked(m_window->Text4));
-        QCOMPARE(m_window->Text4->text(), QStringLiteral("4"));
+        Text4()->setText(QStringLiteral("4"));
+        Check1()->setChecked(true);
+        QVERIFY(looksLocked(Text4()));
+        QCOMPARE(Text4()->text(), QStringLiteral("4"));
         QVERIFY(m_home->stored().contains(QStringLiteral("Autostellen=Wahr")));
     }
 
     void plainSwitchesStoreAtOnceAndNothingElse()
     {
         open();
-        m_window->Check2->setChecked(false);
-        m_window->Check5->setChecked(true);
-        QVERIFY(!m_window->Check2->isChecked());
+        Check2()->setChecked(false);
+        Check5()->setChecked(true);
+        QVERIFY(!Check2()->isChecked());
         QVERIFY(m_home->stored().contains(QStringLiteral("Unix=Wahr")));
         QVERIFY(m_home->stored().contains(QStringLiteral("Leerzeichen=Falsch")));
-        m_window->Check6->setChecked(true);
-        m_window->Check7->setChecked(true);
+        Check6()->setChecked(true);
+        Check7()->setChecked(true);
         QVERIFY(m_home->stored().contains(QStringLiteral("CD=Wahr")));
         QVERIFY(m_home->stored().contains(QStringLiteral("Umlaute=Wahr")));
     }
@@ -131,35 +129,35 @@ private slots:
     {
         open();
         m_boxes.answers = {MessageAnswer::No};
-        m_window->Check3->setChecked(true);
-        QVERIFY(!m_window->Check3->isChecked());
-        QVERIFY(!m_window->File1->showHidden());
-        QCOMPARE(m_boxes.prompts(),
+        Check3()->setChecked(true);
+        QVERIFY(!Check3()->isChecked());
+        QVERIFY(!File1()->showHidden());
+        QCOMPARE(m_boxes.messagePrompts(),
                  QStringList {"Diese Auswahl kann fatale Folgen für das System haben! Sind Sie "
                               "sicher?"});
-        m_window->Check3->setChecked(true);
-        QVERIFY(m_window->Check3->isChecked() && m_window->File1->showHidden());
+        Check3()->setChecked(true);
+        QVERIFY(Check3()->isChecked() && File1()->showHidden());
         QCOMPARE(m_home->stored(), (QStringList {"Autostellen=Wahr", "Leerzeichen=Wahr"}));
     }
 
     void extensionButtonsLockTheExtensionField()
     {
         open();
-        m_window->SSTab1->setCurrentIndex(1);
-        m_window->Optionbtn2->setChecked(true);
-        QVERIFY(looksUnlocked(m_window->Text1));
-        QCOMPARE(QApplication::focusWidget(), m_window->Text1);
-        QTest::keyClicks(m_window->Text1, QStringLiteral("jpeg"));
-        m_window->Optionbtn1->setChecked(true);
-        QVERIFY(looksLocked(m_window->Text1));
-        QCOMPARE(m_window->Text1->text(), QStringLiteral("jpeg"));
+        SSTab1()->setCurrentIndex(1);
+        Optionbtn2()->setChecked(true);
+        QVERIFY(looksUnlocked(Text1()));
+        QCOMPARE(QApplication::focusWidget(), Text1());
+        QTest::keyClicks(Text1(), QStringLiteral("jpeg"));
+        Optionbtn1()->setChecked(true);
+        QVERIFY(looksLocked(Text1()));
+        QCOMPARE(Text1()->text(), QStringLiteral("jpeg"));
 
         // Chosen with the arrow key, "Dateiendungen ändern in:" hands the focus on as well.
-        m_window->Optionbtn1->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(m_window->Optionbtn1, Qt::Key_Down);
+        Optionbtn1()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(Optionbtn1(), Qt::Key_Down);
         QCoreApplication::processEvents();
-        QVERIFY(m_window->Optionbtn2->isChecked());
-        QCOMPARE(QApplication::focusWidget(), m_window->Text1);
+        QVERIFY(Optionbtn2()->isChecked());
+        QCOMPARE(QApplication::focusWidget(), Text1());
     }
 
     void numberFields_data()
@@ -215,18 +213,18 @@ private slots:
         QFETCH(QString, after);
         QFETCH(QString, message);
         open();
-        m_window->Check1->setChecked(false);
-        m_window->SSTab1->setCurrentIndex(1);
-        auto *edit = m_window->findChild<FieldEdit *>(field);
+        Check1()->setChecked(false);
+        SSTab1()->setCurrentIndex(1);
+        auto *edit = m_window->findChild<QLineEdit *>(field);
         edit->setText(text);
         QCOMPARE(edit->text(), after);
         if (message.isEmpty()) {
-            QVERIFY(m_boxes.shown.empty());
+            QVERIFY(m_boxes.messages.empty());
             return;
         }
-        QCOMPARE(m_boxes.prompts(), QStringList {message});
-        QCOMPARE(m_boxes.shown[0].kind, MessageKind::Plain);
-        QCOMPARE(m_boxes.shown[0].title, QStringLiteral("Brixelwand"));
+        QCOMPARE(m_boxes.messagePrompts(), QStringList {message});
+        QCOMPARE(m_boxes.messages[0].kind, MessageKind::Plain);
+        QCOMPARE(m_boxes.messages[0].title, QStringLiteral("Brixelwand"));
         QCOMPARE(QApplication::focusWidget(), edit);
         QCOMPARE(edit->selectionStart(), 0);
         QCOMPARE(edit->selectedText(), after.left(1));
@@ -235,57 +233,57 @@ private slots:
     void typingIntoTheNumberFields()
     {
         open();
-        m_window->SSTab1->setCurrentIndex(1);
-        m_window->Text3->setFocus();
-        QCOMPARE(m_window->Text3->selectedText(), QStringLiteral("1"));
-        QTest::keyClicks(m_window->Text3, QStringLiteral("250"));
-        QCOMPARE(m_window->Text3->text(), QStringLiteral("250"));
-        QTest::keyClick(m_window->Text3, Qt::Key_X);
-        QCOMPARE(m_window->Text3->text(), QStringLiteral("1"));
-        QCOMPARE(m_boxes.shown.size(), size_t(1));
-        QTest::keyClick(m_window->Text3, Qt::Key_Backspace); // emptied: corrected at once
-        QCOMPARE(m_window->Text3->text(), QStringLiteral("1"));
-        QCOMPARE(m_boxes.shown.size(), size_t(2));
+        SSTab1()->setCurrentIndex(1);
+        Text3()->setFocus();
+        QCOMPARE(Text3()->selectedText(), QStringLiteral("1"));
+        QTest::keyClicks(Text3(), QStringLiteral("250"));
+        QCOMPARE(Text3()->text(), QStringLiteral("250"));
+        QTest::keyClick(Text3(), Qt::Key_X);
+        QCOMPARE(Text3()->text(), QStringLiteral("1"));
+        QCOMPARE(m_boxes.messages.size(), size_t(1));
+        QTest::keyClick(Text3(), Qt::Key_Backspace); // emptied: corrected at once
+        QCOMPARE(Text3()->text(), QStringLiteral("1"));
+        QCOMPARE(m_boxes.messages.size(), size_t(2));
 
         // Entering the field selects its first four characters; Text4 its only one.
-        m_window->Text3->setText(QStringLiteral("9876"));
-        m_window->Text2->setFocus();
-        QTest::keyClick(m_window->Text2, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), m_window->Text3);
-        QCOMPARE(m_window->Text3->selectedText(), QStringLiteral("9876"));
-        m_window->Check1->setChecked(false);
-        m_window->Text3->setFocus();
-        QTest::keyClick(m_window->Text3, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), m_window->Text4);
-        QCOMPARE(m_window->Text4->selectedText(), QStringLiteral("2"));
+        Text3()->setText(QStringLiteral("9876"));
+        Text2()->setFocus();
+        QTest::keyClick(Text2(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), Text3());
+        QCOMPARE(Text3()->selectedText(), QStringLiteral("9876"));
+        Check1()->setChecked(false);
+        Text3()->setFocus();
+        QTest::keyClick(Text3(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), Text4());
+        QCOMPARE(Text4()->selectedText(), QStringLiteral("2"));
         // ... and so does a click into it, wherever the click puts the caret.
-        m_window->Text2->setFocus();
-        QTest::mouseClick(m_window->Text3, Qt::LeftButton, Qt::NoModifier,
-                          m_window->Text3->rect().center() + QPoint(3, 0));
-        QCOMPARE(QApplication::focusWidget(), m_window->Text3);
-        QCOMPARE(m_window->Text3->selectedText(), QStringLiteral("9876"));
+        Text2()->setFocus();
+        QTest::mouseClick(Text3(), Qt::LeftButton, Qt::NoModifier,
+                          Text3()->rect().center() + QPoint(3, 0));
+        QCOMPARE(QApplication::focusWidget(), Text3());
+        QCOMPARE(Text3()->selectedText(), QStringLiteral("9876"));
     }
 
     void resetAfterARun()
     {
         m_home->touch("a.jpg");
         open();
-        m_window->Check1->setChecked(false);
-        m_window->Check3->setChecked(true);
-        m_window->Optionbtn2->setChecked(true);
-        m_window->Text1->setText(QStringLiteral("gif"));
-        m_window->Text3->setText(QStringLiteral("5"));
-        m_window->Text2->setText(QStringLiteral("Bild"));
-        m_window->Command1->click();
-        m_window->Command5->click();
-        QCOMPARE(m_boxes.titles().last(), QStringLiteral("Bin fertig!"));
+        Check1()->setChecked(false);
+        Check3()->setChecked(true);
+        Optionbtn2()->setChecked(true);
+        Text1()->setText(QStringLiteral("gif"));
+        Text3()->setText(QStringLiteral("5"));
+        Text2()->setText(QStringLiteral("Bild"));
+        Command1()->click();
+        Command5()->click();
+        QCOMPARE(m_boxes.messageTitles().last(), QStringLiteral("Bin fertig!"));
         QVERIFY(QFile::exists(m_home->path() + QStringLiteral("/Bild 05.gif")));
-        QVERIFY(m_window->Check1->isChecked() && looksLocked(m_window->Text4));
+        QVERIFY(Check1()->isChecked() && looksLocked(Text4()));
         QVERIFY(m_home->stored().contains(QStringLiteral("Autostellen=Wahr")));
-        QVERIFY(!m_window->Check3->isChecked() && !m_window->File1->showHidden());
-        QVERIFY(m_window->Optionbtn1->isChecked() && looksLocked(m_window->Text1));
-        QCOMPARE(m_window->Text1->text(), QStringLiteral("gif"));
-        QCOMPARE(m_window->Text3->text(), QStringLiteral("1"));
+        QVERIFY(!Check3()->isChecked() && !File1()->showHidden());
+        QVERIFY(Optionbtn1()->isChecked() && looksLocked(Text1()));
+        QCOMPARE(Text1()->text(), QStringLiteral("gif"));
+        QCOMPARE(Text3()->text(), QStringLiteral("1"));
     }
 
     void unwritableStoreWarnsOnceAndKeepsTheSwitches()
@@ -296,14 +294,14 @@ private slots:
         QFile(blocker).open(QIODevice::WriteOnly);
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, blocker);
         open();
-        QCOMPARE(m_boxes.shown.size(), size_t(1)); // start-up writes two keys
-        QCOMPARE(m_boxes.shown[0].kind, MessageKind::Warning);
-        QVERIFY(m_boxes.shown[0].prompt.contains(QStringLiteral("nicht gespeichert")));
-        m_window->Check5->setChecked(true);
-        m_window->Check1->setChecked(false);
-        QVERIFY(m_window->Check5->isChecked() && !m_window->Check1->isChecked());
+        QCOMPARE(m_boxes.messages.size(), size_t(1)); // start-up writes two keys
+        QCOMPARE(m_boxes.messages[0].kind, MessageKind::Warning);
+        QVERIFY(m_boxes.messages[0].prompt.contains(QStringLiteral("nicht gespeichert")));
+        Check5()->setChecked(true);
+        Check1()->setChecked(false);
+        QVERIFY(Check5()->isChecked() && !Check1()->isChecked());
         closeWindow();
-        QCOMPARE(m_boxes.shown.size(), size_t(1));
+        QCOMPARE(m_boxes.messages.size(), size_t(1));
     }
 
     void corruptStoreGivesDefaults()
@@ -316,10 +314,10 @@ private slots:
         file.write(garbage, sizeof garbage - 1);
         file.close();
         open();
-        QVERIFY(m_window->Check1->isChecked() && m_window->Check2->isChecked());
-        QVERIFY(!m_window->Check6->isChecked());
+        QVERIFY(Check1()->isChecked() && Check2()->isChecked());
+        QVERIFY(!Check6()->isChecked());
         closeWindow();
-        QVERIFY(m_boxes.shown.empty()); // the keys were written: no warning
+        QVERIFY(m_boxes.messages.empty()); // the keys were written: no warning
         QCOMPARE(m_home->stored().size(), 5);
     }
 };

@@ -2,7 +2,6 @@
 #include "filelist.h"
 #include "folderlist.h"
 #include "testmain.h"
-#include "widgets.h"
 #include "windowtesting.h"
 
 #include <QCheckBox>
@@ -20,22 +19,22 @@ private:
     QStringList listed() const
     {
         QStringList names;
-        for (int i = 0; i < m_window->File1->count(); ++i)
-            names << m_window->File1->shownName(i);
+        for (int i = 0; i < File1()->count(); ++i)
+            names << File1()->shownName(i);
         return names;
     }
     QList<int> selectedRows() const
     {
         QList<int> rows;
-        for (int i = 0; i < m_window->fileCount(); ++i) {
-            if (m_window->isFileSelected(i))
+        for (int i = 0; i < File1()->count(); ++i) {
+            if (File1()->isSelected(i))
                 rows << i;
         }
         return rows;
     }
     void click(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
-        FileList *list = m_window->File1;
+        FileList *list = File1();
         const QRect rect = list->visualRect(list->model()->index(row, 0));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, rect.center());
     }
@@ -53,16 +52,16 @@ private slots:
         QVERIFY(::mkdir((m_home->raw() + "/Unterordner").constData(), 0755) == 0);
         openWith({"b.jpg", "A.jpg", "c.JPG", "a2.jpg", "B1.png", "zebra", "Äpfel", "öl", "Ofen",
                   "Füße", "Fusel"});
-        QCOMPARE(m_window->Dir1->path(), home());
-        QCOMPARE(m_window->Drive1->currentDrive(), m_window->Drive1->driveOf(home()));
+        QCOMPARE(Dir1()->path(), home());
+        QCOMPARE(Drive1()->currentDrive(), Drive1()->driveOf(home()));
         // German order: umlauts with their vowels, ß as ss.
         QCOMPARE(listed(),
                  (QStringList {"A.jpg", "a2.jpg", "Äpfel", "b.jpg", "B1.png", "c.JPG", "Fusel",
                                "Füße", "Ofen", "öl", "zebra"}));
         QVERIFY(selectedRows().isEmpty());
         // Volumes that hold files only; the root is always there.
-        QVERIFY(m_window->Drive1->findData(QByteArray("/")) >= 0);
-        QCOMPARE(m_window->Drive1->findData(QByteArray("/proc")), -1);
+        QVERIFY(Drive1()->findData(QByteArray("/")) >= 0);
+        QCOMPARE(Drive1()->findData(QByteArray("/proc")), -1);
     }
 
     void folderListChainsToFileList()
@@ -71,39 +70,48 @@ private slots:
         QVERIFY(::mkdir((home() + "/.versteckt").constData(), 0755) == 0);
         m_home->touch("Fotos/IMG_1.jpg");
         openWith({"top.txt"});
-        m_window->Command1->click();
+        Command1()->click();
 
         // The tree: ancestors down to home, then its sub-folders (no dot folders).
-        QTreeWidgetItem *current = m_window->Dir1->currentItem();
+        QTreeWidgetItem *current = Dir1()->currentItem();
         QCOMPARE(current->childCount(), 1);
         QTreeWidgetItem *fotos = current->child(0);
         QCOMPARE(fotos->text(0), QStringLiteral("Fotos"));
-        QCOMPARE(m_window->Dir1->topLevelItem(0)->text(0), QStringLiteral("/"));
+        QCOMPARE(Dir1()->topLevelItem(0)->text(0), QStringLiteral("/"));
 
-        emit m_window->Dir1->itemActivated(fotos, 0); // double-click or Enter
-        QCOMPARE(m_window->Dir1->path(), home() + "/Fotos");
+        emit Dir1()->itemActivated(fotos, 0); // double-click or Enter
+        QCOMPARE(Dir1()->path(), home() + "/Fotos");
         QCOMPARE(listed(), QStringList {"IMG_1.jpg"});
         QVERIFY(selectedRows().isEmpty());
 
+        // Opened from outside, as a start on a folder or on files does: the volume and the tree
+        // follow, and exactly the files named are selected.
+        QVERIFY(m_window->openFolder(home(), {"top.txt"}));
+        QCOMPARE(Dir1()->path(), home());
+        QCOMPARE(selectedRows(), QList<int> {0});
+        QVERIFY(!m_window->openFolder(home() + "/Fotos", {"IMG_1.jpg", "fehlt.jpg"}));
+        QCOMPARE(Dir1()->path(), home() + "/Fotos");
+        QCOMPARE(selectedRows(), QList<int> {0});
+
         // A folder that cannot be read is not opened; the lists stay.
-        QVERIFY(!m_window->Dir1->setPath(home() + "/fehlt"));
-        QCOMPARE(m_window->Dir1->path(), home() + "/Fotos");
+        QVERIFY(!Dir1()->setPath(home() + "/fehlt"));
+        QCOMPARE(Dir1()->path(), home() + "/Fotos");
         // Nor is one that another program removed after the tree showed it: tree and list stay
         // together on the folder before.
         QVERIFY(::mkdir((home() + "/Fotos/Weg").constData(), 0755) == 0);
-        m_window->Dir1->reread();
-        QTreeWidgetItem *gone = m_window->Dir1->currentItem()->child(0);
+        Dir1()->reread();
+        QTreeWidgetItem *gone = Dir1()->currentItem()->child(0);
         QVERIFY(::rmdir((home() + "/Fotos/Weg").constData()) == 0);
-        emit m_window->Dir1->itemActivated(gone, 0);
-        QCOMPARE(m_window->Dir1->path(), home() + "/Fotos");
-        QCOMPARE(m_window->Dir1->currentItem()->text(0), QStringLiteral("Fotos"));
+        emit Dir1()->itemActivated(gone, 0);
+        QCOMPARE(Dir1()->path(), home() + "/Fotos");
+        QCOMPARE(Dir1()->currentItem()->text(0), QStringLiteral("Fotos"));
         QCOMPARE(listed(), QStringList {"IMG_1.jpg"});
         // A folder removed meanwhile shows as empty after F5.
         QVERIFY(::unlink((home() + "/Fotos/IMG_1.jpg").constData()) == 0);
         QVERIFY(::rmdir((home() + "/Fotos").constData()) == 0);
-        m_window->File1->setFocus();
-        QTest::keyClick(m_window->File1, Qt::Key_F5);
-        QCOMPARE(m_window->fileCount(), 0);
+        File1()->setFocus();
+        QTest::keyClick(File1(), Qt::Key_F5);
+        QCOMPARE(File1()->count(), 0);
     }
 
     void selectingWithMouseAndKeysNumbersInListOrder()
@@ -116,12 +124,12 @@ private slots:
         click(5, Qt::ControlModifier);
         QCOMPARE(selectedRows(), (QList<int> {1, 3, 5}));
         click(0);
-        QTest::keyClick(m_window->File1, Qt::Key_Down, Qt::ShiftModifier);
+        QTest::keyClick(File1(), Qt::Key_Down, Qt::ShiftModifier);
         QCOMPARE(selectedRows(), (QList<int> {0, 1}));
         click(5, Qt::ControlModifier);
 
-        m_window->Text2->setText(QStringLiteral("N"));
-        m_window->Command5->click();
+        Text2()->setText(QStringLiteral("N"));
+        Command5()->click();
         QCOMPARE(QDir(m_home->path()).entryList(QDir::Files, QDir::Name),
                  (QStringList {"N 01", "N 02", "N 03", "c", "d", "e"}));
     }
@@ -129,22 +137,22 @@ private slots:
     void selectAllAndNone()
     {
         openWith({});
-        m_window->Command1->click(); // empty list: nothing happens
-        m_window->Command2->click();
-        QCOMPARE(m_window->fileCount(), 0);
-        QVERIFY(m_boxes.shown.empty());
+        Command1()->click(); // empty list: nothing happens
+        Command2()->click();
+        QCOMPARE(File1()->count(), 0);
+        QVERIFY(m_boxes.messages.empty());
         m_window.reset();
 
         for (int i = 0; i < 300; ++i)
             m_home->touch(QByteArray("f") + QByteArray::number(1000 + i));
         open();
         click(7);
-        m_window->Command1->click();
+        Command1()->click();
         QCOMPARE(selectedRows().size(), 300);
-        QCOMPARE(m_window->File1->currentIndex().row(), 299); // ends showing the last
-        m_window->Command2->click();
+        QCOMPARE(File1()->currentIndex().row(), 299); // ends showing the last
+        Command2()->click();
         QVERIFY(selectedRows().isEmpty());
-        QCOMPARE(m_window->File1->currentIndex().row(), 0);
+        QCOMPARE(File1()->currentIndex().row(), 0);
     }
 
     void hiddenAndSystemFilesFollowTheirSwitches()
@@ -158,21 +166,21 @@ private slots:
         openWith({"plain.jpg", ".dotfile"});
         QCOMPARE(listed(), (QStringList {"link.jpg", "plain.jpg"}));
 
-        m_window->Command1->click();
-        m_window->Check3->setChecked(true); // answered Yes
+        Command1()->click();
+        Check3()->setChecked(true); // answered Yes
         QCOMPARE(listed(), (QStringList {".dotfile", "link.jpg", "plain.jpg"}));
         QVERIFY(selectedRows().isEmpty());
-        QCOMPARE(m_boxes.titles(), QStringList {"Achtung!"});
-        QCOMPARE(m_boxes.shown[0].kind, MessageKind::CriticalQuestion);
+        QCOMPARE(m_boxes.messageTitles(), QStringList {"Achtung!"});
+        QCOMPARE(m_boxes.messages[0].kind, MessageKind::CriticalQuestion);
 
         m_boxes.answers = {MessageAnswer::No};
-        m_window->Check4->setChecked(true);
-        QVERIFY(!m_window->Check4->isChecked());
+        Check4()->setChecked(true);
+        QVERIFY(!Check4()->isChecked());
         QCOMPARE(listed().size(), 3);
 
-        m_window->Check4->setChecked(true);
+        Check4()->setChecked(true);
         QCOMPARE(listed(), (QStringList {".dotfile", "dangling", "link.jpg", "pipe", "plain.jpg"}));
-        m_window->Check3->setChecked(false);
+        Check3()->setChecked(false);
         QCOMPARE(listed(), (QStringList {"dangling", "link.jpg", "pipe", "plain.jpg"}));
     }
 
@@ -180,11 +188,11 @@ private slots:
     {
         openWith({"foto\xff.jpg", "gut.jpg"});
         QCOMPARE(listed(), (QStringList {QStringLiteral("foto\uFFFD.jpg"), "gut.jpg"}));
-        QCOMPARE(m_window->fileName(0), QByteArray("foto\xff.jpg"));
+        QCOMPARE(File1()->rawName(0), QByteArray("foto\xff.jpg"));
         click(0);
-        m_window->Text2->setText(QStringLiteral("Bild"));
-        m_window->Command5->click();
-        QCOMPARE(m_boxes.titles().last(), QStringLiteral("Bin fertig!"));
+        Text2()->setText(QStringLiteral("Bild"));
+        Command5()->click();
+        QCOMPARE(m_boxes.messageTitles().last(), QStringLiteral("Bin fertig!"));
         QCOMPARE(listed(), (QStringList {"Bild 01.jpg", "gut.jpg"}));
     }
 
@@ -193,10 +201,10 @@ private slots:
         for (int i = 0; i < 40000; ++i)
             m_home->touch(QByteArray("x") + QByteArray::number(100000 + i));
         open();
-        QCOMPARE(m_window->fileCount(), 40000);
-        QCOMPARE(m_window->File1->shownName(39999), QStringLiteral("x139999"));
-        m_window->Command1->click();
-        QVERIFY(m_window->isFileSelected(39999));
+        QCOMPARE(File1()->count(), 40000);
+        QCOMPARE(File1()->shownName(39999), QStringLiteral("x139999"));
+        Command1()->click();
+        QVERIFY(File1()->isSelected(39999));
     }
 };
 

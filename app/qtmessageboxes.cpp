@@ -1,4 +1,4 @@
-#include "messageboxes.h"
+#include "qtmessageboxes.h"
 
 #include <QMessageBox>
 #include <QPushButton>
@@ -25,10 +25,9 @@ MessageAnswer askRecovery(QMessageBox &box)
 
 } // namespace
 
-MessageAnswer QtMessageBoxes::show(QWidget *parent, const QString &prompt, MessageKind kind,
-                                   const QString &title)
+MessageAnswer QtMessageBoxes::show(const QString &prompt, MessageKind kind, const QString &title)
 {
-    QMessageBox box(parent);
+    QMessageBox box(m_parent);
     box.setWindowTitle(title.isEmpty() ? programTitle() : title);
     box.setText(prompt);
     box.setTextFormat(Qt::PlainText);

@@ -2,7 +2,6 @@
 
 #include <QFocusEvent>
 #include <QLineEdit>
-#include <QPushButton>
 
 // A text field that reports when it has received the focus, after its own focus handling (so
 // a selection made in reaction is not replaced by the field's select-all on Tab). Entered by a
@@ -33,21 +32,4 @@ protected:
 
 private:
     bool m_clickedIn = false;
-};
-
-// A button that reports the loss of its focus with the reason.
-class StepButton : public QPushButton
-{
-    Q_OBJECT
-public:
-    using QPushButton::QPushButton;
-signals:
-    void lostFocus(Qt::FocusReason reason);
-
-protected:
-    void focusOutEvent(QFocusEvent *event) override
-    {
-        QPushButton::focusOutEvent(event);
-        emit lostFocus(event->reason());
-    }
 };

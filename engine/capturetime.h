@@ -1,0 +1,92 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QMutex>
+
+#include <atomic>
+#include <functional>
+#include <vector>
+
+#include <sys/types.h>
+
+// Where a capture time was found, best first.
+enum class CaptureSource : unsigned char {
+    Exif, // Exif.Photo.DateTimeOriginal (with SubSecTimeOriginal and OffsetTimeOriginal)
+    Xmp, // Xmp.exif.DateTimeOriginal or Xmp.photoshop.DateCreated, in the file or its sidecar
+    Video, // the creation time of the movie header (mvhd) of an MP4 or MOV file
+    FileDate, // none of these: the file's modification time
+};
+
+// When a file was taken, in UTC. A time is only ever a number and its source: nothing read
+// from a file's metadata is kept as text.
+struct CaptureTime
+{
+    qint64 seconds = 0; // since 1970-01-01 00:00 UTC
+    qint32 nanoseconds = 0; // the part of a second, 0 to 999,999,999
+    CaptureSource source = CaptureSource::FileDate;
+
+    bool operator==(const CaptureTime &o) const
+    {
+        return seconds == o.seconds && nanoseconds == o.nanoseconds && source == o.source;
+    }
+    bool operator!=(const CaptureTime &o) const { return !(*this == o); }
+};
+
+// The capture time of the file name in folder (both raw bytes), from the first source that has
+// one. Reads at most the first 256 KiB of the file, a few box headers of a movie and a
+// sidecar; never throws. A time without a recorded offset is taken as local time of this
+// machine. A file that cannot be opened gets FileDate with its modification time, or 0.
+CaptureTime readCaptureTime(const QByteArray &folder, const QByteArray &name);
+
+// The identity of a file's contents as far as a cache can tell without reading them.
+struct FileStamp
+{
+    dev_t device = 0;
+    ino_t inode = 0;
+    qint64 size = 0;
+    qint64 mtimeSeconds = 0;
+    qint32 mtimeNanoseconds = 0;
+
+    bool operator==(const FileStamp &o) const
+    {
+        return device == o.device && inode == o.inode && size == o.size
+            && mtimeSeconds == o.mtimeSeconds && mtimeNanoseconds == o.mtimeNanoseconds;
+    }
+};
+size_t qHash(const FileStamp &stamp, size_t seed = 0);
+
+// Capture times by file stamp, so that a file renamed, or a folder scanned again, is not read
+// again, while a file changed in place is. Safe to use from several threads.
+class CaptureTimeCache
+{
+public:
+    // The capture time of folder/name: from the cache when its stamp is known (one stat, no
+    // read), else read and kept.
+    CaptureTime get(const QByteArray &folder, const QByteArray &name);
+    // How many files get() had to read since the cache was made or cleared.
+    int reads() const;
+    int size() const;
+    void clear();
+
+private:
+    mutable QMutex m_mutex;
+    QHash<FileStamp, CaptureTime> m_times;
+    int m_reads = 0;
+};
+
+// The capture times of names in folder, read one by one through cache. progress, where given,
+// is called after each file with the number done and the total. When cancel becomes true the
+// scan stops after the file it is reading and complete is false; the times read so far are
+// kept in the cache. Meant to run off the window's thread (QtConcurrent::run or a QThread).
+struct CaptureScan
+{
+    std::vector<CaptureTime> times; // one per name, in the order of names (when complete)
+    bool complete = false;
+    int withoutCaptureTime = 0; // files whose time is their modification time
+};
+CaptureScan scanCaptureTimes(const QByteArray &folder, const std::vector<QByteArray> &names,
+                             CaptureTimeCache &cache,
+                             const std::function<void(int done, int total)> &progress = {},
+                             const std::atomic<bool> *cancel = nullptr);

@@ -1,0 +1,321 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The page of the rename options: its controls, their connections, the remembered switches and
+// what a run reads and changes on it. The handlers are in optionhandlers.cpp.
+
+#include "optionspage.h"
+
+#include "fieldedit.h"
+#include "messageboxes.h"
+#include "previewmodel.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QColor busyRed(192, 0, 0);
+constexpr int nameFieldLength = 230; // what the user can type into Text2
+
+QColor menuBarColour()
+{
+    return QApplication::palette("QMenuBar").color(QPalette::Window);
+}
+
+template<typename T> T *named(T *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+} // namespace
+
+// The remembered switches: key in section "Parameter", check box and the state when the key is
+// absent, in the order start-up reads and shut-down writes them.
+const OptionsPage::StoredSwitch OptionsPage::storedSwitches[] = {
+    {"Leerzeichen", OptionCheck::Check2, true}, {"Autostellen", OptionCheck::Check1, true},
+    {"Unix", OptionCheck::Check5, false},       {"CD", OptionCheck::Check6, false},
+    {"Umlaute", OptionCheck::Check7, false},
+};
+
+OptionsPage::OptionsPage(IMessageBoxes &boxes, QWidget *parent)
+    : QWidget(parent)
+    , m_boxes(boxes)
+{
+    setObjectName(QStringLiteral("OptionsPage"));
+    buildControls();
+    connectHandlers();
+}
+
+void OptionsPage::buildControls()
+{
+    const int charWidth = fontMetrics().averageCharWidth();
+    Frame1 = named(new QGroupBox(QStringLiteral("Neuer Dateiname ...")), "Frame1");
+    Label2 = named(new QLabel(QStringLiteral("Neuer Dateiname:")), "Label2");
+    Label3 = named(new QLabel(QStringLiteral("Startzahl:")), "Label3");
+    Label4 = named(new QLabel(QStringLiteral("Anzahl der Stellen:")), "Label4");
+    Text2 = named(new FieldEdit, "Text2");
+    Text2->setMaxLength(nameFieldLength);
+    // A longer name written back by a run is shown whole; the limit follows the text down again
+    // and typing never makes it longer.
+    connect(Text2, &QLineEdit::textChanged, this, [this](const QString &text) {
+        Text2->setMaxLength(std::max(nameFieldLength, int(text.size())));
+    });
+    Text3 = named(new FieldEdit(QStringLiteral("1")), "Text3");
+    Text3->setMaxLength(5);
+    Text4 = named(new FieldEdit(QStringLiteral("2")), "Text4");
+    Text4->setMaxLength(1);
+    for (FieldEdit *field : {Text3, Text4}) {
+        field->setAlignment(Qt::AlignCenter);
+        field->setFixedWidth(9 * charWidth);
+    }
+    Label2->setBuddy(Text2);
+    Label3->setBuddy(Text3);
+    Label4->setBuddy(Text4);
+    Text2->setAccessibleName(Label2->text());
+    Text3->setAccessibleName(Label3->text());
+    Text4->setAccessibleName(Label4->text());
+    Check2 = named(new QCheckBox(QStringLiteral("zwischen Dateiname und Zahl ein Leerzeichen")),
+                   "Check2");
+    Check1 = named(new QCheckBox(QStringLiteral("Stellenanzahl automatisch ermitteln")), "Check1");
+    Check5 = named(new QCheckBox(QStringLiteral("Leerzeichen durch Unterstriche ersetzen (Unix)")),
+                   "Check5");
+    Check7 = named(new QCheckBox(QStringLiteral("ä, ö, ü, ß durch ae, oe, ue und ss ersetzen")),
+                   "Check7");
+    Check6 = named(new QCheckBox(QStringLiteral("CD-Konventionen beachten (max. 64 Zeichen)")),
+                   "Check6");
+
+    auto *nameRow = new QHBoxLayout;
+    nameRow->addWidget(Label2);
+    nameRow->addWidget(Text2, 1);
+    auto *numbers = new QGridLayout;
+    numbers->addWidget(Label3, 0, 0);
+    numbers->addWidget(Text3, 0, 1);
+    numbers->addWidget(Label4, 1, 0);
+    numbers->addWidget(Text4, 1, 1);
+    numbers->setRowStretch(2, 1);
+    numbers->setColumnStretch(2, 1); // an enlarged window leaves the fields beside their labels
+    auto *switches = new QVBoxLayout;
+    for (QCheckBox *box : {Check2, Check1, Check5, Check7, Check6})
+        switches->addWidget(box);
+    auto *lower = new QHBoxLayout;
+    lower->addLayout(numbers);
+    lower->addStretch();
+    lower->addLayout(switches);
+    auto *frame1 = new QVBoxLayout(Frame1);
+    frame1->addLayout(nameRow);
+    frame1->addLayout(lower);
+
+    Frame2 = named(new QGroupBox(QStringLiteral("Neue Dateiendung ...")), "Frame2");
+    Optionbtn1 = named(new QRadioButton(QStringLiteral("Dateiendungen beibehalten")), "Optionbtn1");
+    Optionbtn2 = named(new QRadioButton(QStringLiteral("Dateiendungen ändern in:")), "Optionbtn2");
+    Text1 = named(new FieldEdit, "Text1");
+    Text1->setMaxLength(4);
+    Text1->setAlignment(Qt::AlignCenter);
+    Text1->setFixedWidth(9 * charWidth);
+    Text1->setEnabled(false);
+    Text1->setAccessibleName(QStringLiteral("Neue Dateiendung"));
+    auto *frame2 = new QGridLayout(Frame2);
+    frame2->addWidget(Optionbtn1, 0, 0, 1, 2);
+    frame2->addWidget(Optionbtn2, 1, 0);
+    frame2->addWidget(Text1, 1, 1);
+    frame2->setColumnStretch(2, 1);
+
+    Frame5 = named(new QGroupBox(QStringLiteral("Status")), "Frame5");
+    Label5 = named(new QLabel(readyCaption()), "Label5");
+    Label5->setAlignment(Qt::AlignCenter);
+    Label5->setAutoFillBackground(true);
+    Label5->setMinimumHeight(fontMetrics().height() + 8);
+    setStatusLine(Label5->text(), StatusLook::Ready);
+    auto *frame5 = new QVBoxLayout(Frame5);
+    frame5->addWidget(Label5);
+
+    Command5 = named(new QPushButton(QStringLiteral("Dateien umbenennen >>")), "Command5");
+    Command4 = named(new QPushButton(QStringLiteral("<< zurück")), "Command4");
+
+    m_preview = new PreviewModel(this);
+    Label8 = named(new QLabel(QStringLiteral("Vorschau")), "Label8");
+    List1 = named(new QListView, "List1");
+    List1->setModel(m_preview);
+    List1->setUniformItemSizes(true);
+    List1->setLayoutMode(QListView::Batched);
+    List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    List1->setSelectionMode(QAbstractItemView::SingleSelection);
+    List1->setAccessibleName(QStringLiteral("Vorschau"));
+    List1->setMinimumHeight(8 * fontMetrics().height());
+    Label8->setBuddy(List1);
+    Label9 = named(new QLabel, "Label9");
+    auto *preview = new QVBoxLayout;
+    preview->addWidget(Label8);
+    preview->addWidget(List1, 1);
+    preview->addWidget(Label9);
+
+    // Frame2 and the status side by side, the preview below them; the two buttons at the
+    // bottom, "<< zurück" where "weiter >>" stands on the first page.
+    auto *grid = new QGridLayout;
+    grid->addWidget(Frame2, 0, 0);
+    grid->addWidget(Frame5, 0, 1, 1, 2, Qt::AlignTop);
+    grid->addLayout(preview, 1, 0, 1, 3);
+    grid->setRowStretch(1, 1);
+    grid->addWidget(Command5, 2, 1, Qt::AlignLeft);
+    grid->addWidget(Command4, 2, 2, Qt::AlignRight);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Frame1);
+    layout->addLayout(grid, 1);
+}
+
+void OptionsPage::connectHandlers()
+{
+    connect(Command4, &QPushButton::clicked, this, &OptionsPage::Command4_Click);
+    Command4->installEventFilter(this); // for Command4_LostFocus
+    connect(Command5, &QPushButton::clicked, this, &OptionsPage::Command5_Click);
+
+    connect(Check1, &QCheckBox::toggled, this, &OptionsPage::Check1_Click);
+    connect(Check2, &QCheckBox::toggled, this, &OptionsPage::Check2_Click);
+    connect(Check5, &QCheckBox::toggled, this, &OptionsPage::Check5_Click);
+    connect(Check6, &QCheckBox::toggled, this, &OptionsPage::Check6_Click);
+    connect(Check7, &QCheckBox::toggled, this, &OptionsPage::Check7_Click);
+    connect(Optionbtn1, &QRadioButton::toggled, this, &OptionsPage::Optionbtn1_Click);
+    connect(Optionbtn2, &QRadioButton::toggled, this, &OptionsPage::Optionbtn2_Click);
+    connect(Text3, &QLineEdit::textChanged, this, &OptionsPage::Text3_Change);
+    connect(Text4, &QLineEdit::textChanged, this, &OptionsPage::Text4_Change);
+    connect(Text3, &FieldEdit::gotFocus, this, &OptionsPage::Text3_GotFocus);
+    connect(Text4, &FieldEdit::gotFocus, this, &OptionsPage::Text4_GotFocus);
+
+    // Everything that shapes the new names, after its own reaction.
+    for (FieldEdit *field : {Text1, Text2, Text3, Text4})
+        connect(field, &QLineEdit::textChanged, this, &OptionsPage::namesChanged);
+    for (QAbstractButton *button : std::initializer_list<QAbstractButton *> {
+             Check1, Check2, Check5, Check6, Check7, Optionbtn1, Optionbtn2})
+        connect(button, &QAbstractButton::toggled, this, &OptionsPage::namesChanged);
+}
+
+bool OptionsPage::eventFilter(QObject *watched, QEvent *event)
+{
+    // The loss of focus is handled after the handler that moved the focus has returned.
+    if (watched == Command4 && event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        QMetaObject::invokeMethod(
+            this, [this, reason] { Command4_LostFocus(reason); }, Qt::QueuedConnection);
+    }
+    return false;
+}
+
+// Losses of focus that leave the user where they are: another application came to the front,
+// a menu opened, the user clicked another control that is shown, or the user chose another page
+// (a click on its tab, Ctrl+Tab).
+bool OptionsPage::leavesPageAlone(Qt::FocusReason reason) const
+{
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+        return true;
+    if (!isVisibleTo(window()))
+        return true;
+    const QWidget *now = QApplication::focusWidget();
+    return reason == Qt::MouseFocusReason && now && now->isVisible();
+}
+
+void OptionsPage::loadFirstState()
+{
+    Optionbtn1->setChecked(true);
+    setLocked(Text1, true);
+    for (const StoredSwitch &stored : storedSwitches) {
+        const QString text = m_settings.read(QLatin1String(stored.key),
+                                             SettingsStore::switchText(stored.byDefault));
+        if (!SettingsStore::isSwitchOn(text))
+            continue;
+        checkBox(stored.box)->setChecked(true);
+        if (stored.box == OptionCheck::Check1)
+            setLocked(Text4, true);
+    }
+}
+
+void OptionsPage::saveSwitches()
+{
+    for (const StoredSwitch &stored : storedSwitches)
+        writeSwitch(stored.box);
+}
+
+FieldEdit *OptionsPage::textField(OptionText field) const
+{
+    FieldEdit *const fields[] = {Text1, Text2, Text3, Text4};
+    return fields[int(field)];
+}
+
+QCheckBox *OptionsPage::checkBox(OptionCheck box) const
+{
+    QCheckBox *const boxes[] = {Check1, Check2, nullptr, nullptr, Check5, Check6, Check7};
+    return boxes[int(box)];
+}
+
+QString OptionsPage::optionText(OptionText field) const
+{
+    return textField(field)->text();
+}
+
+void OptionsPage::setOptionText(OptionText field, const QString &text)
+{
+    if (field == OptionText::Text2)
+        Text2->setMaxLength(std::max(nameFieldLength, int(text.size())));
+    textField(field)->setText(text);
+}
+
+bool OptionsPage::optionChecked(OptionCheck box) const
+{
+    return checkBox(box)->isChecked();
+}
+
+void OptionsPage::setOptionChecked(OptionCheck box, bool checked)
+{
+    checkBox(box)->setChecked(checked);
+}
+
+bool OptionsPage::keepExtensionSelected() const
+{
+    return Optionbtn1->isChecked();
+}
+
+void OptionsPage::selectKeepExtension()
+{
+    Optionbtn1->setChecked(true);
+}
+
+void OptionsPage::setStatusLine(const QString &caption, StatusLook look)
+{
+    Label5->setText(caption);
+    QPalette palette = Label5->palette();
+    const bool busy = look == StatusLook::Busy;
+    palette.setColor(QPalette::Window, busy ? busyRed : menuBarColour());
+    palette.setColor(QPalette::WindowText,
+                     busy ? QColor(Qt::white)
+                          : QApplication::palette().color(QPalette::WindowText));
+    Label5->setPalette(palette);
+    if (busy)
+        Label5->repaint(); // the busy state shows before the first file is moved
+}
+
+void OptionsPage::focusNameField(bool selectText)
+{
+    Text2->setFocus();
+    // The field's whole text: 230 characters, or a longer prepared name written back by a run.
+    if (selectText)
+        Text2->setSelection(0, std::max(nameFieldLength, int(Text2->text().size())));
+}
+
+void OptionsPage::focusExtensionField()
+{
+    Text1->setFocus();
+    Text1->selectAll();
+}
+
+void OptionsPage::setPreviewSummary(const QString &text)
+{
+    Label9->setText(text);
+}

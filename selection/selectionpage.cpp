@@ -1,0 +1,218 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The page of file selection: its controls, their connections and what the window and a run
+// read and change on it. The handlers are in selectionhandlers.cpp.
+
+#include "selectionpage.h"
+
+#include "drivelist.h"
+#include "filelist.h"
+#include "folderlist.h"
+#include "messageboxes.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSet>
+#include <QVBoxLayout>
+
+namespace {
+
+template<typename T> T *named(T *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QLabel *centredLabel(const QString &text, const char *name)
+{
+    auto *label = named(new QLabel(text), name);
+    label->setAlignment(Qt::AlignCenter);
+    return label;
+}
+
+} // namespace
+
+SelectionPage::SelectionPage(IMessageBoxes &boxes, QWidget *parent)
+    : QWidget(parent)
+    , m_boxes(boxes)
+{
+    setObjectName(QStringLiteral("SelectionPage"));
+    buildControls();
+    connectHandlers();
+}
+
+void SelectionPage::buildControls()
+{
+    const int charWidth = fontMetrics().averageCharWidth();
+    const int lineHeight = fontMetrics().height();
+    Label1 = named(new QLabel(QStringLiteral(
+                       "Bitte wählen Sie die Dateien aus, die umbenannt werden sollen:")),
+                   "Label1");
+    Drive1 = named(new DriveList, "Drive1");
+    Drive1->setAccessibleName(QStringLiteral("Laufwerk"));
+    Drive1->setMinimumWidth(32 * charWidth);
+    Drive1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    Drive1->setMinimumContentsLength(28);
+    Dir1 = named(new FolderList, "Dir1");
+    Dir1->setAccessibleName(QStringLiteral("Ordner"));
+    Dir1->setMinimumSize(32 * charWidth, 16 * lineHeight);
+    File1 = named(new FileList, "File1");
+    File1->setAccessibleName(QStringLiteral("Dateien"));
+    File1->setMinimumSize(48 * charWidth, 12 * lineHeight);
+    Label1->setBuddy(File1);
+    Label6 = centredLabel(QStringLiteral("F5 -> Aktualisieren"), "Label6");
+    Command1 = named(new QPushButton(QStringLiteral("Alle auswählen")), "Command1");
+    Command2 = named(new QPushButton(QStringLiteral("Keine auswählen")), "Command2");
+    Command7 = named(new QPushButton(QStringLiteral("&Letzte Umbenennung rückgängig")), "Command7");
+    Command7->setAccessibleName(QStringLiteral("Letzte Umbenennung rückgängig"));
+    Command7->setEnabled(false);
+    Label7 = centredLabel(QStringLiteral("Dateianzeige"), "Label7");
+    Check3 = named(new QCheckBox(QStringLiteral("Versteckte Dateien")), "Check3");
+    Check4 = named(new QCheckBox(QStringLiteral("Systemdateien")), "Check4");
+    Command3 = named(new QPushButton(QStringLiteral("weiter >>")), "Command3");
+
+    auto *buttons = new QGridLayout;
+    buttons->addWidget(Label6, 0, 0, 1, 2);
+    buttons->addWidget(Command1, 1, 0);
+    buttons->addWidget(Command2, 1, 1);
+    buttons->addWidget(Command7, 2, 0, 1, 2);
+    auto *display = new QVBoxLayout;
+    display->addWidget(Label7);
+    display->addWidget(Check3);
+    display->addWidget(Check4);
+    auto *underFiles = new QHBoxLayout;
+    underFiles->addLayout(buttons);
+    underFiles->addSpacing(2 * charWidth);
+    underFiles->addLayout(display);
+    underFiles->addStretch();
+
+    auto *left = new QVBoxLayout;
+    left->addWidget(Drive1);
+    left->addWidget(Dir1, 1);
+    auto *right = new QVBoxLayout;
+    right->addWidget(File1, 1);
+    right->addLayout(underFiles);
+    auto *step = new QHBoxLayout;
+    step->addStretch();
+    step->addWidget(Command3);
+    right->addLayout(step);
+
+    auto *columns = new QHBoxLayout;
+    columns->addLayout(left, 2);
+    columns->addLayout(right, 3);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Label1);
+    layout->addLayout(columns, 1);
+}
+
+void SelectionPage::connectHandlers()
+{
+    connect(Drive1, &QComboBox::currentIndexChanged, this, &SelectionPage::Drive1_Change);
+    connect(Dir1, &FolderList::pathChanged, this, &SelectionPage::Dir1_Change);
+    connect(Command1, &QPushButton::clicked, this, &SelectionPage::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &SelectionPage::Command2_Click);
+    connect(Check3, &QCheckBox::toggled, this, &SelectionPage::Check3_Click);
+    connect(Check4, &QCheckBox::toggled, this, &SelectionPage::Check4_Click);
+    connect(Command3, &QPushButton::clicked, this, &SelectionPage::Command3_Click);
+    Command3->installEventFilter(this); // for Command3_LostFocus
+    connect(Command7, &QPushButton::clicked, this, &SelectionPage::Command7_Click);
+
+    connect(File1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &SelectionPage::selectionChanged);
+    connect(File1->model(), &QAbstractItemModel::modelReset, this, &SelectionPage::filesReread);
+}
+
+bool SelectionPage::eventFilter(QObject *watched, QEvent *event)
+{
+    // The loss of focus is handled after the handler that moved the focus has returned.
+    if (watched == Command3 && event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        QMetaObject::invokeMethod(
+            this, [this, reason] { Command3_LostFocus(reason); }, Qt::QueuedConnection);
+    }
+    return false;
+}
+
+// Losses of focus that leave the user where they are: another application came to the front,
+// a menu opened, the user clicked another control that is shown, or the user chose another page
+// (a click on its tab, Ctrl+Tab).
+bool SelectionPage::leavesPageAlone(Qt::FocusReason reason) const
+{
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+        return true;
+    if (!isVisibleTo(window()))
+        return true;
+    const QWidget *now = QApplication::focusWidget();
+    return reason == Qt::MouseFocusReason && now && now->isVisible();
+}
+
+void SelectionPage::startIn(const QByteArray &folder)
+{
+    Drive1->setDriveOf(folder);
+    if (!Dir1->setPath(folder) && !Dir1->setPath(Drive1->currentDrive()))
+        Dir1->setPath("/");
+}
+
+bool SelectionPage::openFolder(const QByteArray &folder)
+{
+    return Dir1->setPath(folder);
+}
+
+bool SelectionPage::selectFiles(const QList<QByteArray> &names)
+{
+    const QSet<QByteArray> wanted(names.begin(), names.end());
+    File1->clearAllSelected();
+    qsizetype found = 0;
+    const int n = File1->count();
+    for (int i = 0; i < n; ++i) {
+        if (wanted.contains(File1->rawName(i))) {
+            File1->setSelected(i, true);
+            ++found;
+        }
+    }
+    return found == wanted.size();
+}
+
+int SelectionPage::fileCount() const
+{
+    return File1->count();
+}
+
+bool SelectionPage::isFileSelected(int index) const
+{
+    return File1->isSelected(index);
+}
+
+QByteArray SelectionPage::fileName(int index) const
+{
+    return File1->rawName(index);
+}
+
+QByteArray SelectionPage::currentFolder() const
+{
+    return Dir1->path();
+}
+
+void SelectionPage::rereadFiles()
+{
+    File1->reread();
+}
+
+bool SelectionPage::displaySwitch(OptionCheck box) const
+{
+    return (box == OptionCheck::Check3 ? Check3 : Check4)->isChecked();
+}
+
+void SelectionPage::setDisplaySwitch(OptionCheck box, bool on)
+{
+    (box == OptionCheck::Check3 ? Check3 : Check4)->setChecked(on);
+}
+
+void SelectionPage::setUndoEnabled(bool enabled)
+{
+    Command7->setEnabled(enabled);
+}

@@ -1,0 +1,416 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "capturefiles.h"
+#include "capturetime.h"
+#include "photoorder.h"
+#include "tempfolder.h"
+
+#include <QDateTime>
+#include <QTimeZone>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include <sys/stat.h>
+
+namespace {
+
+using namespace capturefiles;
+
+qint64 utc(const char *isoText)
+{
+    return QDateTime::fromString(QString::fromLatin1(isoText), Qt::ISODate).toSecsSinceEpoch();
+}
+
+// Bytes this process has read through read calls so far.
+qint64 bytesRead()
+{
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    qint64 value = 0;
+    while (io >> key >> value) {
+        if (key == "rchar:")
+            return value;
+    }
+    return 0;
+}
+
+void setModificationTime(const QByteArray &path, qint64 seconds)
+{
+    const struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.constData(), times, 0), 0);
+}
+
+constexpr qint64 fileTime = 1500000000; // the modification time of every test file
+constexpr qsizetype payload = 3 * 1024 * 1024;
+
+struct CaptureCase
+{
+    const char *what;
+    QByteArray name;
+    QByteArray content;
+    QByteArray sidecarName; // with its content
+    QByteArray sidecar;
+    qint64 seconds;
+    qint32 nanoseconds;
+    CaptureSource source;
+};
+
+// Each source in turn, each time zone a camera may record, and files that have none of them:
+// the time in UTC, its source, and never more than the head of a big file read.
+TEST(CaptureTime, SourcesFormatsAndZones)
+{
+    const QByteArray noDate = tiff(exif(""));
+    const qint64 localNoon = QDateTime(QDate(2024, 7, 1), QTime(12, 0, 0)).toSecsSinceEpoch();
+    const std::vector<CaptureCase> cases = {
+        {"JPEG, offset east, sub-seconds",
+         "IMG_0001.JPG",
+         jpeg(tiff(exif("2024:07:01 14:00:00", "25", "+02:00")), {}, payload),
+         {},
+         {},
+         utc("2024-07-01T12:00:00Z"),
+         250000000,
+         CaptureSource::Exif},
+        {"RAW, offset west",
+         "DSC_0001.NEF",
+         tiff(exif("2024:07:01 08:00:10", "", "-04:00")) + QByteArray(payload, 'r'),
+         {},
+         {},
+         utc("2024-07-01T12:00:10Z"),
+         0,
+         CaptureSource::Exif},
+        {"RAW, offset with half hours",
+         "P0001.ORF",
+         tiff(exif("2024:07:01 17:30:20", "5", "+05:30")),
+         {},
+         {},
+         utc("2024-07-01T12:00:20Z"),
+         500000000,
+         CaptureSource::Exif},
+        {"JPEG without offset: local time",
+         "IMG_0002.JPG",
+         jpeg(tiff(exif("2024:07:01 12:00:00"))),
+         {},
+         {},
+         localNoon,
+         0,
+         CaptureSource::Exif},
+        {"EXIF wins over XMP",
+         "IMG_0003.JPG",
+         jpeg(tiff(exif("2024:07:01 14:00:00", "", "+02:00")),
+              xmpPacket("Xmp.exif.DateTimeOriginal", "2020-01-01T00:00:00Z")),
+         {},
+         {},
+         utc("2024-07-01T12:00:00Z"),
+         0,
+         CaptureSource::Exif},
+        {"HEIC, ISO BMFF",
+         "IMG_0010.HEIC",
+         heic(tiff(exif("2024:07:01 21:00:00", "123", "+09:00")), payload),
+         {},
+         {},
+         utc("2024-07-01T12:00:00Z"),
+         123000000,
+         CaptureSource::Exif},
+        {"XMP in the JPEG",
+         "IMG_0004.JPG",
+         jpeg(noDate, xmpPacket("Xmp.exif.DateTimeOriginal", "2024-07-01T14:00:01.5+02:00"),
+              payload),
+         {},
+         {},
+         utc("2024-07-01T12:00:01Z"),
+         500000000,
+         CaptureSource::Xmp},
+        {"XMP sidecar <stem>.xmp", "IMG_0005.CR2", noDate, "IMG_0005.xmp",
+         xmpPacket("Xmp.photoshop.DateCreated", "2024-07-01T12:00:02Z"),
+         utc("2024-07-01T12:00:02Z"), 0, CaptureSource::Xmp},
+        {"XMP sidecar <name>.<ext>.xmp", "IMG_0006.CR2", noDate, "IMG_0006.CR2.xmp",
+         xmpPacket("Xmp.exif.DateTimeOriginal", "2024-07-01T12:00:03Z"),
+         utc("2024-07-01T12:00:03Z"), 0, CaptureSource::Xmp},
+        {"MP4 of a phone, media data first",
+         "VID_20240701.mp4",
+         movie(quint64(utc("2024-07-01T12:00:04Z")) + secondsFrom1904To1970, 0, true, payload),
+         {},
+         {},
+         utc("2024-07-01T12:00:04Z"),
+         0,
+         CaptureSource::Video},
+        {"MOV, version 1 header",
+         "MVI_0001.MOV",
+         movie(quint64(utc("2024-07-01T12:00:05Z")) + secondsFrom1904To1970, 1, false, 1000,
+               "qt  "),
+         {},
+         {},
+         utc("2024-07-01T12:00:05Z"),
+         0,
+         CaptureSource::Video},
+        {"MP4 that does not know its date",
+         "clip.mp4",
+         movie(0, 0, true, 1000),
+         {},
+         {},
+         fileTime,
+         0,
+         CaptureSource::FileDate},
+        {"RAW without any date",
+         "IMG_0007.CR2",
+         noDate + QByteArray(payload, 'r'),
+         {},
+         {},
+         fileTime,
+         0,
+         CaptureSource::FileDate},
+        {"text file",
+         "liesmich.txt",
+         "Urlaub 2024:07:01 12:00:00",
+         {},
+         {},
+         fileTime,
+         0,
+         CaptureSource::FileDate},
+        {"JPEG cut off in its EXIF segment",
+         "IMG_0008.JPG",
+         jpeg(tiff(exif("2024:07:01 14:00:00"))).left(40),
+         {},
+         {},
+         fileTime,
+         0,
+         CaptureSource::FileDate},
+        {"JPEG with a nonsense date",
+         "IMG_0009.JPG",
+         jpeg(tiff(exif("2024:13:45 99:00:00"))),
+         {},
+         {},
+         fileTime,
+         0,
+         CaptureSource::FileDate},
+        {"movie with a box longer than the file",
+         "broken.mov",
+         movie(quint64(utc("2024-07-01T12:00:06Z")) + secondsFrom1904To1970, 0, false, 0)
+             .replace(28, 4, "\x7f\xff\xff\xff"),
+         {},
+         {},
+         fileTime,
+         0,
+         CaptureSource::FileDate},
+        {"name that is not UTF-8",
+         "Bild \xe4.jpg",
+         jpeg(tiff(exif("2024:07:01 12:00:07", "", "Z"))),
+         {},
+         {},
+         utc("2024-07-01T12:00:07Z"),
+         0,
+         CaptureSource::Exif},
+    };
+    for (const CaptureCase &c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder folder;
+        folder.write(c.name, c.content);
+        setModificationTime(folder.pathOf(c.name), fileTime);
+        if (!c.sidecarName.isEmpty())
+            folder.write(c.sidecarName, c.sidecar);
+        const qint64 before = bytesRead();
+        const CaptureTime time = readCaptureTime(folder.path(), c.name);
+        EXPECT_LE(bytesRead() - before, 256 * 1024 + 8 * 1024);
+        EXPECT_EQ(time.seconds, c.seconds);
+        EXPECT_EQ(time.nanoseconds, c.nanoseconds);
+        EXPECT_EQ(int(time.source), int(c.source));
+    }
+}
+
+// A second scan reads nothing; a file changed in place is read again; progress counts every
+// file; a cancelled scan stops.
+TEST(CaptureTime, ScanThroughCache)
+{
+    TempFolder folder;
+    const std::vector<QByteArray> names = {"IMG_0001.JPG", "IMG_0002.JPG", "clip.mp4", "pipe.jpg"};
+    folder.write(names[0], jpeg(tiff(exif("2024:07:01 12:00:00", "", "Z"))));
+    folder.write(names[1], jpeg(tiff(exif("2024:07:01 12:00:01", "", "Z"))));
+    folder.write(names[2], movie(0, 0, false, 10));
+    ASSERT_EQ(::mkfifo(folder.pathOf(names[3]).constData(), 0644), 0); // must not block the scan
+    CaptureTimeCache cache;
+    std::vector<int> progress;
+    const CaptureScan first
+        = scanCaptureTimes(folder.path(), names, cache, [&](int done, int total) {
+              EXPECT_EQ(total, 4);
+              progress.push_back(done);
+          });
+    EXPECT_TRUE(first.complete);
+    EXPECT_EQ(progress, (std::vector<int> {1, 2, 3, 4}));
+    EXPECT_EQ(first.withoutCaptureTime, 2);
+    EXPECT_EQ(cache.reads(), 3);
+
+    const qint64 before = bytesRead();
+    const CaptureScan again = scanCaptureTimes(folder.path(), names, cache);
+    EXPECT_LT(bytesRead() - before, 512); // what reading /proc/self/io itself counts
+    EXPECT_EQ(cache.reads(), 3);
+    EXPECT_EQ(again.times, first.times);
+
+    folder.write(names[1], jpeg(tiff(exif("2024:07:01 12:00:09", "", "Z"))));
+    setModificationTime(folder.pathOf(names[1]), fileTime);
+    const CaptureScan changed = scanCaptureTimes(folder.path(), names, cache);
+    EXPECT_EQ(cache.reads(), 4);
+    EXPECT_EQ(changed.times[1].seconds, utc("2024-07-01T12:00:09Z"));
+
+    std::atomic<bool> cancel {false};
+    cache.clear();
+    const CaptureScan stopped = scanCaptureTimes(
+        folder.path(), names, cache, [&](int done, int) { cancel = done == 1; }, &cancel);
+    EXPECT_FALSE(stopped.complete);
+    EXPECT_EQ(stopped.times.size(), 1u);
+}
+
+CaptureTime at(const char *isoText, qint32 nanoseconds = 0,
+               CaptureSource source = CaptureSource::Exif)
+{
+    return {utc(isoText), nanoseconds, source};
+}
+
+struct OrderCase
+{
+    const char *what;
+    std::vector<QByteArray> selected;
+    std::vector<CaptureTime> times;
+    bool byTime;
+    bool groups;
+    std::vector<QByteArray> listed;
+    // Selected names in the order of their numbers, each with its shot index and the
+    // extension it keeps where that is not the one after its last dot.
+    std::vector<std::string> expected;
+    int shots;
+    int withoutTime;
+    std::vector<int> unselected;
+};
+
+std::vector<std::string> describe(const PhotoOrder &order, const std::vector<QByteArray> &names)
+{
+    std::vector<std::string> result;
+    for (const PhotoOrder::Entry &e : order.entries) {
+        std::string line = names[size_t(e.file)].toStdString() + " " + std::to_string(e.shot);
+        if (!e.extension.isEmpty())
+            line += " ." + e.extension.toStdString();
+        result.push_back(line);
+    }
+    return result;
+}
+
+TEST(PhotoOrder, TiesShotsAndSwitches)
+{
+    const CaptureSource fileDate = CaptureSource::FileDate;
+    const char *second = "2024-07-01T12:00:00Z";
+    std::vector<CaptureTime> burst;
+    const int burstOrder[10] = {3, 0, 7, 1, 9, 2, 8, 4, 6, 5};
+    for (int b : burstOrder)
+        burst.push_back(at(second, b * 100000000));
+    const std::vector<OrderCase> cases = {
+        {"two cameras 37 s apart merged",
+         {"DSC_5001.JPG", "DSC_5002.JPG", "IMG_0001.JPG", "IMG_0002.JPG"},
+         {at("2024-07-01T12:00:37Z"), at("2024-07-01T12:01:37Z"), at("2024-07-01T12:00:00Z"),
+          at("2024-07-01T12:01:00Z")},
+         true,
+         false,
+         {},
+         {"IMG_0001.JPG 0", "DSC_5001.JPG 1", "IMG_0002.JPG 2", "DSC_5002.JPG 3"},
+         4,
+         0,
+         {}},
+        {"burst of ten in one second, no counter",
+         {"Serie a.jpg", "Serie b.jpg", "Serie c.jpg", "Serie d.jpg", "Serie e.jpg", "Serie f.jpg",
+          "Serie g.jpg", "Serie h.jpg", "Serie i.jpg", "Serie j.jpg"},
+         burst,
+         true,
+         false,
+         {},
+         {"Serie b.jpg 0", "Serie d.jpg 1", "Serie f.jpg 2", "Serie a.jpg 3", "Serie h.jpg 4",
+          "Serie j.jpg 5", "Serie i.jpg 6", "Serie c.jpg 7", "Serie g.jpg 8", "Serie e.jpg 9"},
+         10,
+         0,
+         {}},
+        {"counter wraps 9998 -> 0002 within one second",
+         {"IMG_0001.JPG", "IMG_0002.JPG", "IMG_9998.JPG", "IMG_9999.JPG", "IMG_4711.JPG"},
+         {at(second), at(second), at(second), at(second), at("2024-07-01T11:59:59Z")},
+         true,
+         false,
+         {},
+         {"IMG_4711.JPG 0", "IMG_9998.JPG 1", "IMG_9999.JPG 2", "IMG_0001.JPG 3", "IMG_0002.JPG 4"},
+         5,
+         0,
+         {}},
+        {"no wrap without a counter near the top: counters in order, then names without one",
+         {"IMG_0002.JPG", "Bild.jpg", "IMG_0001.JPG", "IMG_5000.JPG"},
+         {at(second), at(second), at(second), at(second)},
+         true,
+         false,
+         {},
+         {"IMG_0001.JPG 0", "IMG_0002.JPG 1", "IMG_5000.JPG 2", "Bild.jpg 3"},
+         4,
+         0,
+         {}},
+        {"files without a date keep list order, merged at their modification time",
+         {"a.jpg", "b.png", "c.jpg", "d.png", "e.jpg"},
+         {at("2024-07-01T12:00:00Z"), at("2024-07-01T12:10:00Z", 0, fileDate),
+          at("2024-07-01T12:20:00Z"), at("2024-07-01T11:00:00Z", 0, fileDate),
+          at("2024-07-01T12:05:00Z", 0, CaptureSource::Video)},
+         true,
+         false,
+         {},
+         {"a.jpg 0", "e.jpg 1", "b.png 2", "d.png 3", "c.jpg 4"},
+         5,
+         2,
+         {}},
+        {"one shot: RAW, JPEG and both sidecar conventions",
+         {"IMG_0042.CR2", "IMG_0042.CR2.xmp", "img_0042.jpg", "IMG_0042.xmp", "IMG_0041.JPG"},
+         {at("2024-07-01T12:00:05Z", 0, fileDate),
+          at("2024-07-01T12:00:01Z", 0, CaptureSource::Xmp), at("2024-07-01T12:00:02Z"),
+          at("2024-07-01T12:00:00Z", 0, fileDate), at("2024-07-01T12:00:03Z")},
+         true,
+         true,
+         {},
+         {"IMG_0042.CR2 0", "IMG_0042.CR2.xmp 0 .CR2.xmp", "img_0042.jpg 0", "IMG_0042.xmp 0",
+          "IMG_0041.JPG 1"},
+         2,
+         2,
+         {}},
+        {"a shot split by the selection",
+         {"IMG_0050.JPG", "IMG_0051.JPG"},
+         {at("2024-07-01T12:00:01Z"), at("2024-07-01T12:00:00Z")},
+         true,
+         true,
+         {"IMG_0049.JPG", "IMG_0050.CR2", "IMG_0050.JPG", "IMG_0051.JPG", "IMG_0051.JPG.xmp"},
+         {"IMG_0051.JPG 0", "IMG_0050.JPG 1"},
+         2,
+         0,
+         {1, 4}},
+        {"shots in list order without capture time",
+         {"IMG_0002.CR2", "IMG_0001.CR2", "IMG_0002.JPG", "notes.txt"},
+         {},
+         false,
+         true,
+         {},
+         {"IMG_0002.CR2 0", "IMG_0002.JPG 0", "IMG_0001.CR2 1", "notes.txt 2"},
+         3,
+         0,
+         {}},
+        {"both off: list order, a sidecar is a file like any other",
+         {"b.CR2.xmp", "a.jpg", "b.CR2"},
+         {at("2024-07-01T12:00:01Z"), at(second), at(second)},
+         false,
+         false,
+         {},
+         {"b.CR2.xmp 0", "a.jpg 1", "b.CR2 2"},
+         3,
+         0,
+         {}},
+    };
+    for (const OrderCase &c : cases) {
+        SCOPED_TRACE(c.what);
+        const PhotoOrder order = orderPhotos(c.selected, c.times, c.byTime, c.groups, c.listed);
+        EXPECT_EQ(describe(order, c.selected), c.expected);
+        EXPECT_EQ(order.shotCount, c.shots);
+        EXPECT_EQ(order.withoutCaptureTime, c.withoutTime);
+        EXPECT_EQ(order.unselectedOfShots, c.unselected);
+    }
+}
+
+} // namespace
