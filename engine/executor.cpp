@@ -30,47 +30,6 @@ RunResult executePlan(const RenamePlan &plan, FileMover &mover,
     return result;
 }
 
-namespace {
-
-std::vector<MoveFailure> moveSteps(const QByteArray &folder, const std::vector<Step> &steps,
-                                   size_t first, size_t last, bool undo, FileMover &mover)
-{
-    std::vector<MoveFailure> failures;
-    const QByteArray prefix = folder + '/';
-    for (size_t i = 0; i < last - first; ++i) {
-        const Step &step = steps[undo ? last - 1 - i : first + i];
-        const QByteArray &from = undo ? step.to : step.from;
-        const QByteArray &to = undo ? step.from : step.to;
-        if (const int e = mover.MoveFile(prefix + from, prefix + to))
-            failures.push_back({from, to, e, mover.failedReservingDestination()});
-    }
-    mover.release();
-    return failures;
-}
-
-} // namespace
-
-std::vector<MoveFailure> undoSteps(const QByteArray &folder, const std::vector<Step> &steps,
-                                   size_t first, size_t last, FileMover &mover)
-{
-    return moveSteps(folder, steps, first, last, true, mover);
-}
-
-std::vector<MoveFailure> redoSteps(const QByteArray &folder, const std::vector<Step> &steps,
-                                   size_t first, size_t last, FileMover &mover)
-{
-    return moveSteps(folder, steps, first, last, false, mover);
-}
-
-std::vector<Step> stepsOf(const Journal &journal)
-{
-    std::vector<Step> steps;
-    steps.reserve(journal.steps.size());
-    for (const JournalStep &step : journal.steps)
-        steps.push_back({int(step.file), journal.from(step), journal.to(step)});
-    return steps;
-}
-
 size_t filesMoved(const std::vector<Step> &steps, size_t done, size_t fileCount)
 {
     std::vector<bool> moved(fileCount, false);
