@@ -141,10 +141,10 @@ void Hptfrm::setFocusOrder()
 {
     // After the tab strip, by objectName across the pages.
     const char *const order[] = {
-        "Drive1",   "Dir1",     "File1",        "Command1",     "Command2",   "Command7", "Check3",
-        "Check4",   "Command3", "Text2",        "Text3",        "Text4",      "Check2",   "Check1",
-        "Check5",   "Check7",   "Check6",       "Optionbtn1",   "Optionbtn2", "Text1",    "List1",
-        "Command5", "Command4", "RichTextBox1", "RichTextBox2", "Command6"};
+        "Drive1", "Dir1",     "File1",    "Command1", "Command2",     "Command7",     "Check3",
+        "Check4", "Command3", "Text2",    "Text3",    "Text4",        "Check2",       "Check1",
+        "Check5", "Check7",   "Check6",   "Check8",   "Check9",       "Optionbtn1",   "Optionbtn2",
+        "Text1",  "List1",    "Command5", "Command4", "RichTextBox1", "RichTextBox2", "Command6"};
     QWidget *previous = SSTab1->tabBar();
     for (const char *name : order) {
         QWidget *next = findChild<QWidget *>(QLatin1String(name));

@@ -69,6 +69,8 @@ private slots:
             {"Check5", "Leerzeichen durch Unterstriche ersetzen (Unix)"},
             {"Check7", "ä, ö, ü, ß durch ae, oe, ue und ss ersetzen"},
             {"Check6", "CD-Konventionen beachten (max. 64 Zeichen)"},
+            {"Check8", "nach Aufnahmezeit nummerieren"},
+            {"Check9", "RAW, JPEG und XMP einer Aufnahme gleich nummerieren"},
             {"Optionbtn1", "Dateiendungen beibehalten"},
             {"Optionbtn2", "Dateiendungen ändern in:"},
             {"Text1", ""},
@@ -131,6 +133,8 @@ private slots:
              std::initializer_list<QWidget *> {Drive1(), Dir1(), File1(), Text1(), Text2(), Text3(),
                                                Text4(), List1(), Command7()})
             QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
+        for (QCheckBox *box : {Check8(), Check9()})
+            QCOMPARE(box->accessibleName(), box->text());
     }
 
     void enlargedWindowGivesTheSpaceToTheLists()
@@ -182,6 +186,8 @@ private slots:
                                          Check5(),
                                          Check7(),
                                          Check6(),
+                                         Check8(),
+                                         Check9(),
                                          Optionbtn1(),
                                          Optionbtn2(),
                                          Text1(),
@@ -340,8 +346,8 @@ private slots:
         Command6()->click();
         QVERIFY(!m_window->isVisible());
         QCOMPARE(m_home->stored(),
-                 (QStringList {"Autostellen=Wahr", "CD=Falsch", "Leerzeichen=Wahr",
-                               "Umlaute=Falsch", "Unix=Wahr"}));
+                 (QStringList {"Aufnahmegruppen=Falsch", "Aufnahmezeit=Falsch", "Autostellen=Wahr",
+                               "CD=Falsch", "Leerzeichen=Wahr", "Umlaute=Falsch", "Unix=Wahr"}));
     }
 
     void fullRunOnRealFiles()
