@@ -114,12 +114,15 @@ void OptionsPage::buildControls()
     numbers->setRowStretch(2, 1);
     numbers->setColumnStretch(2, 1); // an enlarged window leaves the fields beside their labels
     auto *switches = new QVBoxLayout;
-    for (QCheckBox *box : {Check2, Check1, Check5, Check7, Check6, Check8, Check9})
+    for (QCheckBox *box : {Check2, Check1, Check5, Check7, Check6})
         switches->addWidget(box);
-    auto *lower = new QHBoxLayout;
-    lower->addLayout(numbers);
-    lower->addStretch();
-    lower->addLayout(switches);
+    // The two photo switches share one row below the others, so the page grows by one row.
+    auto *lower = new QGridLayout;
+    lower->addLayout(numbers, 0, 0);
+    lower->setColumnStretch(1, 1);
+    lower->addLayout(switches, 0, 2);
+    lower->addWidget(Check8, 1, 0);
+    lower->addWidget(Check9, 1, 2);
     auto *frame1 = new QVBoxLayout(Frame1);
     frame1->addLayout(nameRow);
     frame1->addLayout(lower);
