@@ -60,6 +60,7 @@ Hptfrm::Hptfrm(IMessageBoxes *boxes, QWidget *parent)
     , m_boxes(boxes ? boxes : m_realBoxes.get())
 {
     initResources();
+    m_timesReader.setMaxThreadCount(1);
     setObjectName(QStringLiteral("Hptfrm"));
     setWindowTitle(QStringLiteral("Brixelwand 2003"));
     QIcon icon;
@@ -88,6 +89,10 @@ Hptfrm::Hptfrm(IMessageBoxes *boxes, QWidget *parent)
 Hptfrm::~Hptfrm()
 {
     qApp->removeEventFilter(this);
+    // A read of capture times uses the cache of m_window: it ends before the window goes.
+    if (m_timesCancel)
+        *m_timesCancel = true;
+    m_timesReader.waitForDone();
 }
 
 QString Hptfrm::versionLine()
@@ -165,9 +170,16 @@ void Hptfrm::connectHandlers()
 
     // The preview follows everything that shapes the new names, and the folder it reads.
     connect(m_options, &OptionsPage::namesChanged, this, &Hptfrm::schedulePreview);
-    connect(m_selection, &SelectionPage::selectionChanged, this, &Hptfrm::schedulePreview);
+    // A read of capture times for a selection that has changed stops at once; the preview
+    // starts the one it needs when it is shown.
+    connect(m_selection, &SelectionPage::selectionChanged, this, [this] {
+        if (m_timesReading)
+            stopReadingTimes();
+        schedulePreview();
+    });
     connect(m_selection, &SelectionPage::filesReread, this, [this] {
         m_previewScan.reset();
+        stopReadingTimes(); // read again through the cache: a changed file is read anew
         schedulePreview();
     });
     connect(SSTab1, &QTabWidget::currentChanged, this, [this](int page) {
