@@ -60,6 +60,7 @@ Hptfrm::Hptfrm(IMessageBoxes *boxes, QWidget *parent)
     , m_boxes(boxes ? boxes : m_realBoxes.get())
 {
     initResources();
+    m_timesReader.setMaxThreadCount(1);
     setObjectName(QStringLiteral("Hptfrm"));
     setWindowTitle(QStringLiteral("Brixelwand 2003"));
     QIcon icon;
@@ -88,6 +89,10 @@ Hptfrm::Hptfrm(IMessageBoxes *boxes, QWidget *parent)
 Hptfrm::~Hptfrm()
 {
     qApp->removeEventFilter(this);
+    // A read of capture times uses the cache of m_window: it ends before the window goes.
+    if (m_timesCancel)
+        *m_timesCancel = true;
+    m_timesReader.waitForDone();
 }
 
 QString Hptfrm::versionLine()
@@ -141,10 +146,10 @@ void Hptfrm::setFocusOrder()
 {
     // After the tab strip, by objectName across the pages.
     const char *const order[] = {
-        "Drive1",   "Dir1",     "File1",        "Command1",     "Command2",   "Command7", "Check3",
-        "Check4",   "Command3", "Text2",        "Text3",        "Text4",      "Check2",   "Check1",
-        "Check5",   "Check7",   "Check6",       "Optionbtn1",   "Optionbtn2", "Text1",    "List1",
-        "Command5", "Command4", "RichTextBox1", "RichTextBox2", "Command6"};
+        "Drive1", "Dir1",     "File1",    "Command1", "Command2",     "Command7",     "Check3",
+        "Check4", "Command3", "Text2",    "Text3",    "Text4",        "Check2",       "Check1",
+        "Check5", "Check7",   "Check6",   "Check8",   "Check9",       "Optionbtn1",   "Optionbtn2",
+        "Text1",  "List1",    "Command5", "Command4", "RichTextBox1", "RichTextBox2", "Command6"};
     QWidget *previous = SSTab1->tabBar();
     for (const char *name : order) {
         QWidget *next = findChild<QWidget *>(QLatin1String(name));
@@ -165,9 +170,16 @@ void Hptfrm::connectHandlers()
 
     // The preview follows everything that shapes the new names, and the folder it reads.
     connect(m_options, &OptionsPage::namesChanged, this, &Hptfrm::schedulePreview);
-    connect(m_selection, &SelectionPage::selectionChanged, this, &Hptfrm::schedulePreview);
+    // A read of capture times for a selection that has changed stops at once; the preview
+    // starts the one it needs when it is shown.
+    connect(m_selection, &SelectionPage::selectionChanged, this, [this] {
+        if (m_timesReading)
+            stopReadingTimes();
+        schedulePreview();
+    });
     connect(m_selection, &SelectionPage::filesReread, this, [this] {
         m_previewScan.reset();
+        stopReadingTimes(); // read again through the cache: a changed file is read anew
         schedulePreview();
     });
     connect(SSTab1, &QTabWidget::currentChanged, this, [this](int page) {

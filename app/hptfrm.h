@@ -1,9 +1,13 @@
 #pragma once
 
+#include "capturetime.h"
+
 #include <QByteArray>
 #include <QList>
+#include <QThreadPool>
 #include <QWidget>
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -64,6 +68,12 @@ private:
 
     void schedulePreview();
     void updatePreview();
+    // Whether the capture times of names in folder are known; otherwise starts reading them in
+    // the background (unless that read is already running), and the preview waits for it.
+    bool captureTimesKnown(const QByteArray &folder, const std::vector<QByteArray> &names);
+    void stopReadingTimes();
+    void showTimesProgress(int done, int total);
+    void timesRead(int generation, const CaptureScan &scan);
     void recoverInterruptedRun();
     void updateUndoButton();
     void undoLastRun();
@@ -87,4 +97,15 @@ private:
     std::unique_ptr<FolderScan> m_previewScan; // read once per folder shown, not per keystroke
     bool m_previewPending = false;
     bool m_previewStale = true;
+
+    // The capture times of the selection, read off the window's thread through the cache of
+    // m_window; one read at a time, the newest wins.
+    QThreadPool m_timesReader;
+    std::shared_ptr<std::atomic<bool>> m_timesCancel;
+    int m_timesGeneration = 0;
+    QByteArray m_timesFolder; // what the times are of, or are being read for
+    std::vector<QByteArray> m_timesNames;
+    std::vector<CaptureTime> m_times;
+    bool m_timesKnown = false;
+    bool m_timesReading = false;
 };

@@ -1,5 +1,5 @@
 // The window's preview of the run: every new name before anything is touched, with the
-// conflicts the run would refuse.
+// conflicts the run would refuse; in capture-time order with the times, read in the background.
 
 #include "filemover.h"
 #include "folderscan.h"
@@ -11,7 +11,49 @@
 #include "renamewindowadapter.h"
 #include "selectionpage.h"
 
+#include <QElapsedTimer>
+#include <QLocale>
 #include <QTabWidget>
+
+#include <algorithm>
+
+namespace {
+
+QString germanNumber(qsizetype n)
+{
+    return QLocale(QLocale::German).toString(qint64(n));
+}
+
+QString conflictSummary(int conflicts)
+{
+    return conflicts == 0 ? QStringLiteral("Keine Konflikte")
+        : conflicts == 1  ? QStringLiteral("1 Konflikt")
+                          : QStringLiteral("%1 Konflikte").arg(germanNumber(conflicts));
+}
+
+QString withoutTimeSummary(int files)
+{
+    return files == 1 ? QStringLiteral("1 Datei ohne Aufnahmezeit")
+                      : QStringLiteral("%1 Dateien ohne Aufnahmezeit").arg(germanNumber(files));
+}
+
+// The unselected files of the plan's shots, each after the last file of its shot.
+std::vector<PreviewModel::Unselected> unselectedRows(const RenamePlan &plan)
+{
+    std::vector<PreviewModel::Unselected> rows;
+    if (plan.unselectedOfShots.empty())
+        return rows;
+    QHash<int, int> lastFileOfShot;
+    for (int file = 0; file < int(plan.shots.size()); ++file)
+        lastFileOfShot.insert(plan.shots[size_t(file)], file);
+    for (const RenamePlan::UnselectedOfShot &u : plan.unselectedOfShots)
+        rows.push_back({lastFileOfShot.value(u.shot, int(plan.oldNames.size())), u.name});
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const auto &a, const auto &b) { return a.afterFile < b.afterFile; });
+    return rows;
+}
+
+} // namespace
 
 void Hptfrm::schedulePreview()
 {
@@ -33,9 +75,16 @@ void Hptfrm::updatePreview()
 
     PreviewModel *preview = m_options->previewModel();
     m_options->setPreviewSummary(QString());
-    const PlanInput input = PlanInput::read(*m_window);
+    PlanInput input = PlanInput::read(*m_window, PlanInput::WithoutTimes);
     QByteArray folder = input.folder;
     Funktionen::PfadOhneBackslash(folder);
+    if (input.options.CaptureOrder && !input.oldNames.empty()) {
+        if (!captureTimesKnown(folder, input.oldNames))
+            return; // the preview follows when the times are read
+        input.times = m_times;
+    } else {
+        stopReadingTimes();
+    }
     if (!m_previewScan)
         m_previewScan
             = std::make_unique<FolderScan>(FolderScan::read(folder, m_window->fileMover().sys()));
@@ -54,9 +103,85 @@ void Hptfrm::updatePreview()
     for (const Conflict &c : plan.conflicts)
         reasons.insert(c.file, conflictReason(c, *m_previewScan));
     const int conflicts = int(reasons.size());
-    preview->showPlan(std::move(plan.oldNames), std::move(plan.newNames), std::move(reasons));
-    m_options->setPreviewSummary(conflicts == 0 ? QStringLiteral("Keine Konflikte")
-                                     : conflicts == 1
-                                     ? QStringLiteral("1 Konflikt")
-                                     : QStringLiteral("%1 Konflikte").arg(conflicts));
+    const bool timed = plan.options.CaptureOrder;
+    const int withoutTime = plan.withoutCaptureTime;
+    std::vector<PreviewModel::Unselected> unselected = unselectedRows(plan);
+    preview->showPlan(std::move(plan.oldNames), std::move(plan.newNames), std::move(reasons),
+                      std::move(plan.times), std::move(unselected));
+    QString summary = conflictSummary(conflicts);
+    if (timed)
+        summary += QStringLiteral(", ")
+            + (withoutTime == 0 ? QStringLiteral("alle Dateien mit Aufnahmezeit")
+                                : withoutTimeSummary(withoutTime));
+    m_options->setPreviewSummary(summary);
+}
+
+bool Hptfrm::captureTimesKnown(const QByteArray &folder, const std::vector<QByteArray> &names)
+{
+    const bool same = m_timesFolder == folder && m_timesNames == names;
+    if (same && m_timesKnown)
+        return true;
+    if (same && m_timesReading)
+        return false; // its progress is shown
+    stopReadingTimes();
+    m_timesFolder = folder;
+    m_timesNames = names;
+    m_timesReading = true;
+    m_timesCancel = std::make_shared<std::atomic<bool>>(false);
+    const int generation = ++m_timesGeneration;
+    m_options->setRunWaiting(true);
+    showTimesProgress(0, int(names.size()));
+    CaptureTimeCache &cache = m_window->captureCache();
+    m_timesReader.start([this, &cache, folder, names, generation, cancel = m_timesCancel] {
+        QElapsedTimer sinceShown;
+        sinceShown.start();
+        // A few progress lines a second, queued to the window's thread.
+        const auto progress = [&](int done, int total) {
+            if (done != total && sinceShown.elapsed() < 100)
+                return;
+            sinceShown.restart();
+            QMetaObject::invokeMethod(
+                this,
+                [this, generation, done, total] {
+                    if (generation == m_timesGeneration && m_timesReading)
+                        showTimesProgress(done, total);
+                },
+                Qt::QueuedConnection);
+        };
+        auto scan = std::make_shared<CaptureScan>(
+            scanCaptureTimes(folder, names, cache, progress, cancel.get()));
+        QMetaObject::invokeMethod(
+            this, [this, generation, scan] { timesRead(generation, *scan); }, Qt::QueuedConnection);
+    });
+    return false;
+}
+
+void Hptfrm::stopReadingTimes()
+{
+    if (m_timesCancel)
+        *m_timesCancel = true;
+    m_timesCancel.reset();
+    ++m_timesGeneration; // what a stopped read still reports is dropped
+    m_timesReading = false;
+    m_timesKnown = false;
+    m_timesNames.clear();
+    m_timesFolder.clear();
+    m_options->setRunWaiting(false);
+}
+
+void Hptfrm::showTimesProgress(int done, int total)
+{
+    m_options->previewModel()->showLine(QStringLiteral("Aufnahmezeiten werden gelesen … %1 von %2")
+                                            .arg(germanNumber(done), germanNumber(total)));
+}
+
+void Hptfrm::timesRead(int generation, const CaptureScan &scan)
+{
+    if (generation != m_timesGeneration || !scan.complete)
+        return;
+    m_times = scan.times;
+    m_timesKnown = true;
+    m_timesReading = false;
+    m_options->setRunWaiting(false);
+    schedulePreview();
 }

@@ -92,6 +92,17 @@ void RenameWindowAdapter::selectKeepExtension()
     m_options.selectKeepExtension();
 }
 
+std::vector<CaptureTime>
+RenameWindowAdapter::captureTimes(const std::vector<QByteArray> &names) const
+{
+    const QByteArray folder = currentFolder();
+    std::vector<CaptureTime> times;
+    times.reserve(names.size());
+    for (const QByteArray &name : names)
+        times.push_back(m_captureCache.get(folder, name));
+    return times;
+}
+
 void RenameWindowAdapter::setStatusLine(const QString &caption, StatusLook look)
 {
     m_options.setStatusLine(caption, look);

@@ -37,6 +37,7 @@ public:
     void setOptionText(OptionText field, const QString &text) override;
     void setOptionChecked(OptionCheck box, bool checked) override;
     void selectKeepExtension() override;
+    std::vector<CaptureTime> captureTimes(const std::vector<QByteArray> &names) const override;
     void setStatusLine(const QString &caption, StatusLook look) override;
     MessageAnswer messageBox(const QString &prompt, MessageKind kind,
                              const QString &title) override;
@@ -49,6 +50,9 @@ public:
     // made on first use and kept for the window's life.
     FileMover &fileMover();
     JournalStore *journalStore();
+    // The capture times read for this window, kept for its life; the preview's background scan
+    // fills it, the run reads through it.
+    CaptureTimeCache &captureCache() { return m_captureCache; }
 
 private:
     QWidget &m_window;
@@ -59,4 +63,5 @@ private:
     QElapsedTimer m_sinceRepaint;
     std::unique_ptr<FileMover> m_fileSystemObject;
     std::unique_ptr<JournalStore> m_journal;
+    mutable CaptureTimeCache m_captureCache;
 };

@@ -41,7 +41,7 @@ void RenameDialogue::run()
         reportStop(plan);
         return;
     }
-    int selectedCount = int(plan.oldNames.size());
+    int selectedCount = plan.numberCount; // files, or shots where they share numbers
     int digits = 2;
     Funktionen::ErmittleStellenanzahl(selectedCount, digits, input.options, m_window);
     if (plan.keepExtensionSwitched)

@@ -15,6 +15,8 @@ RenameOptions RenameOptions::read(const IRenameWindow &window)
     o.BlankToUnderscore = window.optionChecked(OptionCheck::Check5);
     o.CdLimit = window.optionChecked(OptionCheck::Check6);
     o.ReplaceUmlauts = window.optionChecked(OptionCheck::Check7);
+    o.CaptureOrder = window.optionChecked(OptionCheck::Check8);
+    o.CaptureGroups = window.optionChecked(OptionCheck::Check9);
     o.KeepExtension = window.keepExtensionSelected();
     o.NewExtension = window.optionText(OptionText::Text1);
     return o;

@@ -17,6 +17,8 @@ struct RenameOptions
     bool BlankToUnderscore = false; // Check5
     bool CdLimit = false; // Check6
     bool ReplaceUmlauts = false; // Check7
+    bool CaptureOrder = false; // Check8: numbers in the order the files were taken
+    bool CaptureGroups = false; // Check9: the files of one shot share one number
     bool KeepExtension = true; // Optionbtn1 selected
     QString NewExtension; // Text1
 

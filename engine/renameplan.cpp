@@ -2,6 +2,7 @@
 
 #include "funktionen.h"
 #include "numbers.h"
+#include "photoorder.h"
 #include "texts.h"
 
 #include <QHash>
@@ -12,7 +13,9 @@
 std::vector<QByteArray> makeNewNames(const QByteArray &folder,
                                      const std::vector<QByteArray> &oldNames,
                                      RenameOptions &options, const QString &preparedName,
-                                     int firstNumber, int digits, IRenameWindow *window)
+                                     int firstNumber, int digits, IRenameWindow *window,
+                                     const std::vector<int> &shots,
+                                     const std::vector<QByteArray> &keptExtensions)
 {
     std::vector<QByteArray> newNames;
     newNames.reserve(oldNames.size());
@@ -27,10 +30,14 @@ std::vector<QByteArray> makeNewNames(const QByteArray &folder,
     QByteArray oldPath = folderPath + '/';
     const qsizetype folderLength = oldPath.size();
     int number = firstNumber;
-    for (const QByteArray &oldName : oldNames) {
+    for (size_t i = 0; i < oldNames.size(); ++i) {
         oldPath.truncate(folderLength);
-        oldPath += oldName;
+        oldPath += oldNames[i];
         Funktionen::ErmittleDateiendung(oldPath, extension, options, window);
+        if (!shots.empty())
+            number = firstNumber + shots[i];
+        if (options.KeepExtension && !keptExtensions.empty() && !keptExtensions[i].isEmpty())
+            extension = keptExtensions[i];
         Funktionen::ErmittleTrennzeichen(separator, options);
         Funktionen::FormatiereNummer(number, numberText, digits);
         if (separator != lastSeparator) {
@@ -56,7 +63,8 @@ std::vector<QByteArray> makeNewNames(const QByteArray &folder,
 }
 
 std::vector<Conflict> findConflicts(const FolderScan &scan, const std::vector<QByteArray> &oldNames,
-                                    const std::vector<QByteArray> &newNames, bool systemFilesListed)
+                                    const std::vector<QByteArray> &newNames, bool systemFilesListed,
+                                    const std::vector<int> &shots)
 {
     std::vector<Conflict> conflicts;
     const int n = int(oldNames.size());
@@ -66,8 +74,9 @@ std::vector<Conflict> findConflicts(const FolderScan &scan, const std::vector<QB
         if (e >= 0)
             runFileAt[size_t(e)] = i;
     }
-    // Names of one run differ in their numbers; only a folder that ignores case could still
-    // make two of them one.
+    // Names of one run differ in their numbers; only a folder that ignores case, or files that
+    // share a number, could still make two of them one.
+    const bool namesMayRepeat = scan.ignoresCase() || !shots.empty();
     QHash<QByteArray, int> firstWithName;
     for (int i = 0; i < n; ++i) {
         const QByteArray &oldName = oldNames[size_t(i)];
@@ -86,13 +95,18 @@ std::vector<Conflict> findConflicts(const FolderScan &scan, const std::vector<QB
             conflicts.push_back({i, Conflict::TooLong, {}, {}});
             continue;
         }
-        if (scan.ignoresCase()) {
-            const auto first = firstWithName.constFind(scan.key(newName));
+        if (namesMayRepeat) {
+            const QByteArray key = scan.ignoresCase() ? scan.key(newName) : newName;
+            const auto first = firstWithName.constFind(key);
             if (first != firstWithName.cend()) {
-                conflicts.push_back({i, Conflict::SameName, oldNames[size_t(*first)], {}});
+                const bool sameShot = !shots.empty() && shots[size_t(i)] == shots[size_t(*first)];
+                conflicts.push_back({i,
+                                     sameShot ? Conflict::SameShot : Conflict::SameName,
+                                     oldNames[size_t(*first)],
+                                     {}});
                 continue;
             }
-            firstWithName.insert(scan.key(newName), i);
+            firstWithName.insert(key, i);
         }
         const int holder = scan.find(newName);
         if (holder >= 0 && runFileAt[size_t(holder)] < 0)
@@ -112,6 +126,8 @@ QString conflictReason(const Conflict &conflict, const FolderScan &scan)
         return Texts::tooLong(scan.nameMax(), scan.countsUtf16());
     case Conflict::SameName:
         return Texts::sameNewName(conflict.other);
+    case Conflict::SameShot:
+        return Texts::sameShotName(conflict.other);
     case Conflict::NameTaken:
         break;
     }
@@ -282,16 +298,27 @@ bool exceedsCdLimit(const QByteArray &newName)
     return QString::fromUtf8(newName).toUcs4().size() > 64;
 }
 
-PlanInput PlanInput::read(const IRenameWindow &window)
+PlanInput PlanInput::read(const IRenameWindow &window, Times times)
 {
     PlanInput input;
-    const int count = window.fileCount();
-    for (int i = 0; i < count; ++i) {
-        if (window.isFileSelected(i))
-            input.oldNames.push_back(window.fileName(i));
-    }
     input.options = RenameOptions::read(window);
+    const int count = window.fileCount();
+    const bool groups = input.options.CaptureGroups;
+    if (groups)
+        input.listed.reserve(size_t(count));
+    for (int i = 0; i < count; ++i) {
+        if (!groups) {
+            if (window.isFileSelected(i))
+                input.oldNames.push_back(window.fileName(i));
+            continue;
+        }
+        input.listed.push_back(window.fileName(i));
+        if (window.isFileSelected(i))
+            input.oldNames.push_back(input.listed.back());
+    }
     input.folder = window.currentFolder();
+    if (input.options.CaptureOrder && times == ReadTimes)
+        input.times = window.captureTimes(input.oldNames);
     return input;
 }
 
@@ -303,6 +330,50 @@ bool RenamePlan::folderChanged() const
         return c.reason == Conflict::Missing || c.reason == Conflict::NotAFile;
     });
 }
+
+namespace {
+
+// Puts the files of plan into the order of their numbers, with their shots and the extensions
+// that sidecars keep (by file, in the new order).
+void putInPhotoOrder(RenamePlan &plan, const PlanInput &input,
+                     std::vector<QByteArray> &keptExtensions)
+{
+    const RenameOptions &options = plan.options;
+    std::vector<CaptureTime> times;
+    if (options.CaptureOrder) {
+        times = input.times;
+        times.resize(input.oldNames.size()); // a time not given counts as unknown
+    }
+    const PhotoOrder order = orderPhotos(input.oldNames, times, options.CaptureOrder,
+                                         options.CaptureGroups, input.listed);
+    const size_t n = order.entries.size();
+    plan.oldNames.clear();
+    plan.oldNames.reserve(n);
+    plan.shots.reserve(n);
+    keptExtensions.reserve(n);
+    if (options.CaptureOrder)
+        plan.times.reserve(n);
+    for (const PhotoOrder::Entry &e : order.entries) {
+        plan.oldNames.push_back(input.oldNames[size_t(e.file)]);
+        plan.shots.push_back(e.shot);
+        keptExtensions.push_back(e.extension);
+        if (options.CaptureOrder)
+            plan.times.push_back(times[size_t(e.file)]);
+    }
+    plan.numberCount = order.shotCount;
+    plan.withoutCaptureTime = options.CaptureOrder ? order.withoutCaptureTime : 0;
+    if (order.unselectedOfShots.empty())
+        return;
+    QHash<QByteArray, int> shotOfKey;
+    for (size_t i = 0; i < n; ++i)
+        shotOfKey.insert(shotName(plan.oldNames[i]).key, plan.shots[i]);
+    for (const int listedIndex : order.unselectedOfShots) {
+        const QByteArray &name = input.listed[size_t(listedIndex)];
+        plan.unselectedOfShots.push_back({name, shotOfKey.value(shotName(name).key, -1)});
+    }
+}
+
+} // namespace
 
 RenamePlan checkBeforeConfirmation(const PlanInput &input)
 {
@@ -326,20 +397,27 @@ RenamePlan buildPlan(const PlanInput &input, const FolderScan &scan)
     RenamePlan plan = checkBeforeConfirmation(input);
     if (plan.stop != RenamePlan::Stop::None)
         return plan;
-    const int selectedCount = int(plan.oldNames.size());
+    std::vector<QByteArray> keptExtensions;
+    if (plan.options.CaptureOrder || plan.options.CaptureGroups)
+        putInPhotoOrder(plan, input, keptExtensions);
+    else
+        plan.numberCount = int(plan.oldNames.size());
     plan.firstNumber = wholeNumberOf(plan.options.StartNumber);
-    if (plan.firstNumber + selectedCount > maxNumberSum) {
+    if (plan.firstNumber + plan.numberCount > maxNumberSum) {
         plan.stop = RenamePlan::Stop::TooManyFiles;
-        plan.stopMessage = Texts::tooManyFiles(selectedCount, maxNumberSum);
+        plan.stopMessage = plan.options.CaptureGroups
+            ? Texts::tooManyShots(plan.numberCount, maxNumberSum)
+            : Texts::tooManyFiles(plan.numberCount, maxNumberSum);
         return plan;
     }
-    plan.digits = runDigits(selectedCount, plan.options);
+    plan.digits = runDigits(plan.numberCount, plan.options);
     plan.digitsCorrected
         = !plan.options.AutoDigits && wholeNumberOf(plan.options.Digits) < plan.digits;
     plan.keepExtensionSwitched = !plan.options.KeepExtension && plan.options.NewExtension.isEmpty();
     plan.preparedName = prepareName(plan.options.NewName, plan.options);
-    plan.newNames = makeNewNames(plan.folder, plan.oldNames, plan.options, plan.preparedName,
-                                 plan.firstNumber, plan.digits, nullptr);
+    plan.newNames
+        = makeNewNames(plan.folder, plan.oldNames, plan.options, plan.preparedName,
+                       plan.firstNumber, plan.digits, nullptr, plan.shots, keptExtensions);
     if (plan.options.CdLimit
         && std::any_of(plan.newNames.begin(), plan.newNames.end(), &exceedsCdLimit)) {
         plan.stop = RenamePlan::Stop::CdLimit;
@@ -352,7 +430,8 @@ RenamePlan buildPlan(const PlanInput &input, const FolderScan &scan)
         plan.stopMessage = Texts::folderUnreadable(scan.error());
         return plan;
     }
-    plan.conflicts = findConflicts(scan, plan.oldNames, plan.newNames, plan.options.ShowSystem);
+    plan.conflicts = findConflicts(scan, plan.oldNames, plan.newNames, plan.options.ShowSystem,
+                                   plan.options.CaptureGroups ? plan.shots : std::vector<int>());
     if (!plan.conflicts.empty()) {
         constexpr size_t shown = 10;
         QStringList lines;

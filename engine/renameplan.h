@@ -1,5 +1,6 @@
 #pragma once
 
+#include "capturetime.h"
 #include "folderscan.h"
 #include "renameoptions.h"
 #include "renamewindow.h"
@@ -18,11 +19,12 @@ struct Conflict
         Missing, // the listed entry is gone
         NameTaken, // an entry outside the run has the new name
         SameName, // another file of the run gets the same name
+        SameShot, // another file of its shot gets the same name (one number, one typed extension)
         TooLong, // longer than the file system allows
     };
     int file; // index into the run's files
     Reason reason;
-    QByteArray other; // NameTaken: the entry; SameName: the other file's old name
+    QByteArray other; // NameTaken: the entry; SameName, SameShot: the other file's old name
     EntryType otherType = EntryType::Missing;
 };
 
@@ -34,20 +36,26 @@ struct Step
     QByteArray to;
 };
 
-// The new name of every file of a run, in list order, made by the name-building procedures.
-// window, where given, sees what ErmittleDateiendung does to the extension option.
+// The new name of every file of a run, made by the name-building procedures. Without shots
+// the files take the numbers one by one from firstNumber; with shots (one per file) each file
+// takes firstNumber + its shot. keptExtensions, where given, holds for each file the extension
+// it keeps instead of the one after its last dot (empty: that one). window, where given, sees
+// what ErmittleDateiendung does to the extension option.
 std::vector<QByteArray> makeNewNames(const QByteArray &folder,
                                      const std::vector<QByteArray> &oldNames,
                                      RenameOptions &options, const QString &preparedName,
-                                     int firstNumber, int digits, IRenameWindow *window);
+                                     int firstNumber, int digits, IRenameWindow *window,
+                                     const std::vector<int> &shots = {},
+                                     const std::vector<QByteArray> &keptExtensions = {});
 
 // Every conflict of the planned renames with the folder as scanned. A new name that a file of
 // the same run has now is no conflict: that file moves away first. With systemFilesListed off,
 // a device, pipe or socket cannot have been listed, so one found now has replaced a listed
-// file.
+// file. shots, where given (one per file), mean that files share numbers, so that two new names
+// can be equal on any folder.
 std::vector<Conflict> findConflicts(const FolderScan &scan, const std::vector<QByteArray> &oldNames,
-                                    const std::vector<QByteArray> &newNames,
-                                    bool systemFilesListed);
+                                    const std::vector<QByteArray> &newNames, bool systemFilesListed,
+                                    const std::vector<int> &shots = {});
 
 // The German line for a conflict: old name, new name and the reason.
 QString describeConflict(const Conflict &conflict, const std::vector<QByteArray> &oldNames,
@@ -80,15 +88,23 @@ QString prepareName(QString name, const RenameOptions &options);
 // Whether a name is longer than a CD's 64 characters.
 bool exceedsCdLimit(const QByteArray &newName);
 
-// What a run is planned from: the folder shown, the selected files in list order and the
-// option values.
+// What a run is planned from: the folder shown, the selected files in list order, the option
+// values and, for the order of capture times, what the window knows of the files. The plan never
+// reads a file itself.
 struct PlanInput
 {
     QByteArray folder; // as Dir1 shows it
     std::vector<QByteArray> oldNames;
     RenameOptions options;
+    // With CaptureOrder: the capture time of each of oldNames; empty otherwise.
+    std::vector<CaptureTime> times;
+    // With CaptureGroups: every name of the file list, to find the unselected files of a shot.
+    std::vector<QByteArray> listed;
 
-    static PlanInput read(const IRenameWindow &window);
+    // ReadTimes reads times through the window (its cache); WithoutTimes leaves them empty for
+    // the caller to fill.
+    enum Times { ReadTimes, WithoutTimes };
+    static PlanInput read(const IRenameWindow &window, Times times = ReadTimes);
 };
 
 // The whole of a planned run, before any file is touched: what the preview shows, what the
@@ -108,8 +124,21 @@ struct RenamePlan
     };
 
     QByteArray folder; // without a trailing separator
+    // The files of the run: in list order, or with CaptureOrder or CaptureGroups in the order
+    // of their numbers. Everything below that is by file follows this order.
     std::vector<QByteArray> oldNames;
     RenameOptions options; // as the names were made (an empty typed extension keeps the old)
+    std::vector<CaptureTime> times; // by file, with CaptureOrder
+    std::vector<int> shots; // by file: its number is firstNumber + shot; empty with both off
+    int numberCount = 0; // the numbers the run gives: one per file, or per shot with groups
+    int withoutCaptureTime = 0; // with CaptureOrder: files timed by their modification date
+    // Listed files that are not selected but belong to a shot of the run: they keep their names.
+    struct UnselectedOfShot
+    {
+        QByteArray name;
+        int shot;
+    };
+    std::vector<UnselectedOfShot> unselectedOfShots; // in list order
     QString preparedName;
     int firstNumber = 0;
     int digits = 0;

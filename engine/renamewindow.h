@@ -1,9 +1,12 @@
 #pragma once
 
+#include "capturetime.h"
 #include "texts.h"
 
 #include <QByteArray>
 #include <QString>
+
+#include <vector>
 
 // The message box kinds; each one fixes the icon and the buttons.
 enum class MessageKind {
@@ -22,7 +25,7 @@ enum class MessageAnswer { Ok, Yes, No, Continue, Undo, Later };
 
 enum class OptionText { Text1, Text2, Text3, Text4 };
 
-enum class OptionCheck { Check1, Check2, Check3, Check4, Check5, Check6, Check7 };
+enum class OptionCheck { Check1, Check2, Check3, Check4, Check5, Check6, Check7, Check8, Check9 };
 
 // Looks of the status line: ready (menu bar colour) or busy (red).
 enum class StatusLook { Ready, Busy };
@@ -53,6 +56,10 @@ public:
     virtual void setOptionText(OptionText field, const QString &text) = 0;
     virtual void setOptionChecked(OptionCheck box, bool checked) = 0;
     virtual void selectKeepExtension() = 0; // selects Optionbtn1
+
+    // The capture times of the named files of the current folder, one per name, read through
+    // the window's cache: what the preview has read costs no read again.
+    virtual std::vector<CaptureTime> captureTimes(const std::vector<QByteArray> &names) const = 0;
 
     // The status line Label5.
     virtual void setStatusLine(const QString &caption, StatusLook look) = 0;

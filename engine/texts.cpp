@@ -122,6 +122,16 @@ QString tooManyFiles(int selectedCount, int maxSum)
         .arg(maxSum);
 }
 
+QString tooManyShots(int shotCount, int maxSum)
+{
+    return QStringLiteral("Es wurden %1 ausgewählt. Startzahl und Anzahl der Aufnahmen zusammen "
+                          "dürfen höchstens %2 ergeben. Bitte wählen Sie weniger Dateien oder "
+                          "eine kleinere Startzahl.")
+        .arg(shotCount == 1 ? QStringLiteral("1 Aufnahme")
+                            : QStringLiteral("%1 Aufnahmen").arg(shotCount))
+        .arg(maxSum);
+}
+
 QString cdLimit()
 {
     return QStringLiteral("Der Dateiname entspricht nicht den CD-Konventionen, da er mit der "
@@ -174,6 +184,14 @@ QString tooLong(long nameMax, bool countsCharacters)
 QString sameNewName(const QByteArray &other)
 {
     return QStringLiteral("%1 bekäme denselben Namen.").arg(quoted(other));
+}
+
+QString sameShotName(const QByteArray &other)
+{
+    return QStringLiteral("%1 gehört zur selben Aufnahme, hat also dieselbe Nummer, und bekäme mit "
+                          "der neuen Dateiendung denselben Namen. Bitte wählen Sie "
+                          "„Dateiendungen beibehalten“.")
+        .arg(quoted(other));
 }
 
 QString folderTaken(const QByteArray &name)

@@ -39,6 +39,8 @@ extern const char forbiddenNameCharacters[];
 QString confirmation(bool hiddenOrSystemShown);
 QString digitsCorrected();
 QString tooManyFiles(int selectedCount, int maxSum);
+// The same where the files of a shot share one number: the shots count.
+QString tooManyShots(int shotCount, int maxSum);
 QString cdLimit();
 QString done();
 
@@ -52,6 +54,8 @@ QString notAFile();
 QString missing();
 QString tooLong(long nameMax, bool countsCharacters);
 QString sameNewName(const QByteArray &other);
+// other is of the same shot: one number, and one typed extension for both.
+QString sameShotName(const QByteArray &other);
 QString folderTaken(const QByteArray &name);
 QString symlinkTaken(const QByteArray &name);
 QString hiddenFileTaken(const QByteArray &name);

@@ -70,6 +70,16 @@ void OptionsPage::Check7_Click()
     writeSwitch(OptionCheck::Check7);
 }
 
+void OptionsPage::Check8_Click()
+{
+    writeSwitch(OptionCheck::Check8);
+}
+
+void OptionsPage::Check9_Click()
+{
+    writeSwitch(OptionCheck::Check9);
+}
+
 void OptionsPage::Optionbtn1_Click()
 {
     if (Optionbtn1->isChecked())

@@ -41,9 +41,13 @@ template<typename T> T *named(T *widget, const char *name)
 // The remembered switches: key in section "Parameter", check box and the state when the key is
 // absent, in the order start-up reads and shut-down writes them.
 const OptionsPage::StoredSwitch OptionsPage::storedSwitches[] = {
-    {"Leerzeichen", OptionCheck::Check2, true}, {"Autostellen", OptionCheck::Check1, true},
-    {"Unix", OptionCheck::Check5, false},       {"CD", OptionCheck::Check6, false},
+    {"Leerzeichen", OptionCheck::Check2, true},
+    {"Autostellen", OptionCheck::Check1, true},
+    {"Unix", OptionCheck::Check5, false},
+    {"CD", OptionCheck::Check6, false},
     {"Umlaute", OptionCheck::Check7, false},
+    {"Aufnahmezeit", OptionCheck::Check8, false},
+    {"Aufnahmegruppen", OptionCheck::Check9, false},
 };
 
 OptionsPage::OptionsPage(IMessageBoxes &boxes, QWidget *parent)
@@ -92,6 +96,12 @@ void OptionsPage::buildControls()
                    "Check7");
     Check6 = named(new QCheckBox(QStringLiteral("CD-Konventionen beachten (max. 64 Zeichen)")),
                    "Check6");
+    Check8 = named(new QCheckBox(QStringLiteral("nach Aufnahmezeit nummerieren")), "Check8");
+    Check9 = named(
+        new QCheckBox(QStringLiteral("RAW, JPEG und XMP einer Aufnahme gleich nummerieren")),
+        "Check9");
+    for (QCheckBox *box : {Check8, Check9})
+        box->setAccessibleName(box->text());
 
     auto *nameRow = new QHBoxLayout;
     nameRow->addWidget(Label2);
@@ -106,10 +116,13 @@ void OptionsPage::buildControls()
     auto *switches = new QVBoxLayout;
     for (QCheckBox *box : {Check2, Check1, Check5, Check7, Check6})
         switches->addWidget(box);
-    auto *lower = new QHBoxLayout;
-    lower->addLayout(numbers);
-    lower->addStretch();
-    lower->addLayout(switches);
+    // The two photo switches share one row below the others, so the page grows by one row.
+    auto *lower = new QGridLayout;
+    lower->addLayout(numbers, 0, 0);
+    lower->setColumnStretch(1, 1);
+    lower->addLayout(switches, 0, 2);
+    lower->addWidget(Check8, 1, 0);
+    lower->addWidget(Check9, 1, 2);
     auto *frame1 = new QVBoxLayout(Frame1);
     frame1->addLayout(nameRow);
     frame1->addLayout(lower);
@@ -183,6 +196,8 @@ void OptionsPage::connectHandlers()
     connect(Check5, &QCheckBox::toggled, this, &OptionsPage::Check5_Click);
     connect(Check6, &QCheckBox::toggled, this, &OptionsPage::Check6_Click);
     connect(Check7, &QCheckBox::toggled, this, &OptionsPage::Check7_Click);
+    connect(Check8, &QCheckBox::toggled, this, &OptionsPage::Check8_Click);
+    connect(Check9, &QCheckBox::toggled, this, &OptionsPage::Check9_Click);
     connect(Optionbtn1, &QRadioButton::toggled, this, &OptionsPage::Optionbtn1_Click);
     connect(Optionbtn2, &QRadioButton::toggled, this, &OptionsPage::Optionbtn2_Click);
     connect(Text3, &QLineEdit::textChanged, this, &OptionsPage::Text3_Change);
@@ -194,7 +209,7 @@ void OptionsPage::connectHandlers()
     for (FieldEdit *field : {Text1, Text2, Text3, Text4})
         connect(field, &QLineEdit::textChanged, this, &OptionsPage::namesChanged);
     for (QAbstractButton *button : std::initializer_list<QAbstractButton *> {
-             Check1, Check2, Check5, Check6, Check7, Optionbtn1, Optionbtn2})
+             Check1, Check2, Check5, Check6, Check7, Check8, Check9, Optionbtn1, Optionbtn2})
         connect(button, &QAbstractButton::toggled, this, &OptionsPage::namesChanged);
 }
 
@@ -251,7 +266,8 @@ FieldEdit *OptionsPage::textField(OptionText field) const
 
 QCheckBox *OptionsPage::checkBox(OptionCheck box) const
 {
-    QCheckBox *const boxes[] = {Check1, Check2, nullptr, nullptr, Check5, Check6, Check7};
+    QCheckBox *const boxes[]
+        = {Check1, Check2, nullptr, nullptr, Check5, Check6, Check7, Check8, Check9};
     return boxes[int(box)];
 }
 
@@ -318,4 +334,9 @@ void OptionsPage::focusExtensionField()
 void OptionsPage::setPreviewSummary(const QString &text)
 {
     Label9->setText(text);
+}
+
+void OptionsPage::setRunWaiting(bool waiting)
+{
+    Command5->setEnabled(!waiting);
 }

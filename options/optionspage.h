@@ -34,7 +34,7 @@ public:
     void saveSwitches();
 
     // The option controls, as a run reads and sets them; writes have the follow-ups of the same
-    // change made by the user. The check boxes of this page: Check1, Check2, Check5 to Check7.
+    // change made by the user. The check boxes of this page: Check1, Check2, Check5 to Check9.
     QString optionText(OptionText field) const;
     void setOptionText(OptionText field, const QString &text);
     bool optionChecked(OptionCheck box) const;
@@ -52,6 +52,8 @@ public:
     // The preview List1 shows this model; Label9 the line under it.
     PreviewModel *previewModel() const { return m_preview; }
     void setPreviewSummary(const QString &text);
+    // While the order of the numbers is not known yet, "Dateien umbenennen >>" waits (disabled).
+    void setRunWaiting(bool waiting);
 
 signals:
     void renameRequested(); // "Dateien umbenennen >>" pressed
@@ -73,6 +75,8 @@ private slots:
     void Check5_Click();
     void Check6_Click();
     void Check7_Click();
+    void Check8_Click();
+    void Check9_Click();
     void Optionbtn1_Click();
     void Optionbtn2_Click();
     void Text3_Change();
@@ -89,7 +93,7 @@ private:
         OptionCheck box;
         bool byDefault;
     };
-    static const StoredSwitch storedSwitches[5];
+    static const StoredSwitch storedSwitches[7];
 
     void buildControls();
     void connectHandlers();
@@ -110,6 +114,8 @@ private:
     QLabel *Label2, *Label3, *Label4, *Label5;
     FieldEdit *Text1, *Text2, *Text3, *Text4;
     QCheckBox *Check1, *Check2, *Check5, *Check6, *Check7;
+    QCheckBox *Check8; // "nach Aufnahmezeit nummerieren"
+    QCheckBox *Check9; // "RAW, JPEG und XMP einer Aufnahme gleich nummerieren"
     QRadioButton *Optionbtn1, *Optionbtn2;
     QPushButton *Command5; // "Dateien umbenennen >>"
     QPushButton *Command4; // "<< zurück"

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// The per-user store of the five remembered switches: application "Brixelwand", section
+// The per-user store of the remembered switches: application "Brixelwand", section
 // "Parameter", string values.
 class SettingsStore
 {

@@ -1,3 +1,4 @@
+#include "capturefiles.h"
 #include "drivelist.h"
 #include "filelist.h"
 #include "folderlist.h"
@@ -16,6 +17,11 @@
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTimer>
+
+#include <map>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 class TestHptfrm : public WindowTest
 {
@@ -69,6 +75,8 @@ private slots:
             {"Check5", "Leerzeichen durch Unterstriche ersetzen (Unix)"},
             {"Check7", "ä, ö, ü, ß durch ae, oe, ue und ss ersetzen"},
             {"Check6", "CD-Konventionen beachten (max. 64 Zeichen)"},
+            {"Check8", "nach Aufnahmezeit nummerieren"},
+            {"Check9", "RAW, JPEG und XMP einer Aufnahme gleich nummerieren"},
             {"Optionbtn1", "Dateiendungen beibehalten"},
             {"Optionbtn2", "Dateiendungen ändern in:"},
             {"Text1", ""},
@@ -131,6 +139,8 @@ private slots:
              std::initializer_list<QWidget *> {Drive1(), Dir1(), File1(), Text1(), Text2(), Text3(),
                                                Text4(), List1(), Command7()})
             QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
+        for (QCheckBox *box : {Check8(), Check9()})
+            QCOMPARE(box->accessibleName(), box->text());
     }
 
     void enlargedWindowGivesTheSpaceToTheLists()
@@ -182,6 +192,8 @@ private slots:
                                          Check5(),
                                          Check7(),
                                          Check6(),
+                                         Check8(),
+                                         Check9(),
                                          Optionbtn1(),
                                          Optionbtn2(),
                                          Text1(),
@@ -340,8 +352,8 @@ private slots:
         Command6()->click();
         QVERIFY(!m_window->isVisible());
         QCOMPARE(m_home->stored(),
-                 (QStringList {"Autostellen=Wahr", "CD=Falsch", "Leerzeichen=Wahr",
-                               "Umlaute=Falsch", "Unix=Wahr"}));
+                 (QStringList {"Aufnahmegruppen=Falsch", "Aufnahmezeit=Falsch", "Autostellen=Wahr",
+                               "CD=Falsch", "Leerzeichen=Wahr", "Umlaute=Falsch", "Unix=Wahr"}));
     }
 
     void fullRunOnRealFiles()
@@ -416,6 +428,86 @@ private slots:
         for (int i = 0; i < 3; ++i)
             QVERIFY(!File1()->isSelected(i));
         QCOMPARE(File1()->currentIndex().row(), 0);
+    }
+
+    // Check8 and Check9 on: the preview shows the order of capture times with their sources,
+    // one number per shot and the unselected file of a shot; the run renames in that order.
+    void photoSwitchesOrderThePreviewAndTheRun()
+    {
+        using namespace capturefiles;
+        QDir home(m_home->path());
+        for (const QString &name : home.entryList(QDir::Files))
+            QVERIFY(home.remove(name));
+        const auto write = [this](const char *name, const QByteArray &content) {
+            QFile file(m_home->path() + QLatin1Char('/') + QLatin1String(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        };
+        write("IMG_0042.CR2", tiff(exif("2024:07:01 12:00:05")));
+        write("IMG_0042.JPG", jpeg(tiff(exif("2024:07:01 12:00:05"))));
+        write("IMG_0043.CR2", tiff(exif("2024:07:01 12:00:01")));
+        write("IMG_0043.JPG", jpeg(tiff(exif("2024:07:01 12:00:01"))));
+        write("notiz.txt", "notiz.txt");
+        const QDateTime noted(QDate(2024, 7, 1), QTime(12, 0, 3), Qt::LocalTime);
+        const struct timespec times[2]
+            = {{noted.toSecsSinceEpoch(), 0}, {noted.toSecsSinceEpoch(), 0}};
+        QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(m_home->path() + "/notiz.txt").constData(),
+                             times, 0),
+                 0);
+        std::map<QString, QByteArray> contents;
+        File1()->setFocus();
+        QTest::keyClick(File1(), Qt::Key_F5);
+        for (int row = 0; row < File1()->count(); ++row) {
+            QFile file(m_home->path() + QLatin1Char('/') + File1()->shownName(row));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            contents[File1()->shownName(row)] = file.readAll();
+            File1()->setSelected(row, File1()->shownName(row) != QStringLiteral("IMG_0043.CR2"));
+        }
+        QCOMPARE(contents.size(), size_t(5));
+        clickAndSettle(Command3());
+        Text2()->setText(QStringLiteral("Urlaub"));
+        Check8()->setChecked(true);
+        Check9()->setChecked(true);
+        QVERIFY(m_home->stored().contains(QStringLiteral("Aufnahmezeit=Wahr")));
+        QVERIFY(m_home->stored().contains(QStringLiteral("Aufnahmegruppen=Wahr")));
+
+        const PreviewModel *preview = previewModel();
+        QTRY_VERIFY(!preview->showsLine() && Command5()->isEnabled());
+        QStringList rows;
+        for (int row = 0; row < preview->rowCount(); ++row)
+            rows << preview->index(row).data().toString();
+        QCOMPARE(rows,
+                 (QStringList {
+                     "IMG_0043.JPG → Urlaub 01.JPG   2024-07-01 12:00:01,000 (EXIF)",
+                     "IMG_0043.CR2 – nicht ausgewählt",
+                     "notiz.txt → Urlaub 02.txt   2024-07-01 12:00:03,000 (Dateidatum)",
+                     "IMG_0042.CR2 → Urlaub 03.CR2   2024-07-01 12:00:05,000 (EXIF)",
+                     "IMG_0042.JPG → Urlaub 03.JPG   2024-07-01 12:00:05,000 (EXIF)",
+                 }));
+        QVERIFY(preview->index(2).data(Qt::FontRole).value<QFont>().italic());
+        QVERIFY(!preview->index(0).data(Qt::FontRole).isValid());
+        QVERIFY(preview->index(2)
+                    .data(Qt::AccessibleDescriptionRole)
+                    .toString()
+                    .contains(QStringLiteral("Dateidatum")));
+        QCOMPARE(Label9()->text(), QStringLiteral("Keine Konflikte, 1 Datei ohne Aufnahmezeit"));
+
+        clickAndSettle(Command5());
+        QCOMPARE(m_boxes.messageTitles(), (QStringList {"Frage ...?", "Bin fertig!"}));
+        const std::pair<const char *, const char *> renamed[] = {
+            {"IMG_0043.JPG", "Urlaub 01.JPG"}, {"IMG_0043.CR2", "IMG_0043.CR2"},
+            {"notiz.txt", "Urlaub 02.txt"},    {"IMG_0042.CR2", "Urlaub 03.CR2"},
+            {"IMG_0042.JPG", "Urlaub 03.JPG"},
+        };
+        QStringList expected;
+        for (const auto &[from, to] : renamed) {
+            QFile file(m_home->path() + QLatin1Char('/') + QLatin1String(to));
+            QVERIFY2(file.open(QIODevice::ReadOnly), to);
+            QCOMPARE(file.readAll(), contents[QLatin1String(from)]);
+            expected << QLatin1String(to);
+        }
+        expected.sort();
+        QCOMPARE(home.entryList(QDir::Files, QDir::Name), expected);
     }
 
     void previewShowsConflictsAndWhatWouldStopTheRun()

@@ -115,6 +115,8 @@ protected:
     QCheckBox *Check5() const { return control<QCheckBox>("Check5"); }
     QCheckBox *Check6() const { return control<QCheckBox>("Check6"); }
     QCheckBox *Check7() const { return control<QCheckBox>("Check7"); }
+    QCheckBox *Check8() const { return control<QCheckBox>("Check8"); }
+    QCheckBox *Check9() const { return control<QCheckBox>("Check9"); }
     QRadioButton *Optionbtn1() const { return control<QRadioButton>("Optionbtn1"); }
     QRadioButton *Optionbtn2() const { return control<QRadioButton>("Optionbtn2"); }
     QLineEdit *Text1() const { return control<QLineEdit>("Text1"); }

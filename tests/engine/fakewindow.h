@@ -130,6 +130,15 @@ public:
         calls << QStringLiteral("selectKeepExtension");
         keepExtension = true;
     }
+    mutable CaptureTimeCache captureCache; // the window's, kept for its life
+    std::vector<CaptureTime> captureTimes(const std::vector<QByteArray> &names) const override
+    {
+        std::vector<CaptureTime> times;
+        times.reserve(names.size());
+        for (const QByteArray &name : names)
+            times.push_back(captureCache.get(folder, name));
+        return times;
+    }
     void setStatusLine(const QString &caption, StatusLook look) override
     {
         calls << QStringLiteral("status=") + caption;

@@ -1,3 +1,4 @@
+#include "capturefiles.h"
 #include "fakewindow.h"
 #include "renamedialogue.h"
 #include "scriptedsyscalls.h"
@@ -369,6 +370,28 @@ TEST_F(RunFixture, TooManyFilesForTheStartNumberAreRefused)
     EXPECT_TRUE(window.messages[1].prompt.contains(QStringLiteral("32767")));
     EXPECT_TRUE(touchedNothing());
     EXPECT_EQ(window.statusCaption, QStringLiteral("Bin bereit ..."));
+
+    // Where the files of a shot share a number, the shots count: two files each.
+    for (const int shots : {32767 - 9999 + 1, 32767 - 9999}) {
+        FakeWindow w;
+        w.folder = dir.path();
+        w.texts[OptionText::Text2] = QStringLiteral("Urlaub");
+        w.texts[OptionText::Text3] = QStringLiteral("9999");
+        w.checks[OptionCheck::Check1] = true;
+        w.checks[OptionCheck::Check9] = true;
+        for (int i = 0; i < shots; ++i) {
+            for (const char *extension : {".CR2", ".JPG"})
+                w.entries.push_back({"s" + QByteArray::number(i) + extension, true});
+        }
+        runRename(w);
+        ASSERT_EQ(w.messages.size(), 2u) << shots;
+        const bool refused = w.messages[1].title == QStringLiteral("Eingabefehler ...");
+        EXPECT_EQ(refused, shots > 32767 - 9999) << shots;
+        if (refused) {
+            EXPECT_TRUE(w.messages[1].prompt.contains(QStringLiteral("22769 Aufnahmen")));
+        }
+        EXPECT_TRUE(w.movedNothing()); // the files are not there
+    }
 }
 
 TEST_F(RunFixture, ManualDigitsCorrectionKeepsRunning)
@@ -681,4 +704,105 @@ TEST_F(RunFixture, RootFolderGivesOneSeparator)
     ASSERT_EQ(window.mover->moves.size(), 1);
     EXPECT_EQ(window.mover->moves[0], "/a.jpg -> /Urlaub01.jpg");
     EXPECT_EQ(dir.names(), Names {"Urlaub01.jpg"});
+}
+
+// Capture-time order and shots: the numbers follow the times read through the window, a shot
+// takes one number, a <stem>.<ext>.xmp sidecar keeps its double extension, and the digit count
+// follows the shots.
+TEST_F(RunFixture, NumbersInCaptureOrderAndByShot)
+{
+    using namespace capturefiles;
+    struct Case
+    {
+        const char *what;
+        bool byTime, groups;
+        const char *start;
+        bool autoDigits;
+        const char *extension; // typed; nullptr keeps the old ones
+        std::vector<std::pair<std::string, std::string>> renamed; // old name -> new name
+        const char *refusal = nullptr; // part of the conflict message where the run stops
+    };
+    const Case cases[] = {
+        {"time and shots",
+         true,
+         true,
+         "1",
+         true,
+         nullptr,
+         {{"IMG_0043.JPG", "Urlaub 01.JPG"},
+          {"DSC_0001.JPG", "Urlaub 02.JPG"},
+          {"IMG_0042.CR2", "Urlaub 03.CR2"},
+          {"IMG_0042.CR2.xmp", "Urlaub 03.CR2.xmp"},
+          {"IMG_0042.JPG", "Urlaub 03.JPG"}}},
+        {"time alone: the sidecar has only its file date, which is today",
+         true,
+         false,
+         "1",
+         true,
+         nullptr,
+         {{"IMG_0043.JPG", "Urlaub 01.JPG"},
+          {"DSC_0001.JPG", "Urlaub 02.JPG"},
+          {"IMG_0042.CR2", "Urlaub 03.CR2"},
+          {"IMG_0042.JPG", "Urlaub 04.JPG"},
+          {"IMG_0042.CR2.xmp", "Urlaub 05.xmp"}}},
+        {"shots in list order; 96 + 3 shots needs two digits where 96 + 5 files needs three",
+         false,
+         true,
+         "96",
+         false,
+         nullptr,
+         {{"DSC_0001.JPG", "Urlaub 96.JPG"},
+          {"IMG_0042.CR2", "Urlaub 97.CR2"},
+          {"IMG_0042.CR2.xmp", "Urlaub 97.CR2.xmp"},
+          {"IMG_0042.JPG", "Urlaub 97.JPG"},
+          {"IMG_0043.JPG", "Urlaub 98.JPG"}}},
+        {"one typed extension for a shot of three files",
+         false,
+         true,
+         "1",
+         true,
+         "jpg",
+         {},
+         "„IMG_0042.CR2“ gehört zur selben Aufnahme"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        Scene scene({}, false);
+        auto &[local, w] = scene;
+        local.write("IMG_0042.CR2", tiff(exif("2024:07:01 12:00:05")));
+        local.write("IMG_0042.CR2.xmp", xmpPacket("Xmp.dc.format", "image/x-canon-cr2"));
+        local.write("IMG_0042.JPG", jpeg(tiff(exif("2024:07:01 12:00:05"))));
+        local.write("IMG_0043.JPG", jpeg(tiff(exif("2024:07:01 12:00:01"))));
+        local.write("DSC_0001.JPG", jpeg(tiff(exif("2024:07:01 12:00:03"))));
+        w.list(local.names());
+        w.selectAll();
+        std::map<std::string, QByteArray> contents;
+        for (const std::string &name : local.names())
+            contents[name] = local.read(QByteArray::fromStdString(name));
+        w.checks[OptionCheck::Check2] = true;
+        w.checks[OptionCheck::Check1] = c.autoDigits;
+        w.checks[OptionCheck::Check8] = c.byTime;
+        w.checks[OptionCheck::Check9] = c.groups;
+        w.texts[OptionText::Text3] = QLatin1String(c.start);
+        w.keepExtension = !c.extension;
+        if (c.extension)
+            w.texts[OptionText::Text1] = QLatin1String(c.extension);
+        runRename(w);
+        if (c.refusal) {
+            EXPECT_EQ(w.messageTitles(), (QStringList {"Frage ...?", "Fehler ..."}));
+            EXPECT_TRUE(w.messages.back().prompt.contains(QString::fromUtf8(c.refusal)))
+                << w.messages.back().prompt.toStdString();
+            EXPECT_TRUE(w.movedNothing());
+            continue;
+        }
+        // No digit correction: the digit count was enough for the shots.
+        EXPECT_EQ(w.messageTitles(), (QStringList {"Frage ...?", "Bin fertig!"}));
+        Names expected;
+        for (const auto &[from, to] : c.renamed) {
+            EXPECT_EQ(local.read(QByteArray::fromStdString(to)), contents[from]) << from;
+            expected.push_back(to);
+        }
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(local.names(), expected);
+    }
 }

@@ -41,6 +41,7 @@ private slots:
         open();
         QVERIFY(Check2()->isChecked() && Check1()->isChecked());
         QVERIFY(!Check5()->isChecked() && !Check6()->isChecked() && !Check7()->isChecked());
+        QVERIFY(!Check8()->isChecked() && !Check9()->isChecked());
         QVERIFY(!Check3()->isChecked() && !Check4()->isChecked());
         QVERIFY(looksLocked(Text4()));
         QVERIFY(Optionbtn1()->isChecked());
@@ -51,8 +52,8 @@ private slots:
         QCOMPARE(m_home->stored(), (QStringList {"Autostellen=Wahr", "Leerzeichen=Wahr"}));
         closeWindow();
         QCOMPARE(m_home->stored(),
-                 (QStringList {"Autostellen=Wahr", "CD=Falsch", "Leerzeichen=Wahr",
-                               "Umlaute=Falsch", "Unix=Falsch"}));
+                 (QStringList {"Aufnahmegruppen=Falsch", "Aufnahmezeit=Falsch", "Autostellen=Wahr",
+                               "CD=Falsch", "Leerzeichen=Wahr", "Umlaute=Falsch", "Unix=Falsch"}));
         QVERIFY(m_boxes.messages.empty());
     }
 
@@ -62,19 +63,23 @@ private slots:
         store(QStringLiteral("CD"), QStringLiteral("Wahr"));
         store(QStringLiteral("Unix"), QStringLiteral("1"));
         store(QStringLiteral("Autostellen"), QStringLiteral("Falsch"));
+        store(QStringLiteral("Aufnahmezeit"), QStringLiteral("WAHR"));
+        store(QStringLiteral("Aufnahmegruppen"), QStringLiteral("Wahr"));
         open();
         QVERIFY(!Check7()->isChecked());
+        QVERIFY(!Check8()->isChecked());
+        QVERIFY(Check9()->isChecked());
         QVERIFY(Check6()->isChecked());
         QVERIFY(!Check5()->isChecked());
         QVERIFY(!Check1()->isChecked());
         QVERIFY(looksUnlocked(Text4()));
         QCOMPARE(m_home->stored(),
-                 (QStringList {"Autostellen=Falsch", "CD=Wahr", "Leerzeichen=Wahr", "Umlaute=wahr",
-                               "Unix=1"}));
+                 (QStringList {"Aufnahmegruppen=Wahr", "Aufnahmezeit=WAHR", "Autostellen=Falsch",
+                               "CD=Wahr", "Leerzeichen=Wahr", "Umlaute=wahr", "Unix=1"}));
         closeWindow();
         QCOMPARE(m_home->stored(),
-                 (QStringList {"Autostellen=Falsch", "CD=Wahr", "Leerzeichen=Wahr",
-                               "Umlaute=Falsch", "Unix=Falsch"}));
+                 (QStringList {"Aufnahmegruppen=Wahr", "Aufnahmezeit=Falsch", "Autostellen=Falsch",
+                               "CD=Wahr", "Leerzeichen=Wahr", "Umlaute=Falsch", "Unix=Falsch"}));
     }
 
     void nothingElseIsRestored()
@@ -318,7 +323,7 @@ private slots:
         QVERIFY(!Check6()->isChecked());
         closeWindow();
         QVERIFY(m_boxes.messages.empty()); // the keys were written: no warning
-        QCOMPARE(m_home->stored().size(), 5);
+        QCOMPARE(m_home->stored().size(), 7);
     }
 };
 
