@@ -310,9 +310,10 @@ Journal Journal::of(const QByteArray &folder, const std::vector<QByteArray> &old
                                                             : JournalStep::OldToNew;
         j.steps.push_back({quint32(s.file), kind});
         if (kind == JournalStep::TempToNew || dirFd < 0
-            || sys.statEntry(dirFd, f.oldName.constData(), &st) != 0)
+            || sys.sizeAndTime(dirFd, f.oldName.constData(), &f.fingerprint.size,
+                               &f.fingerprint.mtimeNs)
+                != 0)
             continue;
-        f.fingerprint = Fingerprint::of(st);
         // In a cycle the same names come back; a case-only rename is told by the letter case.
         if (kind == JournalStep::OldToTemp
             && QString::fromUtf8(f.oldName).compare(QString::fromUtf8(f.newName),
