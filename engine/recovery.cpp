@@ -422,8 +422,11 @@ bool locate(IRenameWindow &window, Journal &journal, SysCalls &sys, Texts::Recor
     *progress = findProgress(journal, scan, sys);
     if (progress->exact)
         return true;
-    window.messageBox(Texts::journalFilesNotThere(record, journal.folderPath(), progress->misfits),
-                      MessageKind::Warning, warningTitle());
+    window.messageBox(
+        progress->fittingPoints > 1
+            ? Texts::journalPointUnclear(record, journal.folderPath(), progress->misfits)
+            : Texts::journalFilesNotThere(record, journal.folderPath(), progress->misfits),
+        MessageKind::Warning, warningTitle());
     return false;
 }
 

@@ -441,6 +441,12 @@ QString journalFilesNotThere(Record record, const QByteArray &folder, const QStr
         + misfits.join(QLatin1Char('\n'));
 }
 
+QString journalPointUnclear(Record record, const QByteArray &folder, const QStringList &misfits)
+{
+    return inFolder(record, folder) + misfits.join(QLatin1Char('\n'))
+        + QStringLiteral(" Es wird keine Datei umbenannt; das Protokoll bleibt erhalten.");
+}
+
 QString misfitMissing(const QByteArray &name)
 {
     return QStringLiteral("%1 fehlt.").arg(quoted(name));
@@ -481,10 +487,13 @@ QString andMore(qsizetype count)
 
 QString severalPoints(const QStringList &filesMoved)
 {
+    QString points = filesMoved.join(QStringLiteral(", "));
+    if (filesMoved.size() > 1)
+        points.replace(points.lastIndexOf(QStringLiteral(", ")), 2, QStringLiteral(" oder "));
     return QStringLiteral("Der Ordner passt zu mehreren Ständen der Umbenennung (nach %1 "
                           "umbenannten Dateien), denn Dateien, die ihre Namen tauschen, sind "
                           "nicht zu unterscheiden.")
-        .arg(filesMoved.join(QStringLiteral(", ")));
+        .arg(points);
 }
 
 QString recoveryQuestion(const QByteArray &folder, int filesDone, int filesTotal)

@@ -104,6 +104,8 @@ QString journalFolderUnreachable(Record record, const QByteArray &folder);
 QString journalFolderUnreadable(Record record, const QByteArray &folder, int error);
 // misfits: the lines of how the folder differs from the record.
 QString journalFilesNotThere(Record record, const QByteArray &folder, const QStringList &misfits);
+// misfits: the line that the folder fits more than one point of the record.
+QString journalPointUnclear(Record record, const QByteArray &folder, const QStringList &misfits);
 // Lines of how the folder differs from a point of the record.
 QString misfitMissing(const QByteArray &name);
 QString misfitRenamed(const QByteArray &name, const QByteArray &holder);
