@@ -24,11 +24,19 @@
 
 namespace {
 
+// The parts of the journal's time in one round.
+struct JournalParts
+{
+    double record = 0; // Journal::of: the fingerprints, the volume, the steps
+    double begin = 0; // encoded, written, synced, renamed into place, its folder synced
+    double folderSync = 0; // the renamed folder synced
+    double complete = 0; // marked completed, synced, renamed to the last run's record
+};
+
 // What the journal adds to a run over count files: the plan made into a record (with every
 // file's fingerprint), written, synced and renamed into place, then, after the renames, the
-// renamed folder synced and the record marked completed. The folder sync alone goes to
-// folderSync.
-double journalRound(int count, double *folderSync)
+// renamed folder synced and the record marked completed.
+double journalRound(int count, JournalParts *parts)
 {
     const QByteArray folder = bench::makeFolder();
     const std::vector<QByteArray> oldNames = bench::makeFiles(folder, count);
@@ -42,23 +50,29 @@ double journalRound(int count, double *folderSync)
     const std::vector<Step> steps = orderMoves(scan, oldNames, newNames, &temps, counter);
     JournalStore store(QString::fromUtf8(folder) + QStringLiteral("/.state"));
     auto start = std::chrono::steady_clock::now();
-    if (store.begin(Journal::of(folder, oldNames, newNames, temps, steps)) != 0) {
+    const Journal journal = Journal::of(folder, oldNames, newNames, temps, steps);
+    parts->record = bench::secondsSince(start);
+    start = std::chrono::steady_clock::now();
+    if (store.begin(journal) != 0) {
         std::fprintf(stderr, "journal failed\n");
         std::exit(1);
     }
-    double seconds = bench::secondsSince(start);
+    parts->begin = bench::secondsSince(start);
     for (const Step &step : steps)
         mover.MoveFile(folder + '/' + step.from, folder + '/' + step.to);
     mover.release();
+    // complete() syncs the renamed folder first; timed alone here, it finds nothing left
+    // to write there.
     start = std::chrono::steady_clock::now();
     store.syncFolder(folder);
-    *folderSync = bench::secondsSince(start);
+    parts->folderSync = bench::secondsSince(start);
     start = std::chrono::steady_clock::now();
     if (store.complete() != 0) {
         std::fprintf(stderr, "journal failed\n");
         std::exit(1);
     }
-    seconds += *folderSync + bench::secondsSince(start);
+    parts->complete = bench::secondsSince(start);
+    const double seconds = parts->record + parts->begin + parts->folderSync + parts->complete;
     QDir(QString::fromUtf8(folder) + QStringLiteral("/.state")).removeRecursively();
     bench::removeFolder(folder);
     return seconds;
@@ -77,7 +91,8 @@ int main(int argc, char *argv[])
     QTemporaryDir config;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.path());
 
-    std::vector<double> runTimes, bareTimes, startTimes, previewTimes, journalTimes, syncTimes;
+    std::vector<double> runTimes, bareTimes, startTimes, previewTimes, journalTimes, syncTimes,
+        recordTimes, beginTimes, completeTimes;
     for (int round = 0; round < rounds; ++round) {
         {
             const QByteArray folder = bench::makeFolder();
@@ -122,9 +137,12 @@ int main(int argc, char *argv[])
             runTimes.push_back(runSeconds);
             bench::removeFolder(folder);
         }
-        double folderSync = 0;
-        journalTimes.push_back(journalRound(count, &folderSync));
-        syncTimes.push_back(folderSync);
+        JournalParts parts;
+        journalTimes.push_back(journalRound(count, &parts));
+        recordTimes.push_back(parts.record);
+        beginTimes.push_back(parts.begin);
+        syncTimes.push_back(parts.folderSync);
+        completeTimes.push_back(parts.complete);
         bareTimes.push_back(bench::bareRenameRound(count));
     }
     const double run = bench::median(runTimes);
@@ -137,6 +155,9 @@ int main(int argc, char *argv[])
     std::printf("preview_update_ms %.1f\n", 1000 * bench::median(previewTimes));
     std::printf("journal_median_seconds %.4f\n", bench::median(journalTimes));
     std::printf("journal_share_of_window_run %.3f\n", bench::median(journalTimes) / run);
+    std::printf("journal_record_median_seconds %.4f\n", bench::median(recordTimes));
+    std::printf("journal_begin_median_seconds %.4f\n", bench::median(beginTimes));
+    std::printf("journal_complete_median_seconds %.4f\n", bench::median(completeTimes));
     std::printf("renamed_folder_sync_median_seconds %.4f\n", bench::median(syncTimes));
     std::printf("renamed_folder_sync_share_of_window_run %.3f\n", bench::median(syncTimes) / run);
     return 0;

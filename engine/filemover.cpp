@@ -49,6 +49,28 @@ int SysCalls::statEntry(int dirFd, const char *name, struct stat *st)
     return ::fstatat(dirFd, name, st, AT_SYMLINK_NOFOLLOW);
 }
 
+int SysCalls::sizeAndTime(int dirFd, const char *name, quint64 *size, qint64 *mtimeNs)
+{
+    struct statx stx;
+    constexpr unsigned wanted = STATX_SIZE | STATX_MTIME;
+    if (::statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, wanted, &stx) == 0) {
+        if ((stx.stx_mask & wanted) == wanted) {
+            *size = stx.stx_size;
+            *mtimeNs = qint64(stx.stx_mtime.tv_sec) * 1000000000 + stx.stx_mtime.tv_nsec;
+            return 0;
+        }
+    } else if (errno != ENOSYS && errno != EPERM) {
+        return -1;
+    }
+    // A file system that leaves the fields out, or a kernel or sandbox without statx.
+    struct stat st;
+    if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return -1;
+    *size = quint64(st.st_size);
+    *mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return 0;
+}
+
 int SysCalls::openAt(int dirFd, const char *name, int flags, unsigned mode)
 {
     return ::openat(dirFd, name, flags | O_CLOEXEC, mode_t(mode));

@@ -23,6 +23,10 @@ public:
     virtual int createExclusive(int dirFd, const char *name);
     // lstat of an entry of the folder.
     virtual int statEntry(int dirFd, const char *name, struct stat *st);
+    // The size and modification time (ns since the epoch) of an entry of the folder, no link
+    // followed. What the kernel holds already is taken as it is: a FUSE file system is not
+    // asked again for each file. Called from two threads at once for a large run record.
+    virtual int sizeAndTime(int dirFd, const char *name, quint64 *size, qint64 *mtimeNs);
 
     // The calls of the run record and its state folder (dirFd may be AT_FDCWD).
     virtual int openAt(int dirFd, const char *name, int flags, unsigned mode = 0);

@@ -1,6 +1,5 @@
 #include "recovery.h"
 
-#include "displayname.h"
 #include "executor.h"
 #include "filemover.h"
 #include "folderscan.h"
@@ -20,11 +19,6 @@ namespace {
 
 // Where a moving file is at a point of the run.
 enum Place : quint8 { AtOld, AtTemp, AtNew };
-
-QString quoted(const QByteArray &name)
-{
-    return QStringLiteral("„%1“").arg(displayName(name));
-}
 
 // Reads what the disk says about the files of a record, each fact at most once.
 class Facts
@@ -139,13 +133,11 @@ QStringList describeMisfits(const Journal &journal, const FolderScan &scan, Fact
         reported.insert(scan.key(name), true);
         const QByteArray holder = scan.holderOf(name);
         if (holder.isEmpty())
-            lines << QStringLiteral("%1 fehlt.").arg(quoted(name));
+            lines << Texts::misfitMissing(name);
         else if (holder != name)
-            lines << QStringLiteral("%1 heißt jetzt %2.").arg(quoted(name), quoted(holder));
+            lines << Texts::misfitRenamed(name, holder);
         else
-            lines << QStringLiteral("%1 ist eine andere Datei als bei der Umbenennung (Größe, "
-                                    "Zeit oder Inhalt anders).")
-                         .arg(quoted(name));
+            lines << Texts::misfitOtherFile(name);
     }
     // Names of the run that the folder holds where the run has none at this point.
     for (const JournalStep &s : journal.steps) {
@@ -157,20 +149,18 @@ QStringList describeMisfits(const Journal &journal, const FolderScan &scan, Fact
             const JournalFile &f = journal.files[s.file];
             const QByteArray other = name == f.oldName ? f.newName : f.oldName;
             if (isLeftover(facts, journal, name, QByteArray()))
-                lines << QStringLiteral("%1 ist eine leere Platzhalter-Datei.").arg(quoted(name));
+                lines << Texts::misfitPlaceholder(name);
             else if (isLeftover(facts, journal, name, other))
-                lines << QStringLiteral("Die Datei ist zugleich unter %1 und %2 vorhanden.")
-                             .arg(quoted(other), quoted(name));
+                lines << Texts::misfitBothNames(name, other);
             else
-                lines
-                    << QStringLiteral("%1 ist vorhanden, sollte aber frei sein.").arg(quoted(name));
+                lines << Texts::misfitTaken(name);
         }
     }
     constexpr qsizetype shown = 10;
     if (lines.size() > shown) {
         const qsizetype more = lines.size() - shown;
         lines = lines.mid(0, shown);
-        lines << QStringLiteral("und %1 weitere").arg(more);
+        lines << Texts::andMore(more);
     }
     return lines;
 }
@@ -292,10 +282,7 @@ Progress findProgress(const Journal &journal, const FolderScan &scan, SysCalls &
         QStringList points;
         for (const size_t k : fitting)
             points << QString::number(journal.filesMoved(k));
-        progress.misfits << QStringLiteral("Der Ordner passt zu mehreren Ständen der Umbenennung "
-                                           "(nach %1 umbenannten Dateien), denn Dateien, die "
-                                           "ihre Namen tauschen, sind nicht zu unterscheiden.")
-                                .arg(points.join(QStringLiteral(", ")));
+        progress.misfits << Texts::severalPoints(points);
     }
 
     std::vector<bool> arrived(journal.files.size(), false);
@@ -325,8 +312,8 @@ CarriedOut carryOut(const Journal &journal, const Progress &progress, size_t fro
             sys.closeFd(dirFd);
         if (e != 0) {
             result.error = e;
-            result.failure
-                = QStringLiteral("%1: %2").arg(quoted(progress.leftover), Texts::journalError(e));
+            result.failure = Texts::leftoverNotRemoved(progress.leftover, e);
+            result.moving = false;
             result.notTried = from < to ? to - from : from - to;
             return result;
         }
@@ -340,10 +327,9 @@ CarriedOut carryOut(const Journal &journal, const Progress &progress, size_t fro
         const QByteArray target = undo ? journal.from(step) : journal.to(step);
         if (const int e = mover.MoveFile(prefix + source, prefix + target)) {
             result.error = e;
-            result.failure
-                = QStringLiteral("%1 → %2: %3")
-                      .arg(quoted(source), quoted(target),
-                           Texts::moveError(e, mover.failedReservingDestination(), undo, target));
+            result.failure = Texts::failedMove(
+                source, target,
+                Texts::moveError(e, mover.failedReservingDestination(), undo, target));
             result.notTried = count - i - 1;
             break;
         }
@@ -376,11 +362,8 @@ bool refusedStateFolder(IRenameWindow &window, JournalStore &store)
 {
     if (store.checkFolder() == JournalStore::Folder::Usable)
         return false;
-    window.messageBox(QStringLiteral("Der Ordner „%1“ für die Protokolle der Umbenennungen ist "
-                                     "eine Verknüpfung oder gehört nicht Ihnen. Er wird nicht "
-                                     "verwendet, und es wird keine Datei umbenannt.")
-                          .arg(store.directory()),
-                      MessageKind::Warning, warningTitle());
+    window.messageBox(Texts::stateFolderRefused(store.directory()), MessageKind::Warning,
+                      warningTitle());
     return true;
 }
 
@@ -389,10 +372,9 @@ bool refusedStateFolder(IRenameWindow &window, JournalStore &store)
 // volume. Empty, with the warning shown, where it is not to be found or another volume is
 // at the recorded path.
 QByteArray findFolder(IRenameWindow &window, const Journal &journal, SysCalls &sys,
-                      const QString &what)
+                      Texts::Record record)
 {
     const QByteArray recorded = journal.folderPath();
-    const QString folder = quoted(recorded);
     VolumeIdentity here;
     if (canOpenFolder(sys, recorded)) {
         here = volumeIdentityOf(recorded);
@@ -411,76 +393,55 @@ QByteArray findFolder(IRenameWindow &window, const Journal &journal, SysCalls &s
         }
     }
     if (here.known()) {
-        window.messageBox(QStringLiteral("%1 im Ordner %2: Dort ist ein anderer Datenträger "
-                                         "eingehängt als bei der Umbenennung (%3 statt %4). Es "
-                                         "wird keine Datei umbenannt; das Protokoll wartet auf "
-                                         "den richtigen Datenträger.")
-                              .arg(what, folder, QString::fromUtf8(here.uuid),
-                                   QString::fromUtf8(journal.volumeUuid)),
+        window.messageBox(Texts::otherVolume(record, recorded, here.uuid, journal.volumeUuid),
                           MessageKind::Warning, warningTitle());
         return QByteArray();
     }
-    window.messageBox(QStringLiteral("%1 im Ordner %2: Der Ordner ist zurzeit nicht "
-                                     "erreichbar (ist der Datenträger eingelegt?). Es wird "
-                                     "keine Datei umbenannt; das Protokoll bleibt erhalten.")
-                          .arg(what, folder),
-                      MessageKind::Warning, warningTitle());
+    window.messageBox(Texts::journalFolderUnreachable(record, recorded), MessageKind::Warning,
+                      warningTitle());
     return QByteArray();
 }
 
 // Finds the record's folder and the point of the run it is at; journal then names the folder
 // as it is mounted now. Shows the warning and returns false where the folder cannot be found
 // or fits no single point: nothing may move then.
-bool locate(IRenameWindow &window, Journal &journal, SysCalls &sys, const QString &what,
+bool locate(IRenameWindow &window, Journal &journal, SysCalls &sys, Texts::Record record,
             Progress *progress)
 {
-    const QByteArray found = findFolder(window, journal, sys, what);
+    const QByteArray found = findFolder(window, journal, sys, record);
     if (found.isEmpty())
         return false;
     journal.folder = found == "/" ? QByteArray() : found;
-    const QString folder = quoted(journal.folderPath());
     const FolderScan scan = FolderScan::read(journal.folderPath(), sys);
     if (!scan.ok()) {
-        window.messageBox(QStringLiteral("%1 im Ordner %2: Der Ordner kann nicht gelesen werden "
-                                         "(%3). Es wird keine Datei umbenannt; das Protokoll "
-                                         "bleibt erhalten.")
-                              .arg(what, folder, Texts::journalError(scan.error())),
-                          MessageKind::Warning, warningTitle());
+        window.messageBox(
+            Texts::journalFolderUnreadable(record, journal.folderPath(), scan.error()),
+            MessageKind::Warning, warningTitle());
         return false;
     }
     *progress = findProgress(journal, scan, sys);
     if (progress->exact)
         return true;
-    window.messageBox(QStringLiteral("%1 im Ordner %2: Der Ordner enthält nicht die Dateien, die "
-                                     "das Protokoll nennt (ist der richtige Datenträger "
-                                     "eingelegt?). Es wird keine Datei umbenannt; das Protokoll "
-                                     "bleibt erhalten.\n\n")
-                              .arg(what, folder)
-                          + progress->misfits.join(QLatin1Char('\n')),
-                      MessageKind::Warning, warningTitle());
+    window.messageBox(
+        progress->fittingPoints > 1
+            ? Texts::journalPointUnclear(record, journal.folderPath(), progress->misfits)
+            : Texts::journalFilesNotThere(record, journal.folderPath(), progress->misfits),
+        MessageKind::Warning, warningTitle());
     return false;
 }
 
-void reportStoreError(IRenameWindow &window, int error, const QString &done)
+void reportStoreError(IRenameWindow &window, int error, Texts::Settled settled)
 {
     if (error == 0)
         return;
-    window.messageBox(QStringLiteral("%1, aber das Protokoll konnte nicht nachgetragen werden "
-                                     "(%2). Es bleibt erhalten und wird beim nächsten Start "
-                                     "wieder geprüft.")
-                          .arg(done, Texts::journalError(error)),
-                      MessageKind::Error, errorTitle());
+    window.messageBox(Texts::recordNotUpdated(settled, error), MessageKind::Error, errorTitle());
 }
 
-void reportFailedMove(IRenameWindow &window, const CarriedOut &result, const QString &again)
+void reportFailedMove(IRenameWindow &window, const CarriedOut &result, bool undoButton)
 {
-    QString prompt
-        = QStringLiteral("Diese Datei konnte nicht umbenannt werden:\n%1").arg(result.failure);
-    if (result.notTried > 0)
-        prompt += QStringLiteral("\n\nDie übrigen %1 Umbenennungen wurden nicht versucht.")
-                      .arg(result.notTried);
-    window.messageBox(prompt + QStringLiteral("\n\nDas Protokoll bleibt erhalten; ") + again,
-                      MessageKind::Error, errorTitle());
+    window.messageBox(
+        Texts::recoveryFailed(result.failure, result.moving, result.notTried, undoButton),
+        MessageKind::Error, errorTitle());
 }
 
 } // namespace
@@ -501,29 +462,22 @@ QByteArray recoverInterruptedRun(IRenameWindow &window, JournalStore &store, Fil
     case JournalStore::Load::Refused:
         return QByteArray();
     case JournalStore::Load::Corrupt:
-        window.messageBox(QStringLiteral("Das Protokoll einer unterbrochenen Umbenennung ist "
-                                         "beschädigt und wird nicht verwendet. Es wurde keine "
-                                         "Datei umbenannt."),
-                          MessageKind::Warning, warningTitle());
+        window.messageBox(Texts::journalDamaged(), MessageKind::Warning, warningTitle());
         store.setAsideRunning();
         return QByteArray();
     case JournalStore::Load::Unreadable:
-        window.messageBox(QStringLiteral("Das Protokoll einer unterbrochenen Umbenennung kann "
-                                         "zurzeit nicht gelesen werden. Es wurde keine Datei "
-                                         "umbenannt; beim nächsten Start wird wieder gefragt."),
-                          MessageKind::Warning, warningTitle());
+        window.messageBox(Texts::journalUnreadable(), MessageKind::Warning, warningTitle());
         return QByteArray();
     case JournalStore::Load::Ok:
         break;
     }
     if (journal.completed) { // finished, but not yet put in place as the last run
         reportStoreError(window, store.complete(journal.folderPath()),
-                         QStringLiteral("Die letzte Umbenennung ist vollständig"));
+                         Texts::Settled::LastRunComplete);
         return QByteArray();
     }
-    const QString what = QStringLiteral("Eine unterbrochene Umbenennung");
     Progress progress;
-    if (!locate(window, journal, mover.sys(), what, &progress))
+    if (!locate(window, journal, mover.sys(), Texts::Record::Interrupted, &progress))
         return QByteArray();
 
     const size_t total = journal.steps.size();
@@ -534,15 +488,7 @@ QByteArray recoverInterruptedRun(IRenameWindow &window, JournalStore &store, Fil
         answer = MessageAnswer::Undo; // nothing moved: nothing to ask
     else
         answer = window.messageBox(
-            QStringLiteral("Die Umbenennung im Ordner %1 wurde nach %2 von %3 Dateien "
-                           "unterbrochen.\n\n"
-                           "Fortsetzen: Die übrigen Dateien werden umbenannt.\n"
-                           "Rückgängig machen: Alle Dateien erhalten ihre alten Namen zurück.\n"
-                           "Später: Alles bleibt, wie es ist; beim nächsten Start wird wieder "
-                           "gefragt.")
-                .arg(quoted(journal.folderPath()))
-                .arg(progress.filesDone)
-                .arg(progress.filesTotal),
+            Texts::recoveryQuestion(journal.folderPath(), progress.filesDone, progress.filesTotal),
             MessageKind::RecoveryQuestion, questionTitle());
     if (answer != MessageAnswer::Continue && answer != MessageAnswer::Undo)
         return QByteArray();
@@ -552,15 +498,14 @@ QByteArray recoverInterruptedRun(IRenameWindow &window, JournalStore &store, Fil
         = carryOut(journal, progress, progress.doneSteps, finish ? total : 0, mover);
     window.setStatusLine(readyCaption(), StatusLook::Ready);
     if (!result.ok()) {
-        reportFailedMove(window, result,
-                         QStringLiteral("beim nächsten Start oder mit F5 wird wieder gefragt."));
+        reportFailedMove(window, result, false);
     } else if (finish) {
         // Now the last run, to be undone if the user wishes.
         reportStoreError(window, store.complete(journal.folderPath()),
-                         QStringLiteral("Die unterbrochene Umbenennung ist vollständig"));
+                         Texts::Settled::InterruptedRunComplete);
     } else {
         reportStoreError(window, store.discardRunning(journal.folderPath()),
-                         QStringLiteral("Alle Dateien haben ihre alten Namen"));
+                         Texts::Settled::OldNamesBack);
     }
     return journal.folderPath();
 }
@@ -585,9 +530,7 @@ QByteArray undoLastRun(IRenameWindow &window, JournalStore &store, FileMover &mo
     if (refusedStateFolder(window, store))
         return QByteArray();
     if (store.lock() == EWOULDBLOCK) {
-        window.messageBox(Texts::journalError(EWOULDBLOCK)
-                              + QStringLiteral(". Bitte versuchen Sie es danach noch einmal."),
-                          MessageKind::Warning, warningTitle());
+        window.messageBox(Texts::anotherRunGoingOn(), MessageKind::Warning, warningTitle());
         return QByteArray();
     }
     Unlocker unlocker {store};
@@ -595,26 +538,21 @@ QByteArray undoLastRun(IRenameWindow &window, JournalStore &store, FileMover &mo
     if (store.loadLast(&journal) != JournalStore::Load::Ok)
         return QByteArray();
     Progress progress;
-    if (!locate(window, journal, mover.sys(), QStringLiteral("Die letzte Umbenennung"), &progress))
+    if (!locate(window, journal, mover.sys(), Texts::Record::Last, &progress))
         return QByteArray();
     if (progress.doneSteps > 0
-        && window.messageBox(QStringLiteral("Soll die letzte Umbenennung im Ordner %1 "
-                                            "rückgängig gemacht werden? %2 Dateien erhalten "
-                                            "dann ihre alten Namen zurück.")
-                                 .arg(quoted(journal.folderPath()))
-                                 .arg(journal.filesMoved(progress.doneSteps)),
-                             MessageKind::Question, questionTitle())
+        && window.messageBox(
+               Texts::undoQuestion(journal.folderPath(), journal.filesMoved(progress.doneSteps)),
+               MessageKind::Question, questionTitle())
             != MessageAnswer::Yes)
         return QByteArray();
     window.setStatusLine(busyCaption(), StatusLook::Busy);
     const CarriedOut result = carryOut(journal, progress, progress.doneSteps, 0, mover);
     window.setStatusLine(readyCaption(), StatusLook::Ready);
     if (!result.ok())
-        reportFailedMove(window, result,
-                         QStringLiteral("die Umbenennung kann später weiter rückgängig gemacht "
-                                        "werden."));
+        reportFailedMove(window, result, true);
     else
         reportStoreError(window, store.discardLast(journal.folderPath()),
-                         QStringLiteral("Alle Dateien haben ihre alten Namen"));
+                         Texts::Settled::OldNamesBack);
     return journal.folderPath();
 }

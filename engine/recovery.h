@@ -36,13 +36,14 @@ struct CarriedOut
 {
     size_t reached = 0; // the point of the record the folder is at now
     int error = 0; // 0, or the errno of the move that failed
-    QString failure; // the German line of that move
+    QString failure; // the German line of that move, or of the leftover not removed
+    bool moving = true; // false: the failure is the leftover that could not be removed
     size_t notTried = 0; // moves after the failed one, left for the next attempt
     bool ok() const { return error == 0; }
 };
 
 // Removes progress.leftover, then makes the renames [from, to) of the journal, or undoes them
-// in reverse order (to > from), each with the no-replace move. Stops at the first move that
+// in reverse order (to < from), each with the no-replace move. Stops at the first move that
 // fails, so that the folder stays at a point of the record.
 CarriedOut carryOut(const Journal &journal, const Progress &progress, size_t from, size_t to,
                     FileMover &mover);

@@ -160,7 +160,7 @@ QString conflicts(qsizetype count, const QStringList &lines, qsizetype notShown)
                                                "können:\n\n");
     text += lines.join(QLatin1Char('\n'));
     if (notShown > 0)
-        text += QStringLiteral("\nund %1 weitere").arg(notShown);
+        text += QLatin1Char('\n') + andMore(notShown);
     return text;
 }
 
@@ -391,35 +391,139 @@ QString journalNotWritten(int error)
         .arg(journalError(error));
 }
 
+QString stateFolderRefused(const QString &folder)
+{
+    return QStringLiteral("Der Ordner „%1“ für die Protokolle der Umbenennungen ist eine "
+                          "Verknüpfung oder gehört nicht Ihnen. Er wird nicht verwendet, und es "
+                          "wird keine Datei umbenannt.")
+        .arg(folder);
+}
+
 QString journalDamaged()
 {
     return QStringLiteral("Das Protokoll einer unterbrochenen Umbenennung ist beschädigt und wird "
                           "nicht verwendet. Es wurde keine Datei umbenannt.");
 }
 
-QString journalFolderUnreachable(const QByteArray &folder)
+QString journalUnreadable()
 {
-    return QStringLiteral("Die Umbenennung im Ordner %1 wurde unterbrochen. Der Ordner ist "
-                          "zurzeit nicht erreichbar (ist der Datenträger eingelegt?). Beim "
-                          "nächsten Start wird wieder gefragt.")
+    return QStringLiteral("Das Protokoll einer unterbrochenen Umbenennung kann zurzeit nicht "
+                          "gelesen werden. Es wurde keine Datei umbenannt; beim nächsten Start "
+                          "wird wieder gefragt.");
+}
+
+namespace {
+
+QString inFolder(Record record, const QByteArray &folder)
+{
+    return (record == Record::Interrupted ? QStringLiteral("Eine unterbrochene Umbenennung im "
+                                                           "Ordner %1: ")
+                                          : QStringLiteral("Die letzte Umbenennung im Ordner %1: "))
         .arg(quoted(folder));
+}
+
+} // namespace
+
+QString otherVolume(Record record, const QByteArray &folder, const QByteArray &uuidHere,
+                    const QByteArray &uuidRecorded)
+{
+    return inFolder(record, folder)
+        + QStringLiteral("Dort ist ein anderer Datenträger eingehängt als bei der Umbenennung "
+                         "(Kennung %1 statt %2). Es wird keine Datei umbenannt; das Protokoll "
+                         "wartet, bis Sie den richtigen Datenträger einlegen.")
+              .arg(QString::fromUtf8(uuidHere), QString::fromUtf8(uuidRecorded));
+}
+
+QString journalFolderUnreachable(Record record, const QByteArray &folder)
+{
+    return inFolder(record, folder)
+        + QStringLiteral("Der Ordner ist zurzeit nicht erreichbar (ist der Datenträger "
+                         "eingelegt?). Es wird keine Datei umbenannt; das Protokoll bleibt "
+                         "erhalten.");
+}
+
+QString journalFolderUnreadable(Record record, const QByteArray &folder, int error)
+{
+    return inFolder(record, folder)
+        + QStringLiteral("Der Ordner kann nicht gelesen werden (%1). Es wird keine Datei "
+                         "umbenannt; das Protokoll bleibt erhalten.")
+              .arg(journalError(error));
+}
+
+QString journalFilesNotThere(Record record, const QByteArray &folder, const QStringList &misfits)
+{
+    return inFolder(record, folder)
+        + QStringLiteral("Der Ordner enthält nicht die Dateien, die das Protokoll nennt (ist der "
+                         "richtige Datenträger eingelegt?). Es wird keine Datei umbenannt; das "
+                         "Protokoll bleibt erhalten.\n\n")
+        + misfits.join(QLatin1Char('\n'));
+}
+
+QString journalPointUnclear(Record record, const QByteArray &folder, const QStringList &misfits)
+{
+    return inFolder(record, folder) + misfits.join(QLatin1Char('\n'))
+        + QStringLiteral(" Es wird keine Datei umbenannt; das Protokoll bleibt erhalten.");
+}
+
+QString misfitMissing(const QByteArray &name)
+{
+    return QStringLiteral("%1 fehlt.").arg(quoted(name));
+}
+
+QString misfitRenamed(const QByteArray &name, const QByteArray &holder)
+{
+    return QStringLiteral("%1 heißt jetzt %2.").arg(quoted(name), quoted(holder));
+}
+
+QString misfitOtherFile(const QByteArray &name)
+{
+    return QStringLiteral("%1 ist eine andere Datei als bei der Umbenennung (Größe, Zeit oder "
+                          "Inhalt anders).")
+        .arg(quoted(name));
+}
+
+QString misfitPlaceholder(const QByteArray &name)
+{
+    return QStringLiteral("%1 ist eine leere Platzhalter-Datei.").arg(quoted(name));
+}
+
+QString misfitBothNames(const QByteArray &name, const QByteArray &other)
+{
+    return QStringLiteral("Die Datei ist zugleich unter %1 und %2 vorhanden.")
+        .arg(quoted(other), quoted(name));
+}
+
+QString misfitTaken(const QByteArray &name)
+{
+    return QStringLiteral("%1 ist vorhanden, sollte aber frei sein.").arg(quoted(name));
+}
+
+QString andMore(qsizetype count)
+{
+    return QStringLiteral("und %1 weitere").arg(count);
+}
+
+QString severalPoints(const QStringList &filesMoved)
+{
+    QString points = filesMoved.join(QStringLiteral(", "));
+    if (filesMoved.size() > 1)
+        points.replace(points.lastIndexOf(QStringLiteral(", ")), 2, QStringLiteral(" oder "));
+    return QStringLiteral("Der Ordner passt zu mehreren Ständen der Umbenennung (nach %1 "
+                          "umbenannten Dateien), denn Dateien, die ihre Namen tauschen, sind "
+                          "nicht zu unterscheiden.")
+        .arg(points);
 }
 
 QString recoveryQuestion(const QByteArray &folder, int filesDone, int filesTotal)
 {
     return QStringLiteral("Die Umbenennung im Ordner %1 wurde nach %2 von %3 unterbrochen.\n\n"
-                          "Ja: Die übrigen Dateien werden umbenannt.\n"
-                          "Nein: Alle Dateien erhalten ihre alten Namen zurück.")
+                          "Fortsetzen: Die übrigen Dateien werden umbenannt.\n"
+                          "Rückgängig machen: Alle Dateien erhalten ihre alten Namen zurück.\n"
+                          "Später: Alles bleibt, wie es ist; beim nächsten Start wird wieder "
+                          "gefragt.")
         .arg(quoted(folder))
         .arg(filesDone)
         .arg(files(filesTotal));
-}
-
-QString recoveryProblems(const QStringList &lines)
-{
-    return (lines.size() == 1 ? QStringLiteral("Diese Datei konnte nicht umbenannt werden:\n")
-                              : QStringLiteral("Diese Dateien konnten nicht umbenannt werden:\n"))
-        + lines.join(QLatin1Char('\n'));
 }
 
 QString undoQuestion(const QByteArray &folder, qsizetype moved)
@@ -431,13 +535,40 @@ QString undoQuestion(const QByteArray &folder, qsizetype moved)
                  : QStringLiteral("%1 Dateien erhalten dann ihre alten Namen zurück.").arg(moved));
 }
 
-QString undoProblems(const QStringList &lines)
+QString leftoverNotRemoved(const QByteArray &name, int error)
 {
-    return (lines.size() == 1 ? QStringLiteral("Diese Datei konnte ihren alten Namen nicht "
-                                               "zurückerhalten und bleibt, wie sie ist:\n")
-                              : QStringLiteral("Diese Dateien konnten ihre alten Namen nicht "
-                                               "zurückerhalten und bleiben, wie sie sind:\n"))
-        + lines.join(QLatin1Char('\n'));
+    return QStringLiteral("Die leere Platzhalter-Datei %1, die die unterbrochene Umbenennung "
+                          "hinterlassen hat, konnte nicht gelöscht werden.\nGrund: %2")
+        .arg(quoted(name), systemError(error));
+}
+
+QString recoveryFailed(const QString &failure, bool moving, size_t notTried, bool undoButton)
+{
+    QString text = moving ? QStringLiteral("Diese Datei konnte nicht umbenannt werden:\n") + failure
+                          : failure;
+    if (notTried == 1)
+        text += QStringLiteral("\n\nEine weitere Umbenennung wurde deshalb nicht versucht.");
+    else if (notTried > 1)
+        text += QStringLiteral("\n\nDie übrigen %1 Umbenennungen wurden deshalb nicht versucht.")
+                    .arg(notTried);
+    return text
+        + (undoButton ? QStringLiteral("\n\nDas Protokoll bleibt erhalten; Sie können die "
+                                       "Umbenennung später mit „Letzte Umbenennung rückgängig“ "
+                                       "weiter zurücknehmen.")
+                      : QStringLiteral("\n\nDas Protokoll bleibt erhalten; beim nächsten Start "
+                                       "oder mit F5 wird wieder gefragt."));
+}
+
+QString recordNotUpdated(Settled settled, int error)
+{
+    const QString done = settled == Settled::LastRunComplete
+        ? QStringLiteral("Die letzte Umbenennung ist vollständig")
+        : settled == Settled::InterruptedRunComplete
+        ? QStringLiteral("Die unterbrochene Umbenennung ist vollständig")
+        : QStringLiteral("Alle Dateien haben ihre alten Namen");
+    return QStringLiteral("%1, aber das Protokoll konnte nicht nachgetragen werden (%2). Es "
+                          "bleibt erhalten und wird beim nächsten Start wieder geprüft.")
+        .arg(done, journalError(error));
 }
 
 } // namespace Texts

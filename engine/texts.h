@@ -94,12 +94,44 @@ QString hiddenFile(const QByteArray &oldName, const QByteArray &tempName);
 // The run's record could not be written.
 QString journalNotWritten(int error);
 
-// The record of a run at start and the undo of the last run.
+// The record of a run at start, on F5 and for "Letzte Umbenennung rückgängig".
+// The state folder is a link or someone else's: nothing is renamed.
+QString stateFolderRefused(const QString &folder);
 QString journalDamaged();
-QString journalFolderUnreachable(const QByteArray &folder);
+QString journalUnreadable();
+// Which record a warning about its folder is about.
+enum class Record { Interrupted, Last };
+// The warnings "Achtung!" about the record's folder: nothing is moved, the record stays.
+QString otherVolume(Record record, const QByteArray &folder, const QByteArray &uuidHere,
+                    const QByteArray &uuidRecorded);
+QString journalFolderUnreachable(Record record, const QByteArray &folder);
+QString journalFolderUnreadable(Record record, const QByteArray &folder, int error);
+// misfits: the lines of how the folder differs from the record.
+QString journalFilesNotThere(Record record, const QByteArray &folder, const QStringList &misfits);
+// misfits: the line that the folder fits more than one point of the record.
+QString journalPointUnclear(Record record, const QByteArray &folder, const QStringList &misfits);
+// Lines of how the folder differs from a point of the record.
+QString misfitMissing(const QByteArray &name);
+QString misfitRenamed(const QByteArray &name, const QByteArray &holder);
+QString misfitOtherFile(const QByteArray &name);
+QString misfitPlaceholder(const QByteArray &name);
+QString misfitBothNames(const QByteArray &name, const QByteArray &other);
+QString misfitTaken(const QByteArray &name);
+// The last line of a list cut short: "und N weitere".
+QString andMore(qsizetype count);
+// The folder fits the record after each of filesMoved ("0", "2") moved files.
+QString severalPoints(const QStringList &filesMoved);
+
 QString recoveryQuestion(const QByteArray &folder, int filesDone, int filesTotal);
-QString recoveryProblems(const QStringList &lines);
 QString undoQuestion(const QByteArray &folder, qsizetype files);
-QString undoProblems(const QStringList &lines);
+// The empty placeholder a cut move left could not be removed.
+QString leftoverNotRemoved(const QByteArray &name, int error);
+// A recovery or an undo stopped at failure: the line of a move that failed (moving), else the
+// text of the leftover that could not be removed; notTried moves were left. undoButton: the
+// undo of "Letzte Umbenennung rückgängig", else the recovery at start or F5.
+QString recoveryFailed(const QString &failure, bool moving, size_t notTried, bool undoButton);
+// What was settled when the record could not be updated afterwards.
+enum class Settled { LastRunComplete, InterruptedRunComplete, OldNamesBack };
+QString recordNotUpdated(Settled settled, int error);
 
 } // namespace Texts

@@ -517,16 +517,32 @@ TEST(Journal, FailedMovesKeepTheRecordAndAreReported)
     store.unlock();
     moveUpTo(journal, 3);
     const Names cut = dir.names();
-    for (const MessageAnswer answer : {MessageAnswer::Continue, MessageAnswer::Undo}) {
+    struct Case
+    {
+        MessageAnswer answer;
+        std::deque<int> failures; // of renameat2, 0 where it works
+        const char *notTried;
+    };
+    const Case cases[] = {
+        {MessageAnswer::Continue, std::deque<int>(10, EROFS), "Die übrigen 3 Umbenennungen"},
+        {MessageAnswer::Undo, std::deque<int>(10, EROFS), "Die übrigen 2 Umbenennungen"},
+        {MessageAnswer::Undo, {0, EROFS}, "Eine weitere Umbenennung"}, // the last: one undone
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.notTried);
         auto *sys = new ScriptedSysCalls;
-        sys->failures["renameat2"].assign(10, EROFS);
+        sys->failures["renameat2"] = c.failures;
         FileMover mover {std::unique_ptr<SysCalls>(sys)};
         FakeWindow window;
-        window.answers = {answer};
+        window.answers = {c.answer};
         recoverInterruptedRun(window, store, mover);
         ASSERT_EQ(titles(window), (QStringList {questionTitle(), errorTitle()}));
         EXPECT_TRUE(window.messages[1].prompt.contains(QStringLiteral("schreibgeschützt")));
-        EXPECT_EQ(dir.names(), cut);
+        EXPECT_TRUE(window.messages[1].prompt.contains(QString::fromUtf8(c.notTried)))
+            << window.messages[1].prompt.toStdString();
+        if (c.failures.front() != 0) {
+            EXPECT_EQ(dir.names(), cut);
+        }
         Journal kept;
         EXPECT_EQ(store.loadRunning(&kept), JournalStore::Load::Ok);
     }
