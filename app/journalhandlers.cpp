@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's side of the run journal: an interrupted run is finished or undone at start and
 // on F5, and "Letzte Umbenennung rückgängig" undoes the last run. The dialogues are the
 // engine's; the window shows the folder they worked on.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's preview of the run: every new name before anything is touched, with the
 // conflicts the run would refuse; in capture-time order with the times, read in the background.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's start-up and shut-down: the first state of every control and the five
 // remembered switches.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times rename runs through the engine with a fake window against a bare renameat2 loop over
 // the same number of files, in the same process and folder tree. The sets are the largest a run
 // accepts from start number 1: start number + number of files may not exceed 32767.

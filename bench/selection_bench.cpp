@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times listing a folder of 100,000 empty files into the file list against a bare readdir plus
 // case-insensitive sort of the same folder, the memory each listed entry adds, and "Alle
 // auswählen" on a folder of 32,767 files against listing that folder.

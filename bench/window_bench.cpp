@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times a rename run through the real window (offscreen): the folder's files all selected with
 // "Alle auswählen", "Dateien umbenennen >>" pressed, the confirmation answered Yes, until
 // "Bin fertig!" is asked; against a bare renameat2 loop over an identical set of files. Also

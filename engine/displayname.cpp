@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "displayname.h"
 
 QString displayName(const QByteArray &raw)

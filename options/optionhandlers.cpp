@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The page's reactions to its switches, option buttons, number fields and buttons.
 
 #include "fieldedit.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The page's handlers for choosing volume, folder and files.
 
 #include "drivelist.h"

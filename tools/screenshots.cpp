@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shows the real window on the X server in DISPLAY and saves a PNG of each page into the folder
 // given as the first argument: page0.png, page1.png, page2.png, and of the first two pages in a
 // window enlarged by half: enlarged0.png, enlarged1.png.

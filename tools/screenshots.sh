@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the window under Xvfb at 96 and at 192 dpi and saves a screenshot of each page:
 # OUT/96/page0.png ... OUT/192/page2.png. Needs a build in build/ (tools/bw run or test), or
 # in the folder BUILD names.
