@@ -638,7 +638,11 @@ TEST_F(RunFixture, FailureReasons)
         std::map<std::string, std::deque<int>> failures;
         int report; // index of the box that must say it
         QString reason;
-        bool recordKept = false;
+        // The record afterwards: -1 not looked at; 0 none; n the last run with its n moves
+        // still made. runningKept: the record still says running.
+        int lastSteps = -1;
+        bool runningKept = false;
+        std::map<std::string, std::deque<int>> stateFailures = {};
     };
     const Case cases[] = {
         {"no permission", {{"renameat2", {0, EACCES, EROFS}}}, 1, QStringLiteral("Berechtigung")},
@@ -661,7 +665,19 @@ TEST_F(RunFixture, FailureReasons)
          {{"renameat2", {0, ENOTCONN, ENOTCONN}}},
          1,
          QStringLiteral("Grund: Der Datenträger ist nicht mehr erreichbar (wurde er entfernt?)."),
-         true},
+         1},
+        {"restore stops at its first failure, the record keeps what is still renamed",
+         {{"renameat2", {0, 0, EACCES, 0, EROFS}}},
+         3,
+         QStringLiteral("„Urlaub01.jpg“ → „a.jpg“: Der Datenträger ist schreibgeschützt."),
+         1},
+        {"record cannot be completed",
+         {},
+         1,
+         QStringLiteral("aber das Protokoll konnte nicht abgeschlossen werden"),
+         -1,
+         true,
+         {{"pwrite", {EROFS}}}},
         {"card pulled, the restore fails too",
          {{"renameat2", {0, ENOTCONN, ENOTCONN}}},
          3,
@@ -669,13 +685,16 @@ TEST_F(RunFixture, FailureReasons)
         {"an error without a German name",
          {{"renameat2", {0, EBADMSG}}},
          1,
-         QStringLiteral("Grund: Systemfehler %1 (").arg(EBADMSG)},
+         QStringLiteral("Grund: Systemfehler %1 (").arg(EBADMSG),
+         0},
     };
     for (const auto &c : cases) {
-        Scene scene {"a.jpg", "b.jpg"};
+        Scene scene {"a.jpg", "b.jpg", "c.jpg"};
         auto &[local, w] = scene;
         TempFolder state;
-        w.journal = std::make_unique<JournalStore>(QString::fromUtf8(state.path()));
+        ScriptedSysCalls stateSys; // outlives the store
+        stateSys.failures = c.stateFailures;
+        w.journal = std::make_unique<JournalStore>(QString::fromUtf8(state.path()), &stateSys);
         auto *sys = new ScriptedSysCalls;
         sys->failures = c.failures;
         w.sysForMover.reset(sys);
@@ -686,10 +705,20 @@ TEST_F(RunFixture, FailureReasons)
             << w.messages[size_t(c.report)].prompt.toStdString();
         EXPECT_FALSE(w.messages[1].prompt.contains(QStringLiteral("nicht mehr vorhanden")));
         EXPECT_FALSE(w.messageTitles().contains(QStringLiteral("Bin fertig!"))) << c.what;
-        if (c.recordKept) {
-            Journal record;
-            EXPECT_EQ(w.journal->loadLast(&record), JournalStore::Load::Ok) << c.what;
+        Journal record;
+        if (c.lastSteps == 0) {
+            EXPECT_EQ(w.journal->loadLast(&record), JournalStore::Load::None) << c.what;
         }
+        if (c.lastSteps > 0) {
+            ASSERT_EQ(w.journal->loadLast(&record), JournalStore::Load::Ok) << c.what;
+            EXPECT_EQ(record.steps.size(), size_t(c.lastSteps)) << c.what;
+        }
+        if (c.lastSteps >= 0 || c.runningKept) {
+            EXPECT_EQ(w.journal->loadRunning(&record),
+                      c.runningKept ? JournalStore::Load::Ok : JournalStore::Load::None)
+                << c.what;
+        }
+        w.journal.reset();
     }
 }
 
