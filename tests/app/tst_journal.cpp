@@ -128,6 +128,10 @@ private slots:
             m_boxes = ScriptedBoxes();
             open();
             QCOMPARE(m_boxes.messageTitles(), QStringList {"Frage ...?"}); // asked again
+            m_boxes.messages.clear();
+            File1()->setFocus();
+            QTest::keyClick(File1(), Qt::Key_F5); // and on F5: the card may be back
+            QCOMPARE(m_boxes.messageTitles(), QStringList {"Frage ...?"});
             return;
         }
         QCOMPARE(files(), (QStringList {"A01.jpg", "A02.jpg"}));
