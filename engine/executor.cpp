@@ -30,20 +30,6 @@ RunResult executePlan(const RenamePlan &plan, FileMover &mover,
     return result;
 }
 
-size_t filesMoved(const std::vector<Step> &steps, size_t done, size_t fileCount)
-{
-    std::vector<bool> moved(fileCount, false);
-    size_t count = 0;
-    for (size_t s = 0; s < done && s < steps.size(); ++s) {
-        const size_t file = size_t(steps[s].file);
-        if (file < fileCount && !moved[file]) {
-            moved[file] = true;
-            ++count;
-        }
-    }
-    return count;
-}
-
 Journal Journal::of(const RenamePlan &plan, SysCalls *sys)
 {
     return of(plan.folder, plan.oldNames, plan.newNames, plan.tempNames, plan.steps, sys);

@@ -25,6 +25,3 @@ struct RunResult
 // arrived runs after every move that gives a file its new name.
 RunResult executePlan(const RenamePlan &plan, FileMover &mover,
                       const std::function<void()> &arrived = {});
-
-// The files that the steps [0, done) moved at least once.
-size_t filesMoved(const std::vector<Step> &steps, size_t done, size_t fileCount);

@@ -178,13 +178,16 @@ void RenameDialogue::reportFailure(const RenamePlan &plan, const RunResult &resu
     // Undone in reverse up to the first move that fails, so that the folder is always at a
     // point of the record; the record then keeps the moves still made.
     size_t reached = done;
-    const size_t moved = filesMoved(plan.steps, done, plan.oldNames.size());
+    Journal unrecorded; // the same view of the run where no record is kept
+    if (!m_recording && done > 0)
+        unrecorded = Journal::of(plan);
+    const Journal &record = m_recording ? m_record : unrecorded;
+    const int moved = record.filesMoved(done);
     if (moved > 0
-        && m_window.messageBox(Texts::restoreQuestion(qsizetype(moved)), MessageKind::Question,
+        && m_window.messageBox(Texts::restoreQuestion(moved), MessageKind::Question,
                                questionTitle())
             == MessageAnswer::Yes) {
-        const CarriedOut back
-            = carryOut(m_recording ? m_record : Journal::of(plan), Progress(), done, 0, m_mover);
+        const CarriedOut back = carryOut(record, Progress(), done, 0, m_mover);
         reached = back.reached;
         if (!back.ok())
             m_window.messageBox(Texts::notRestored(back.failure, back.notTried), MessageKind::Error,
