@@ -425,6 +425,43 @@ TEST(Journal, PointOfACutSwapIsFoundByContentWhereSizeAndTimeAgree)
     }
 }
 
+// A large run reads sizes and times on two threads, each its half of the moving files: every
+// file gets its own, whatever order the files move in and wherever the halves meet.
+TEST(Journal, EveryFileOfALargeRunGetsItsOwnSizeAndTime)
+{
+    struct SizeFromName : SysCalls
+    {
+        int sizeAndTime(int, const char *name, quint64 *size, qint64 *mtimeNs) override
+        {
+            *size = std::strtoull(name + 1, nullptr, 10) + 1; // "f41" is 42 bytes
+            *mtimeNs = qint64(*size) * 2000000000;
+            return 0;
+        }
+    } sys;
+    TempFolder dir;
+    const int count = 5003; // 4,288 moving: two halves of over 2,048
+    std::vector<QByteArray> oldNames, newNames;
+    std::vector<Step> steps;
+    for (int i = 0; i < count; ++i) {
+        oldNames.push_back("f" + QByteArray::number(i));
+        newNames.push_back(i % 7 ? "Urlaub" + QByteArray::number(i) : oldNames.back());
+    }
+    // The last file first, as in a renumbering; every seventh keeps its name and does not move.
+    for (int i = count - 1; i >= 0; --i) {
+        if (i % 7)
+            steps.push_back({i, oldNames[size_t(i)], newNames[size_t(i)]});
+    }
+    const Journal journal = Journal::of(dir.path(), oldNames, newNames, {}, steps, &sys);
+    ASSERT_EQ(journal.files.size(), size_t(count));
+    std::vector<int> wrong;
+    for (int i = 0; i < count; ++i) {
+        const Fingerprint &f = journal.files[size_t(i)].fingerprint;
+        if (i % 7 && (f.size != quint64(i) + 1 || f.mtimeNs != qint64(i + 1) * 2000000000))
+            wrong.push_back(i);
+    }
+    EXPECT_TRUE(wrong.empty()) << wrong.size() << " files, the first " << wrong.front();
+}
+
 TEST(Journal, RecoveryMovesNothingWhereTheFolderDoesNotHoldTheRecordedFiles)
 {
     const SmallRun run;
