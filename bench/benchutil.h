@@ -28,28 +28,55 @@ inline QByteArray makeFolder(const char *base = nullptr)
     return pattern;
 }
 
-// Creates count empty files named by pattern (file00000.jpg ... by default, numbered from
-// first) and returns their names.
-inline std::vector<QByteArray> makeFiles(const QByteArray &folder, int count,
-                                         const char *pattern = "file%05d.jpg", int first = 0)
+// count names made by pattern, a printf pattern taking the number, numbered from first.
+inline std::vector<QByteArray> namesOf(int count, const char *pattern, int first)
 {
     std::vector<QByteArray> names;
     names.reserve(size_t(count));
     char name[32];
     for (int i = 0; i < count; ++i) {
         std::snprintf(name, sizeof name, pattern, first + i);
+        names.emplace_back(name);
+    }
+    return names;
+}
+
+// Creates count empty files named by pattern (file00000.jpg ... by default, numbered from
+// first) and returns their names.
+inline std::vector<QByteArray> makeFiles(const QByteArray &folder, int count,
+                                         const char *pattern = "file%05d.jpg", int first = 0)
+{
+    std::vector<QByteArray> names = namesOf(count, pattern, first);
+    for (const QByteArray &name : names) {
         const int fd = ::open((folder + '/' + name).constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
         if (fd < 0) {
             std::perror("open");
             std::exit(1);
         }
         ::close(fd);
-        names.emplace_back(name);
     }
     // What the file system still has to write of the new files (and of the last round's
     // removed ones) is written now, not during the rename that is timed next.
     ::sync();
     return names;
+}
+
+// Renames from[i] to to[i] in the order given, each without replacing, then writes it all out
+// as makeFiles does. A name that is not there ends the benchmark.
+inline void renameAll(const QByteArray &folder, const std::vector<QByteArray> &from,
+                      const std::vector<QByteArray> &to)
+{
+    const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (size_t i = 0; i < from.size(); ++i) {
+        if (::renameat2(dirFd, from[i].constData(), dirFd, to[i].constData(), RENAME_NOREPLACE)
+            != 0) {
+            std::fprintf(stderr, "%s: ", from[i].constData());
+            std::perror("renameat2");
+            std::exit(1);
+        }
+    }
+    ::close(dirFd);
+    ::sync();
 }
 
 inline void removeFolder(const QByteArray &folder)
