@@ -103,16 +103,17 @@ inline double median(std::vector<double> v)
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-// Renames every file with renameat2(RENAME_NOREPLACE) to Urlaub00001.jpg ... and returns the
-// seconds it took: the least any renamer has to do.
-inline double bareRenameLoop(const QByteArray &folder, const std::vector<QByteArray> &names)
+// Renames every file with renameat2(RENAME_NOREPLACE) to Urlaub00001.jpg ... (or what
+// pattern makes of 1, 2, ...) and returns the seconds it took: the least any renamer has to do.
+inline double bareRenameLoop(const QByteArray &folder, const std::vector<QByteArray> &names,
+                             const char *pattern = "Urlaub%05d.jpg")
 {
     const auto start = std::chrono::steady_clock::now();
     const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     char newName[32];
     int number = 1;
     for (const QByteArray &name : names) {
-        std::snprintf(newName, sizeof newName, "Urlaub%05d.jpg", number++);
+        std::snprintf(newName, sizeof newName, pattern, number++);
         if (::renameat2(dirFd, name.constData(), dirFd, newName, RENAME_NOREPLACE) != 0) {
             std::perror("renameat2");
             std::exit(1);
@@ -120,16 +121,6 @@ inline double bareRenameLoop(const QByteArray &folder, const std::vector<QByteAr
     }
     ::close(dirFd);
     return secondsSince(start);
-}
-
-// One round of the bare loop on a fresh folder of count empty files; returns its seconds.
-inline double bareRenameRound(int count)
-{
-    const QByteArray folder = makeFolder();
-    const auto names = makeFiles(folder, count);
-    const double seconds = bareRenameLoop(folder, names);
-    removeFolder(folder);
-    return seconds;
 }
 
 } // namespace bench
