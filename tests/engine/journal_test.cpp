@@ -39,6 +39,13 @@ void emulate(ScriptedSysCalls &sys, Mover mover)
         sys.failures["link"].assign(1000, EPERM);
 }
 
+// The folder after a run of steps [0, k) of the record, made in the test.
+void moveUpTo(const Journal &journal, size_t k)
+{
+    FileMover mover;
+    ASSERT_TRUE(carryOut(journal, Progress(), 0, k, mover).ok());
+}
+
 // A small run with a chain (a2 -> a3, a1 -> a2), a swap (s1 <-> s2, through a temporary name)
 // and a case-only rename on a folder that folds case (through a temporary name too). Every
 // file holds its own old name; all are of one size and one FAT time, as on a camera card.
@@ -66,6 +73,15 @@ struct SmallRun
     Journal journal(const TempFolder &dir, SysCalls *sys = nullptr) const
     {
         return Journal::of(dir.path(), oldNames, newNames, tempNames, steps, sys);
+    }
+    // Recorded in store as a run does, and cut after k steps: the program ended mid-run.
+    Journal cut(const TempFolder &dir, JournalStore &store, size_t k) const
+    {
+        const Journal j = journal(dir);
+        EXPECT_EQ(store.begin(j), 0);
+        store.unlock();
+        moveUpTo(j, k);
+        return j;
     }
     // Every file's content exactly once, all under their old or all under their new names.
     bool allOld(const TempFolder &dir) const { return holds(dir, oldNames); }
@@ -99,13 +115,6 @@ void makeRun(const SmallRun &run, const TempFolder &dir, const QString &state,
     }
     mover.release();
     store.complete();
-}
-
-// The folder after a run of steps [0, k) of the record, made in the test.
-void moveUpTo(const Journal &journal, size_t k)
-{
-    FileMover mover;
-    ASSERT_TRUE(carryOut(journal, Progress(), 0, k, mover).ok());
 }
 
 QStringList titles(const FakeWindow &window)
@@ -315,10 +324,7 @@ TEST(Journal, RecordIsWrittenAndSyncedBeforeTheFirstMoveAndTheFolderBeforeItComp
         TempFolder cut, cutState;
         small.make(cut);
         JournalStore recorded(QString::fromUtf8(cutState.path()));
-        const Journal journal = small.journal(cut);
-        ASSERT_EQ(recorded.begin(journal), 0);
-        recorded.unlock();
-        moveUpTo(journal, 3);
+        const Journal journal = small.cut(cut, recorded, 3);
         sys->log.clear();
         JournalStore logged(QString::fromUtf8(cutState.path()), sys);
         window.answers = {answer};
@@ -490,10 +496,7 @@ TEST(Journal, RecoveryMovesNothingWhereTheFolderDoesNotHoldTheRecordedFiles)
         TempFolder dir, state;
         run.make(dir);
         JournalStore store(QString::fromUtf8(state.path()));
-        const Journal journal = run.journal(dir);
-        ASSERT_EQ(store.begin(journal), 0);
-        moveUpTo(journal, 3); // cut inside the swap
-        store.unlock();
+        const Journal journal = run.cut(dir, store, 3); // cut inside the swap
         c.change(dir);
         const Names before = dir.names();
         FakeWindow window;
@@ -520,10 +523,7 @@ TEST(Journal, RecoveryRemovesWhatTheCutMoveLeftAndNothingElse)
             TempFolder dir, state;
             run.make(dir);
             JournalStore store(QString::fromUtf8(state.path()));
-            const Journal journal = run.journal(dir);
-            ASSERT_EQ(store.begin(journal), 0);
-            store.unlock();
-            moveUpTo(journal, 3);
+            const Journal journal = run.cut(dir, store, 3);
             // Step 3 moves s2.jpg onto s1.jpg.
             if (link)
                 ASSERT_EQ(
@@ -550,10 +550,7 @@ TEST(Journal, FailedMovesKeepTheRecordAndAreReported)
     TempFolder dir, state;
     run.make(dir);
     JournalStore store(QString::fromUtf8(state.path()));
-    const Journal journal = run.journal(dir);
-    ASSERT_EQ(store.begin(journal), 0);
-    store.unlock();
-    moveUpTo(journal, 3);
+    const Journal journal = run.cut(dir, store, 3);
     const Names cut = dir.names();
     struct Case
     {
@@ -747,11 +744,8 @@ TEST(Journal, RecoveryActsOnlyOnTheRecordedCardWhereverItIsMounted)
     const SmallRun run;
     run.make(first);
     JournalStore store(QString::fromUtf8(state.path()));
-    const Journal journal = run.journal(first);
+    const Journal journal = run.cut(first, store, 3);
     ASSERT_FALSE(journal.volumeUuid.isEmpty());
-    ASSERT_EQ(store.begin(journal), 0);
-    store.unlock();
-    moveUpTo(journal, 3);
 
     // Card B at the same path, at the same point of the same run: only the volume tells.
     ASSERT_TRUE(cardB.mount(first));
