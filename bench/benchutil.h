@@ -7,8 +7,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
 #include <fcntl.h>
+#include <ftw.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -79,16 +79,20 @@ inline void renameAll(const QByteArray &folder, const std::vector<QByteArray> &f
     ::sync();
 }
 
+// Removes folder with all it holds; the window's run leaves its record in folders of its own
+// there (HOME is the folder).
 inline void removeFolder(const QByteArray &folder)
 {
-    if (DIR *dir = ::opendir(folder.constData())) {
-        while (const dirent *e = ::readdir(dir)) {
-            if (e->d_name[0] != '.' || (e->d_name[1] && (e->d_name[1] != '.' || e->d_name[2])))
-                ::unlink((folder + '/' + e->d_name).constData());
-        }
-        ::closedir(dir);
-    }
-    ::rmdir(folder.constData());
+    ::nftw(
+        folder.constData(),
+        [](const char *path, const struct stat *, int type, struct FTW *) {
+            if (type == FTW_DP)
+                ::rmdir(path);
+            else
+                ::unlink(path);
+            return 0; // on with the rest
+        },
+        16, FTW_DEPTH | FTW_PHYS);
 }
 
 inline double secondsSince(std::chrono::steady_clock::time_point start)

@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <malloc.h>
 #include <strings.h>
 
