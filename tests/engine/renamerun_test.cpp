@@ -643,6 +643,8 @@ TEST_F(RunFixture, FailureReasons)
         int lastSteps = -1;
         bool runningKept = false;
         std::map<std::string, std::deque<int>> stateFailures = {};
+        std::deque<MessageAnswer> answers = {}; // Yes to every question where none is given
+        bool untouched = false; // every file keeps its old name
     };
     const Case cases[] = {
         {"no permission", {{"renameat2", {0, EACCES, EROFS}}}, 1, QStringLiteral("Berechtigung")},
@@ -682,6 +684,24 @@ TEST_F(RunFixture, FailureReasons)
          {{"renameat2", {0, ENOTCONN, ENOTCONN}}},
          3,
          QStringLiteral("„Urlaub01.jpg“ → „a.jpg“: Der Datenträger ist nicht mehr erreichbar")},
+        {"record cannot be written, and the user does not rename without one",
+         {},
+         1,
+         QStringLiteral("Das Protokoll der Umbenennung kann nicht gespeichert werden (Auf dem "
+                        "Datenträger ist kein Platz mehr frei)"),
+         -1,
+         false,
+         {{"fdatasync", {ENOSPC}}},
+         {MessageAnswer::Yes, MessageAnswer::No},
+         true},
+        {"record of a failed run cannot be updated",
+         {{"renameat2", {0, EACCES}}},
+         3,
+         QStringLiteral("konnte nicht nachgetragen werden (Der Datenträger ist schreibgeschützt)"),
+         -1,
+         true,
+         {{"renameat", {0, EROFS}}},
+         {MessageAnswer::Yes, MessageAnswer::Ok, MessageAnswer::No}},
         {"an error without a German name",
          {{"renameat2", {0, EBADMSG}}},
          1,
@@ -698,7 +718,11 @@ TEST_F(RunFixture, FailureReasons)
         auto *sys = new ScriptedSysCalls;
         sys->failures = c.failures;
         w.sysForMover.reset(sys);
+        w.answers = c.answers;
         runRename(w);
+        if (c.untouched) {
+            EXPECT_EQ(local.names(), (Names {"a.jpg", "b.jpg", "c.jpg"})) << c.what;
+        }
         ASSERT_GT(w.messages.size(), size_t(c.report)) << c.what;
         EXPECT_TRUE(w.messages[size_t(c.report)].prompt.contains(c.reason))
             << c.what << "\n"
