@@ -582,11 +582,26 @@ TEST(Journal, FailedMovesKeepTheRecordAndAreReported)
         EXPECT_EQ(store.loadRunning(&kept), JournalStore::Load::Ok);
     }
 
+    // Finished, but the state disk refuses to mark the record: said, and the record stays.
+    {
+        ScriptedSysCalls stateSys;
+        stateSys.failures["pwrite"] = {EROFS};
+        JournalStore readOnly(QString::fromUtf8(state.path()), &stateSys);
+        FileMover mover;
+        FakeWindow window;
+        window.answers = {MessageAnswer::Continue};
+        recoverInterruptedRun(window, readOnly, mover);
+        ASSERT_EQ(titles(window), (QStringList {questionTitle(), errorTitle()}));
+        EXPECT_TRUE(window.messages[1].prompt.contains(QStringLiteral("schreibgeschützt")));
+        Journal kept;
+        EXPECT_EQ(store.loadRunning(&kept), JournalStore::Load::Ok);
+    }
+
     // Undo of the last run: the same, and the undo stays on offer.
     FileMover mover;
     FakeWindow window;
-    window.answers = {MessageAnswer::Continue};
-    recoverInterruptedRun(window, store, mover);
+    recoverInterruptedRun(window, store, mover); // finished: the record is settled unasked
+    ASSERT_TRUE(window.messages.empty());
     ASSERT_TRUE(run.allNew(dir));
     auto *sys = new ScriptedSysCalls;
     sys->failures["renameat2"] = {0, EROFS};
