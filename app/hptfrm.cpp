@@ -250,7 +250,9 @@ void Hptfrm::Form_KeyDown(int keyCode)
 {
     if (keyCode != Qt::Key_F5)
         return;
-    recoverInterruptedRun(); // the card of an interrupted run may be back
+    // The volumes first: the card of an interrupted run may be back, and recovery shows its
+    // folder, whose volume the list must then hold.
     m_selection->refreshLists();
+    recoverInterruptedRun();
     updateUndoButton(); // the last run's folder may have come back (a card inserted)
 }
