@@ -95,12 +95,7 @@ void RenameWindowAdapter::selectKeepExtension()
 std::vector<CaptureTime>
 RenameWindowAdapter::captureTimes(const std::vector<QByteArray> &names) const
 {
-    const QByteArray folder = currentFolder();
-    std::vector<CaptureTime> times;
-    times.reserve(names.size());
-    for (const QByteArray &name : names)
-        times.push_back(m_captureCache.get(folder, name));
-    return times;
+    return scanCaptureTimes(currentFolder(), names, m_captureCache).times;
 }
 
 void RenameWindowAdapter::setStatusLine(const QString &caption, StatusLook look)

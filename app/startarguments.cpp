@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "startarguments.h"
 
-#include "displayname.h"
+#include "texts.h"
 #include "version.h"
 
 #include <QByteArrayList>
@@ -78,11 +78,6 @@ QByteArray localPath(const QByteArray &argument)
     return QByteArray::fromPercentEncoding(rest);
 }
 
-QString quoted(const QByteArray &raw)
-{
-    return QStringLiteral("„%1“").arg(displayName(raw));
-}
-
 // What every warning ends with: the window opens as it does without arguments.
 QString warning(const QString &what)
 {
@@ -125,7 +120,7 @@ StartArguments parseStartArguments(const std::vector<QByteArray> &arguments,
             result.action = StartArguments::Action::UsageError;
             result.message = QStringLiteral("brixelwand: Die Option %1 gibt es nicht.\n"
                                             "Eine Übersicht zeigt „brixelwand --help“.\n")
-                                 .arg(quoted(argument));
+                                 .arg(Texts::quoted(argument));
             return result;
         }
     }
@@ -138,12 +133,12 @@ StartArguments parseStartArguments(const std::vector<QByteArray> &arguments,
         const QByteArray path = local.isEmpty() ? QByteArray() : cleanPath(local, workingFolder);
         struct stat st;
         if (path.isEmpty() || ::lstat(path.constData(), &st) != 0)
-            return openAsUsual(QStringLiteral("%1 gibt es nicht.").arg(quoted(argument)));
+            return openAsUsual(QStringLiteral("%1 gibt es nicht.").arg(Texts::quoted(argument)));
         if (::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
             if (paths.size() > 1)
                 return openAsUsual(QStringLiteral("%1 ist ein Ordner. Übergeben Sie einen "
                                                   "Ordner allein oder nur Dateien eines Ordners.")
-                                       .arg(quoted(argument)));
+                                       .arg(Texts::quoted(argument)));
             result.folder = path;
             return result;
         }
@@ -159,7 +154,7 @@ StartArguments parseStartArguments(const std::vector<QByteArray> &arguments,
             return openAsUsual(QStringLiteral("Die übergebenen Dateien liegen in verschiedenen "
                                               "Ordnern (%1 und %2). Brixelwand benennt Dateien "
                                               "eines Ordners um.")
-                                   .arg(quoted(result.folder), quoted(folder)));
+                                   .arg(Texts::quoted(result.folder), Texts::quoted(folder)));
         }
         const QByteArray name = path.mid(slash + 1);
         if (std::find(result.files.begin(), result.files.end(), name) == result.files.end())

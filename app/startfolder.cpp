@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Starting on what the command line names: a folder, or files of one folder.
 
-#include "displayname.h"
 #include "hptfrm.h"
 #include "messageboxes.h"
 #include "selectionpage.h"
@@ -13,9 +12,9 @@ void Hptfrm::openAtStart(const QByteArray &folder, const std::vector<QByteArray>
 {
     // As if chosen in the folder list: its reaction moves the volume and fills the file list.
     if (!m_selection->openFolder(folder)) {
-        warnAtStart(QStringLiteral("Der Ordner „%1“ kann nicht gelesen werden. Bitte wählen Sie "
+        warnAtStart(QStringLiteral("Der Ordner %1 kann nicht gelesen werden. Bitte wählen Sie "
                                    "Ordner und Dateien in Schritt 1 selbst aus.")
-                        .arg(displayName(folder)));
+                        .arg(Texts::quoted(folder)));
         return;
     }
     showPage(0, false);
