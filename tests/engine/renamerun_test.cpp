@@ -97,52 +97,26 @@ TEST_F(RunFixture, NameParts)
         const char *extension; // typed; nullptr keeps the old ones
         Names expected;
     };
+    // clang-format off
     const Case cases[] = {
         {"Urlaub", true, false, false, "1", true, "2", nullptr, {"Urlaub 01.jpg", "Urlaub 02.png"}},
         {"Urlaub", true, true, false, "1", true, "2", nullptr, {"Urlaub_01.jpg", "Urlaub_02.png"}},
-        {"Ferien am See",
-         false,
-         true,
-         false,
-         "1",
-         true,
-         "2",
-         nullptr,
+        {"Ferien am See", false, true, false, "1", true, "2", nullptr,
          {"Ferien_am_See01.jpg", "Ferien_am_See02.png"}},
-        {"Größe Übung",
-         false,
-         true,
-         true,
-         "1",
-         true,
-         "2",
-         nullptr,
+        {"Größe Übung", false, true, true, "1", true, "2", nullptr,
          {"Groesse_Uebung01.jpg", "Groesse_Uebung02.png"}},
         {"Größe", false, false, false, "1", true, "2", nullptr, {"Größe01.jpg", "Größe02.png"}},
         // Decomposed umlauts (a + combining diaeresis) and the capital sharp s.
-        {"Gro\xcc\x88\xc3\x9f\x65 \xe1\xba\x9e",
-         false,
-         false,
-         true,
-         "1",
-         true,
-         "2",
-         nullptr,
+        {"Gro\xcc\x88\xc3\x9f\x65 \xe1\xba\x9e", false, false, true, "1", true, "2", nullptr,
          {"Groesse SS01.jpg", "Groesse SS02.png"}},
         {"Bild", false, false, false, "7", false, "3", nullptr, {"Bild007.jpg", "Bild008.png"}},
-        {"Bild",
-         false,
-         false,
-         false,
-         "9999",
-         true,
-         "2",
-         "jpeg",
+        {"Bild", false, false, false, "9999", true, "2", "jpeg",
          {"Bild09999.jpeg", "Bild10000.jpeg"}},
         // Fractional start numbers in the number format: both readings take the whole part.
         {"Bild", false, false, false, "1.5", true, "2", nullptr, {"Bild01.jpg", "Bild02.png"}},
         {"Bild", false, false, false, "1e2", true, "2", nullptr, {"Bild100.jpg", "Bild101.png"}},
     };
+    // clang-format on
     for (const auto &c : cases) {
         Scene scene {"a.jpg", "b.png"};
         auto &[local, w] = scene;
@@ -209,68 +183,32 @@ TEST_F(RunFixture, InputChecksEndTheRunBeforeAnyFileIsTouched)
     const QString forbidden
         = QStringLiteral("Der neue Dateiname darf eines der folgenden Zeichen nicht enthalten:\n"
                          "/ \\ : * ? \" < > | $ % & ~");
+    const QString control = QStringLiteral("keine Steuerzeichen (wie Tabulator oder Zeilenumbruch) "
+                                           "enthalten!");
+    const QStringList inName {"message:Eingabefehler ...", "focusText2+select"};
+    const QStringList inExtension {"message:Eingabefehler ...", "focusText1+select"};
+    // clang-format off
     const Case cases[] = {
-        {"nothing selected",
-         false,
-         QString(),
-         QString(),
-         {"message:Eingabefehler ...", "page0"},
-         MessageKind::Warning,
-         QStringLiteral("Es wurden keine Dateien ausgewählt!")},
-        {"empty name",
-         true,
-         QString(),
-         QString(),
-         {"message:Eingabefehler ...", "focusText2"},
-         MessageKind::Warning,
-         QStringLiteral("Bitte geben Sie den neuen Dateinamen an!")},
-        {"percent",
-         true,
-         QStringLiteral("Urlaub 50%"),
-         QString(),
-         {"message:Eingabefehler ...", "focusText2+select"},
-         MessageKind::Error,
+        {"nothing selected", false, QString(), QString(), {"message:Eingabefehler ...", "page0"},
+         MessageKind::Warning, QStringLiteral("Es wurden keine Dateien ausgewählt!")},
+        {"empty name", true, QString(), QString(), {"message:Eingabefehler ...", "focusText2"},
+         MessageKind::Warning, QStringLiteral("Bitte geben Sie den neuen Dateinamen an!")},
+        {"percent", true, QStringLiteral("Urlaub 50%"), QString(), inName, MessageKind::Error,
          forbidden},
-        {"tab in name",
-         true,
-         QStringLiteral("Bi\tld"),
-         QString(),
-         {"message:Eingabefehler ...", "focusText2+select"},
-         MessageKind::Error,
-         QStringLiteral("Der neue Dateiname darf keine Steuerzeichen (wie Tabulator oder "
-                        "Zeilenumbruch) enthalten!")},
-        {"NUL in name",
-         true,
-         QStringLiteral("Bild") + QChar(0) + QStringLiteral("x"),
-         QString(),
-         {"message:Eingabefehler ...", "focusText2+select"},
-         MessageKind::Error,
-         QStringLiteral("Der neue Dateiname darf keine Steuerzeichen (wie Tabulator oder "
-                        "Zeilenumbruch) enthalten!")},
-        {"leading dot",
-         true,
-         QStringLiteral(".Bild"),
-         QString(),
-         {"message:Eingabefehler ...", "focusText2+select"},
-         MessageKind::Error,
+        {"tab in name", true, QStringLiteral("Bi\tld"), QString(), inName, MessageKind::Error,
+         QStringLiteral("Der neue Dateiname darf ") + control},
+        {"NUL in name", true, QStringLiteral("Bild") + QChar(0) + QStringLiteral("x"), QString(),
+         inName, MessageKind::Error, QStringLiteral("Der neue Dateiname darf ") + control},
+        {"leading dot", true, QStringLiteral(".Bild"), QString(), inName, MessageKind::Error,
          QStringLiteral("Der neue Dateiname darf nicht mit einem Punkt beginnen, weil solche "
                         "Dateien versteckt sind und nicht mehr angezeigt werden!")},
-        {"line feed in extension",
-         true,
-         QStringLiteral("Urlaub"),
-         QStringLiteral("j\npg"),
-         {"message:Eingabefehler ...", "focusText1+select"},
-         MessageKind::Error,
-         QStringLiteral("Die neue Dateiendung darf keine Steuerzeichen (wie Tabulator oder "
-                        "Zeilenumbruch) enthalten!")},
-        {"slash in extension",
-         true,
-         QStringLiteral("Urlaub"),
-         QStringLiteral("a/b"),
-         {"message:Eingabefehler ...", "focusText1+select"},
+        {"line feed in extension", true, QStringLiteral("Urlaub"), QStringLiteral("j\npg"),
+         inExtension, MessageKind::Error, QStringLiteral("Die neue Dateiendung darf ") + control},
+        {"slash in extension", true, QStringLiteral("Urlaub"), QStringLiteral("a/b"), inExtension,
          MessageKind::Error,
          QStringLiteral("Die neue Dateiendung darf das Zeichen / nicht enthalten!")},
     };
+    // clang-format on
     for (const auto &c : cases) {
         Scene scene({"a.jpg"}, c.select);
         auto &[local, w] = scene;
@@ -776,49 +714,26 @@ TEST_F(RunFixture, NumbersInCaptureOrderAndByShot)
         std::vector<std::pair<std::string, std::string>> renamed; // old name -> new name
         const char *refusal = nullptr; // part of the conflict message where the run stops
     };
+    // clang-format off
     const Case cases[] = {
-        {"time and shots",
-         true,
-         true,
-         "1",
-         true,
-         nullptr,
-         {{"IMG_0043.JPG", "Urlaub 01.JPG"},
-          {"DSC_0001.JPG", "Urlaub 02.JPG"},
-          {"IMG_0042.CR2", "Urlaub 03.CR2"},
-          {"IMG_0042.CR2.xmp", "Urlaub 03.CR2.xmp"},
+        {"time and shots", true, true, "1", true, nullptr,
+         {{"IMG_0043.JPG", "Urlaub 01.JPG"}, {"DSC_0001.JPG", "Urlaub 02.JPG"},
+          {"IMG_0042.CR2", "Urlaub 03.CR2"}, {"IMG_0042.CR2.xmp", "Urlaub 03.CR2.xmp"},
           {"IMG_0042.JPG", "Urlaub 03.JPG"}}},
         {"time alone: the sidecar has only its file date, which is today",
-         true,
-         false,
-         "1",
-         true,
-         nullptr,
-         {{"IMG_0043.JPG", "Urlaub 01.JPG"},
-          {"DSC_0001.JPG", "Urlaub 02.JPG"},
-          {"IMG_0042.CR2", "Urlaub 03.CR2"},
-          {"IMG_0042.JPG", "Urlaub 04.JPG"},
+         true, false, "1", true, nullptr,
+         {{"IMG_0043.JPG", "Urlaub 01.JPG"}, {"DSC_0001.JPG", "Urlaub 02.JPG"},
+          {"IMG_0042.CR2", "Urlaub 03.CR2"}, {"IMG_0042.JPG", "Urlaub 04.JPG"},
           {"IMG_0042.CR2.xmp", "Urlaub 05.xmp"}}},
         {"shots in list order; 96 + 3 shots needs two digits where 96 + 5 files needs three",
-         false,
-         true,
-         "96",
-         false,
-         nullptr,
-         {{"DSC_0001.JPG", "Urlaub 96.JPG"},
-          {"IMG_0042.CR2", "Urlaub 97.CR2"},
-          {"IMG_0042.CR2.xmp", "Urlaub 97.CR2.xmp"},
-          {"IMG_0042.JPG", "Urlaub 97.JPG"},
+         false, true, "96", false, nullptr,
+         {{"DSC_0001.JPG", "Urlaub 96.JPG"}, {"IMG_0042.CR2", "Urlaub 97.CR2"},
+          {"IMG_0042.CR2.xmp", "Urlaub 97.CR2.xmp"}, {"IMG_0042.JPG", "Urlaub 97.JPG"},
           {"IMG_0043.JPG", "Urlaub 98.JPG"}}},
-        {"one typed extension for a shot of three files",
-         false,
-         true,
-         "1",
-         true,
-         "jpg",
-         {},
+        {"one typed extension for a shot of three files", false, true, "1", true, "jpg", {},
          "„IMG_0042.CR2“ gehört zur selben Aufnahme"},
     };
+    // clang-format on
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         Scene scene({}, false);
