@@ -2,6 +2,7 @@
 #include "fakewindow.h"
 #include "folderscan.h"
 #include "journal.h"
+#include "realmedia.h"
 #include "recovery.h"
 #include "renamedialogue.h"
 #include "renameplan.h"
@@ -10,8 +11,6 @@
 #include "texts.h"
 
 #include <gtest/gtest.h>
-
-#include <QFile>
 
 #include <climits>
 #include <csignal>
@@ -124,81 +123,17 @@ QStringList titles(const FakeWindow &window)
 
 } // namespace
 
-namespace {
-
-// An ext4 image, or an exFAT image mounted through FUSE as a camera card is, mounted where a
-// test says; every mount undone at the end. Needs root, a loop device and the tools.
-class Card
-{
-public:
-    Card(const TempFolder &home, const char *name, bool exFat = false)
-        : m_image(home.pathOf(name))
-        , m_exFat(exFat)
-    {
-        m_ok = ::geteuid() == 0
-            && run(exFat ? "truncate -s 8M " + m_image + " && mkfs.exfat " + m_image
-                         : "mke2fs -q -t ext4 -F " + m_image + " 4M");
-    }
-    ~Card() { unmount(); }
-    bool ok() const { return m_ok; }
-    bool mount(const TempFolder &at)
-    {
-        unmount();
-        if (m_exFat) {
-            const QByteArray loop = "/tmp/brixelwand-loop-" + QByteArray::number(::getpid());
-            if (!run("losetup -f --show " + m_image + " > " + loop, false))
-                return false;
-            QFile file(QString::fromUtf8(loop));
-            file.open(QIODevice::ReadOnly);
-            m_loop = file.readAll().trimmed();
-            file.remove();
-            if (!run("mount.exfat-fuse " + m_loop + " " + at.path())) {
-                run("losetup -d " + m_loop);
-                m_loop.clear();
-                return false;
-            }
-        } else if (!run("mount -o loop " + m_image + " " + at.path())) {
-            return false;
-        }
-        m_at = at.path();
-        run("rmdir " + m_at + "/lost+found");
-        return true;
-    }
-    void unmount()
-    {
-        if (!m_at.isEmpty())
-            run("umount " + m_at);
-        if (!m_loop.isEmpty())
-            run("losetup -d " + m_loop);
-        m_at.clear();
-        m_loop.clear();
-    }
-
-private:
-    static bool run(const QByteArray &command, bool quiet = true)
-    {
-        return std::system((command + (quiet ? " >/dev/null 2>&1" : " 2>/dev/null")).constData())
-            == 0;
-    }
-    QByteArray m_image, m_at, m_loop;
-    bool m_exFat;
-    bool m_ok = false;
-};
-
-} // namespace
-
 TEST(Journal, RunKilledAtEveryCallIsFinishedOrUndoneFromTheDisk)
 {
     const SmallRun run;
-    TempFolder home, mounted;
-    Card card(home, "exfat.img", true);
-    const bool exFat = card.ok() && card.mount(mounted);
+    RealMedia card(RealMedia::ExfatFuse);
+    const bool exFat = card.mounted();
     if (!exFat)
-        std::printf("exFAT through FUSE: skipped, no image can be mounted here\n");
+        std::printf("exFAT through FUSE: %s\n", card.skipReason().c_str());
     for (const Mover mode : {Mover::NoReplace, Mover::Link, Mover::Placeholder, Mover::ExFat}) {
         if (mode == Mover::ExFat && !exFat)
             continue;
-        const QByteArray parent = mode == Mover::ExFat ? mounted.path() : QByteArray("/tmp");
+        const QByteArray parent = mode == Mover::ExFat ? card.path() : QByteArray("/tmp");
         // The calls of a whole run, counted on a run that is not killed.
         int total = 0;
         {
@@ -752,10 +687,11 @@ TEST(Journal, ASecondCopyLeavesTheRunningRecordAlone)
 // alone, and the card itself is found again under another path.
 TEST(Journal, RecoveryActsOnlyOnTheRecordedCardWhereverItIsMounted)
 {
-    TempFolder home, first, second, state;
-    Card cardA(home, "a.img"), cardB(home, "b.img");
-    if (::geteuid() != 0 || !cardA.ok() || !cardB.ok() || !cardA.mount(first))
-        GTEST_SKIP() << "skipped: no loop mounts here (needs root and mke2fs)";
+    TempFolder first, second, state;
+    RealMedia cardA(RealMedia::Ext4Loop), cardB(RealMedia::Ext4Loop);
+    if (!cardA.mounted() || !cardB.mounted())
+        GTEST_SKIP() << (cardA.mounted() ? cardB : cardA).skipReason();
+    ASSERT_TRUE(cardA.mountAt(first.path()));
     const SmallRun run;
     run.make(first);
     JournalStore store(QString::fromUtf8(state.path()));
@@ -763,7 +699,7 @@ TEST(Journal, RecoveryActsOnlyOnTheRecordedCardWhereverItIsMounted)
     ASSERT_FALSE(journal.volumeUuid.isEmpty());
 
     // Card B at the same path, at the same point of the same run: only the volume tells.
-    ASSERT_TRUE(cardB.mount(first));
+    ASSERT_TRUE(cardB.mountAt(first.path()));
     run.make(first);
     moveUpTo(journal, 3);
     const Names cardBNames = first.names();
@@ -778,7 +714,7 @@ TEST(Journal, RecoveryActsOnlyOnTheRecordedCardWhereverItIsMounted)
     cardB.unmount();
 
     // Card A back, under another path.
-    ASSERT_TRUE(cardA.mount(second));
+    ASSERT_TRUE(cardA.mountAt(second.path()));
     window.messages.clear();
     window.answers = {MessageAnswer::Continue};
     EXPECT_EQ(recoverInterruptedRun(window, store, mover), second.path());
