@@ -61,11 +61,8 @@ public:
             st->st_ino += 1000000 + std::hash<std::string>()(name) % 1000000;
         return result;
     }
-    std::function<void()> beforeRename; // runs before every renameat2
     int renameNoReplace(int fd, const char *from, const char *to) override
     {
-        if (beforeRename)
-            beforeRename();
         return run("renameat2", from, to, [&] { return SysCalls::renameNoReplace(fd, from, to); });
     }
     int renameReplacing(int fd, const char *from, const char *to) override
