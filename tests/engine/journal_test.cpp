@@ -139,10 +139,9 @@ TEST(Journal, RunKilledAtEveryCallIsFinishedOrUndoneFromTheDisk)
         {
             TempFolder dir(parent), state;
             run.make(dir);
-            auto *sys = new ScriptedSysCalls;
+            auto &&[sys, mover] = ScriptedMover();
             emulate(*sys, mode);
             sys->beforeCall = [&](const char *) { ++total; };
-            FileMover mover {std::unique_ptr<SysCalls>(sys)};
             makeRun(run, dir, QString::fromUtf8(state.path()), sys, mover);
             ASSERT_TRUE(run.allNew(dir));
         }
@@ -156,14 +155,13 @@ TEST(Journal, RunKilledAtEveryCallIsFinishedOrUndoneFromTheDisk)
                 const pid_t child = ::fork();
                 ASSERT_GE(child, 0);
                 if (child == 0) {
-                    auto *sys = new ScriptedSysCalls;
+                    auto &&[sys, mover] = ScriptedMover();
                     emulate(*sys, mode);
                     int calls = 0;
                     sys->beforeCall = [&](const char *) {
                         if (++calls == killAt)
                             ::raise(SIGKILL);
                     };
-                    FileMover mover {std::unique_ptr<SysCalls>(sys)};
                     makeRun(run, dir, stateDir, sys, mover);
                     ::_exit(3);
                 }
@@ -171,9 +169,8 @@ TEST(Journal, RunKilledAtEveryCallIsFinishedOrUndoneFromTheDisk)
                 ::waitpid(child, &status, 0);
                 ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
 
-                auto *sys = new ScriptedSysCalls;
+                auto &&[sys, mover] = ScriptedMover();
                 emulate(*sys, mode);
-                FileMover mover {std::unique_ptr<SysCalls>(sys)};
                 JournalStore store(stateDir, sys);
                 FakeWindow window;
                 window.answers = {answer};
@@ -500,9 +497,8 @@ TEST(Journal, FailedMovesKeepTheRecordAndAreReported)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.notTried);
-        auto *sys = new ScriptedSysCalls;
+        auto &&[sys, mover] = ScriptedMover();
         sys->failures["renameat2"] = c.failures;
-        FileMover mover {std::unique_ptr<SysCalls>(sys)};
         FakeWindow window;
         window.answers = {c.answer};
         recoverInterruptedRun(window, store, mover);
@@ -538,9 +534,8 @@ TEST(Journal, FailedMovesKeepTheRecordAndAreReported)
     recoverInterruptedRun(window, store, mover); // finished: the record is settled unasked
     ASSERT_TRUE(window.messages.empty());
     ASSERT_TRUE(run.allNew(dir));
-    auto *sys = new ScriptedSysCalls;
+    auto &&[sys, failing] = ScriptedMover();
     sys->failures["renameat2"] = {0, EROFS};
-    FileMover failing {std::unique_ptr<SysCalls>(sys)};
     window.messages.clear();
     undoLastRun(window, store, failing);
     ASSERT_EQ(titles(window), (QStringList {questionTitle(), errorTitle()}));

@@ -171,3 +171,11 @@ private:
         return call();
     }
 };
+
+// A file mover on fresh scripted system calls: sys points at them, the mover owns them.
+// auto &&[sys, mover] = ScriptedMover(); gives both names in one line.
+struct ScriptedMover
+{
+    ScriptedSysCalls *sys = new ScriptedSysCalls;
+    FileMover mover {std::unique_ptr<SysCalls>(sys)};
+};
