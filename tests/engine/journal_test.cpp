@@ -116,11 +116,6 @@ void makeRun(const SmallRun &run, const TempFolder &dir, const QString &state,
     store.complete();
 }
 
-QStringList titles(const FakeWindow &window)
-{
-    return window.messageTitles();
-}
-
 } // namespace
 
 TEST(Journal, RunKilledAtEveryCallIsFinishedOrUndoneFromTheDisk)
@@ -176,9 +171,9 @@ TEST(Journal, RunKilledAtEveryCallIsFinishedOrUndoneFromTheDisk)
                 window.answers = {answer};
                 recoverInterruptedRun(window, store, mover);
                 const bool asked = window.answers.empty(); // a question took the answer
-                EXPECT_FALSE(titles(window).contains(QStringLiteral("Achtung!")))
+                EXPECT_FALSE(window.messageTitles().contains(QStringLiteral("Achtung!")))
                     << window.messages.front().prompt.toStdString();
-                EXPECT_FALSE(titles(window).contains(errorTitle()));
+                EXPECT_FALSE(window.messageTitles().contains(errorTitle()));
                 Journal journal;
                 EXPECT_EQ(store.loadRunning(&journal), JournalStore::Load::None);
                 ASSERT_TRUE(run.allOld(dir) || run.allNew(dir))
@@ -434,7 +429,7 @@ TEST(Journal, RecoveryMovesNothingWhereTheFolderDoesNotHoldTheRecordedFiles)
         FakeWindow window;
         FileMover mover;
         recoverInterruptedRun(window, store, mover);
-        ASSERT_EQ(titles(window), QStringList {"Achtung!"});
+        ASSERT_EQ(window.messageTitles(), QStringList {"Achtung!"});
         EXPECT_TRUE(window.messages[0].prompt.contains(QString::fromUtf8(dir.path())));
         EXPECT_TRUE(window.messages[0].prompt.contains(QString::fromUtf8(c.said)))
             << window.messages[0].prompt.toStdString();
@@ -466,7 +461,7 @@ TEST(Journal, RecoveryRemovesWhatTheCutMoveLeftAndNothingElse)
             window.answers = {answer};
             FileMover mover;
             recoverInterruptedRun(window, store, mover);
-            EXPECT_EQ(titles(window), QStringList {questionTitle()})
+            EXPECT_EQ(window.messageTitles(), QStringList {questionTitle()})
                 << window.messages[0].prompt.toStdString();
             EXPECT_TRUE(answer == MessageAnswer::Continue ? run.allNew(dir) : run.allOld(dir))
                 << testing::PrintToString(dir.names());
@@ -502,7 +497,7 @@ TEST(Journal, FailedMovesKeepTheRecordAndAreReported)
         FakeWindow window;
         window.answers = {c.answer};
         recoverInterruptedRun(window, store, mover);
-        ASSERT_EQ(titles(window), (QStringList {questionTitle(), errorTitle()}));
+        ASSERT_EQ(window.messageTitles(), (QStringList {questionTitle(), errorTitle()}));
         EXPECT_TRUE(window.messages[1].prompt.contains(QStringLiteral("schreibgeschützt")));
         EXPECT_TRUE(window.messages[1].prompt.contains(QString::fromUtf8(c.notTried)))
             << window.messages[1].prompt.toStdString();
@@ -522,7 +517,7 @@ TEST(Journal, FailedMovesKeepTheRecordAndAreReported)
         FakeWindow window;
         window.answers = {MessageAnswer::Continue};
         recoverInterruptedRun(window, readOnly, mover);
-        ASSERT_EQ(titles(window), (QStringList {questionTitle(), errorTitle()}));
+        ASSERT_EQ(window.messageTitles(), (QStringList {questionTitle(), errorTitle()}));
         EXPECT_TRUE(window.messages[1].prompt.contains(QStringLiteral("schreibgeschützt")));
         Journal kept;
         EXPECT_EQ(store.loadRunning(&kept), JournalStore::Load::Ok);
@@ -538,7 +533,7 @@ TEST(Journal, FailedMovesKeepTheRecordAndAreReported)
     sys->failures["renameat2"] = {0, EROFS};
     window.messages.clear();
     undoLastRun(window, store, failing);
-    ASSERT_EQ(titles(window), (QStringList {questionTitle(), errorTitle()}));
+    ASSERT_EQ(window.messageTitles(), (QStringList {questionTitle(), errorTitle()}));
     EXPECT_TRUE(window.messages[0].prompt.contains(QStringLiteral(" 5 Dateien")));
     {
         // A run that stopped at its fourth move: the question counts the three files moved.
@@ -614,7 +609,7 @@ TEST(Journal, StateFolderIsNeverFollowedThroughALinkNorTakenFromSomeoneElse)
     FakeWindow window;
     FileMover mover;
     recoverInterruptedRun(window, viaLink, mover);
-    EXPECT_EQ(titles(window), QStringList {"Achtung!"});
+    EXPECT_EQ(window.messageTitles(), QStringList {"Achtung!"});
 
     // The record's temporary file a link to a file elsewhere.
     TempFolder state;
@@ -674,7 +669,7 @@ TEST(Journal, ASecondCopyLeavesTheRunningRecordAlone)
     first.unlock(); // the first copy ended without finishing
     window.answers = {MessageAnswer::Undo};
     recoverInterruptedRun(window, second, mover);
-    EXPECT_EQ(titles(window), QStringList {questionTitle()});
+    EXPECT_EQ(window.messageTitles(), QStringList {questionTitle()});
     EXPECT_TRUE(window.messages[0].prompt.contains(QStringLiteral("nach 2 von 5 Dateien")));
     EXPECT_TRUE(run.allOld(dir));
 }
@@ -702,7 +697,7 @@ TEST(Journal, RecoveryActsOnlyOnTheRecordedCardWhereverItIsMounted)
     FakeWindow window;
     FileMover mover;
     recoverInterruptedRun(window, store, mover);
-    ASSERT_EQ(titles(window), QStringList {"Achtung!"});
+    ASSERT_EQ(window.messageTitles(), QStringList {"Achtung!"});
     EXPECT_TRUE(window.messages[0].prompt.contains(QStringLiteral("anderer Datenträger")));
     EXPECT_EQ(first.names(), cardBNames);
     Journal kept;
@@ -714,7 +709,7 @@ TEST(Journal, RecoveryActsOnlyOnTheRecordedCardWhereverItIsMounted)
     window.messages.clear();
     window.answers = {MessageAnswer::Continue};
     EXPECT_EQ(recoverInterruptedRun(window, store, mover), second.path());
-    EXPECT_EQ(titles(window), QStringList {questionTitle()});
+    EXPECT_EQ(window.messageTitles(), QStringList {questionTitle()});
     EXPECT_TRUE(run.allNew(second)) << testing::PrintToString(second.names());
     EXPECT_TRUE(canUndoLastRun(store, mover.sys()));
     EXPECT_EQ(undoLastRun(window, store, mover), second.path());
