@@ -65,8 +65,7 @@ struct SmallRun
     {
         for (const QByteArray &name : oldNames) {
             dir.write(name, name.left(2) + "-Bilddaten"); // one size for all
-            const struct timespec times[2] = {{1700000000, 0}, {1700000000, 0}};
-            ::utimensat(AT_FDCWD, dir.pathOf(name).constData(), times, 0);
+            dir.setTime(name, 1700000000);
         }
     }
     Journal journal(const TempFolder &dir, SysCalls *sys = nullptr) const
@@ -334,8 +333,7 @@ TEST(Journal, PointOfACutSwapIsFoundByContentWhereSizeAndTimeAgree)
     for (int i = 1; i <= 6; ++i) {
         const QByteArray name = "Bild000" + QByteArray::number(i) + ".jpg";
         dir.write(name, "Bild " + QByteArray::number(i));
-        const struct timespec times[2] = {{1700000000, 0}, {1700000000, 0}};
-        ::utimensat(AT_FDCWD, dir.pathOf(name).constData(), times, 0);
+        dir.setTime(name, 1700000000);
         oldNames.push_back(name);
     }
     for (int i = 0; i < 6; ++i)
@@ -413,8 +411,7 @@ TEST(Journal, RecoveryMovesNothingWhereTheFolderDoesNotHoldTheRecordedFiles)
         {"an old empty file where a name must be free",
          [](const TempFolder &dir) {
              dir.write("s1.jpg");
-             const struct timespec times[2] = {{1600000000, 0}, {1600000000, 0}};
-             ::utimensat(AT_FDCWD, dir.pathOf("s1.jpg").constData(), times, 0);
+             dir.setTime("s1.jpg", 1600000000);
          },
          "„s1.jpg“ ist vorhanden, sollte aber frei sein"},
     };
