@@ -359,11 +359,8 @@ private slots:
 
     void fullRunOnRealFiles()
     {
-        for (const char *name : {"a.jpg", "b.jpg", "C.png"}) {
-            QFile file(m_home->path() + QLatin1Char('/') + QLatin1String(name));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(name);
-        }
+        for (const char *name : {"a.jpg", "b.jpg", "C.png"})
+            m_home->write(QLatin1String(name), name);
         Command1()->click(); // a.jpg, b.jpg, C.png
         Check2()->setChecked(false);
         clickAndSettle(Command3());
@@ -407,15 +404,11 @@ private slots:
         clickAndSettle(Command5());
         Label5()->removeEventFilter(&spy);
 
-        QDir dir(m_home->path());
         QCOMPARE(
-            dir.entryList(QDir::Files, QDir::Name),
+            m_home->files(),
             (QStringList {"Groesse_Uebung01.jpg", "Groesse_Uebung02.jpg", "Groesse_Uebung03.png"}));
-        for (const auto &[oldName, newName] : planned) {
-            QFile file(m_home->path() + QLatin1Char('/') + QString::fromUtf8(newName));
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            QCOMPARE(file.readAll(), oldName);
-        }
+        for (const auto &[oldName, newName] : planned)
+            QCOMPARE(m_home->read(QString::fromUtf8(newName)), oldName);
         QCOMPARE(m_boxes.messageTitles(), (QStringList {"Frage ...?", "Bin fertig!"}));
         QVERIFY(painted.contains(QStringLiteral("Bitte warten - führe Aktion aus.|#c00000")));
         QCOMPARE(Label5()->text(), QStringLiteral("Bin bereit ..."));
@@ -437,18 +430,13 @@ private slots:
     {
         using namespace capturefiles;
         QDir home(m_home->path());
-        for (const QString &name : home.entryList(QDir::Files))
+        for (const QString &name : m_home->files())
             QVERIFY(home.remove(name));
-        const auto write = [this](const char *name, const QByteArray &content) {
-            QFile file(m_home->path() + QLatin1Char('/') + QLatin1String(name));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(content);
-        };
-        write("IMG_0042.CR2", tiff(exif("2024:07:01 12:00:05")));
-        write("IMG_0042.JPG", jpeg(tiff(exif("2024:07:01 12:00:05"))));
-        write("IMG_0043.CR2", tiff(exif("2024:07:01 12:00:01")));
-        write("IMG_0043.JPG", jpeg(tiff(exif("2024:07:01 12:00:01"))));
-        write("notiz.txt", "notiz.txt");
+        m_home->write(QStringLiteral("IMG_0042.CR2"), tiff(exif("2024:07:01 12:00:05")));
+        m_home->write(QStringLiteral("IMG_0042.JPG"), jpeg(tiff(exif("2024:07:01 12:00:05"))));
+        m_home->write(QStringLiteral("IMG_0043.CR2"), tiff(exif("2024:07:01 12:00:01")));
+        m_home->write(QStringLiteral("IMG_0043.JPG"), jpeg(tiff(exif("2024:07:01 12:00:01"))));
+        m_home->write(QStringLiteral("notiz.txt"), "notiz.txt");
         const QDateTime noted(QDate(2024, 7, 1), QTime(12, 0, 3), Qt::LocalTime);
         const struct timespec times[2]
             = {{noted.toSecsSinceEpoch(), 0}, {noted.toSecsSinceEpoch(), 0}};
@@ -459,10 +447,10 @@ private slots:
         File1()->setFocus();
         QTest::keyClick(File1(), Qt::Key_F5);
         for (int row = 0; row < File1()->count(); ++row) {
-            QFile file(m_home->path() + QLatin1Char('/') + File1()->shownName(row));
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            contents[File1()->shownName(row)] = file.readAll();
-            File1()->setSelected(row, File1()->shownName(row) != QStringLiteral("IMG_0043.CR2"));
+            const QString name = File1()->shownName(row);
+            contents[name] = m_home->read(name);
+            QVERIFY2(contents[name] != "<missing>", qPrintable(name));
+            File1()->setSelected(row, name != QStringLiteral("IMG_0043.CR2"));
         }
         QCOMPARE(contents.size(), size_t(5));
         clickAndSettle(Command3());
@@ -502,13 +490,11 @@ private slots:
         };
         QStringList expected;
         for (const auto &[from, to] : renamed) {
-            QFile file(m_home->path() + QLatin1Char('/') + QLatin1String(to));
-            QVERIFY2(file.open(QIODevice::ReadOnly), to);
-            QCOMPARE(file.readAll(), contents[QLatin1String(from)]);
+            QCOMPARE(m_home->read(QLatin1String(to)), contents[QLatin1String(from)]);
             expected << QLatin1String(to);
         }
         expected.sort();
-        QCOMPARE(home.entryList(QDir::Files, QDir::Name), expected);
+        QCOMPARE(m_home->files(), expected);
     }
 
     void previewShowsConflictsAndWhatWouldStopTheRun()

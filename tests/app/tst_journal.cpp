@@ -21,21 +21,6 @@ class TestJournal : public WindowTest
     Q_OBJECT
 
 private:
-    QStringList files() const
-    {
-        return QDir(m_home->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-    }
-    void write(const QString &name, const QByteArray &content)
-    {
-        QFile file(m_home->path() + QLatin1Char('/') + name);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
-    QByteArray read(const QString &name) const
-    {
-        QFile file(m_home->path() + QLatin1Char('/') + name);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
     // A run recorded as begun in folder, with nothing renamed yet: as if the machine died
     // right after the journal was written.
     Journal recordRunningPlan(const QByteArray &folder, const std::vector<QByteArray> &oldNames,
@@ -57,14 +42,14 @@ private slots:
     void undoAfterARestartMovesNothingWhereAFileWasRenamedSince()
     {
         for (const char *n : {"a.jpg", "b.jpg", "c.jpg"})
-            write(QLatin1String(n), n);
+            m_home->write(QLatin1String(n), n);
         open();
         QVERIFY(!Command7()->isEnabled());
         Command1()->click();
         Text2()->setText(QStringLiteral("Bild"));
         Check2()->setChecked(false);
         Command5()->click();
-        QCOMPARE(files(), (QStringList {"Bild01.jpg", "Bild02.jpg", "Bild03.jpg"}));
+        QCOMPARE(m_home->files(), (QStringList {"Bild01.jpg", "Bild02.jpg", "Bild03.jpg"}));
         QVERIFY(Command7()->isEnabled());
         m_window->close();
         QFile::rename(m_home->path() + QStringLiteral("/Bild02.jpg"),
@@ -78,7 +63,7 @@ private slots:
         QCOMPARE(m_boxes.messageTitles(), QStringList {"Achtung!"});
         QVERIFY(m_boxes.messages[0].prompt.contains(m_home->path()));
         QVERIFY(m_boxes.messages[0].prompt.contains(QStringLiteral("„Bild02.jpg“ fehlt")));
-        QCOMPARE(files(), (QStringList {"Bild01.jpg", "Bild03.jpg", "mein.jpg"}));
+        QCOMPARE(m_home->files(), (QStringList {"Bild01.jpg", "Bild03.jpg", "mein.jpg"}));
         QVERIFY(Command7()->isEnabled()); // waits for the files of the record
 
         QFile::rename(m_home->path() + QStringLiteral("/mein.jpg"),
@@ -87,8 +72,8 @@ private slots:
         Command7()->click();
         QCOMPARE(m_boxes.messageTitles(), QStringList {"Frage ...?"});
         QVERIFY(m_boxes.messages[0].prompt.contains(QStringLiteral("3 Dateien")));
-        QCOMPARE(files(), (QStringList {"a.jpg", "b.jpg", "c.jpg"}));
-        QCOMPARE(read(QStringLiteral("a.jpg")), QByteArray("a.jpg"));
+        QCOMPARE(m_home->files(), (QStringList {"a.jpg", "b.jpg", "c.jpg"}));
+        QCOMPARE(m_home->read(QStringLiteral("a.jpg")), QByteArray("a.jpg"));
         QCOMPARE(File1()->count(), 3); // the folder shown anew
         QCOMPARE(SSTab1()->currentIndex(), 0);
         QVERIFY(!Command7()->isEnabled());
@@ -109,8 +94,8 @@ private slots:
         const MessageAnswer answer = MessageAnswer(answerValue);
         QFETCH(QByteArray, first);
         // A swap: A01 <-> A02, through a temporary name, cut after its first step.
-        write(QStringLiteral("A01.jpg"), "eins");
-        write(QStringLiteral("A02.jpg"), "zwei");
+        m_home->write(QStringLiteral("A01.jpg"), "eins");
+        m_home->write(QStringLiteral("A02.jpg"), "zwei");
         const Journal journal
             = recordRunningPlan(m_home->raw(), {"A01.jpg", "A02.jpg"}, {"A02.jpg", "A01.jpg"});
         FileMover mover;
@@ -120,10 +105,10 @@ private slots:
         QCOMPARE(m_boxes.messageTitles(), QStringList {"Frage ...?"});
         QCOMPARE(m_boxes.messages[0].kind, MessageKind::RecoveryQuestion);
         QVERIFY(m_boxes.messages[0].prompt.contains(QStringLiteral("nach 0 von 2 Dateien")));
-        QCOMPARE(read(QStringLiteral("A01.jpg")), first);
+        QCOMPARE(m_home->read(QStringLiteral("A01.jpg")), first);
         QCOMPARE(Command7()->isEnabled(), answer == MessageAnswer::Continue);
         if (answer == MessageAnswer::Later) {
-            QCOMPARE(files().size(), 2); // A02.jpg and the temporary name, as they were
+            QCOMPARE(m_home->files().size(), 2); // A02.jpg and the temporary name, as they were
             m_window.reset();
             m_boxes = ScriptedBoxes();
             open();
@@ -134,7 +119,7 @@ private slots:
             QCOMPARE(m_boxes.messageTitles(), QStringList {"Frage ...?"});
             return;
         }
-        QCOMPARE(files(), (QStringList {"A01.jpg", "A02.jpg"}));
+        QCOMPARE(m_home->files(), (QStringList {"A01.jpg", "A02.jpg"}));
         QCOMPARE(Dir1()->path(), m_home->raw());
     }
 
@@ -162,7 +147,7 @@ private slots:
 
     void unreachableOrDamagedJournalMovesNothing()
     {
-        write(QStringLiteral("a.jpg"), "a");
+        m_home->write(QStringLiteral("a.jpg"), "a");
         recordRunningPlan(m_home->raw() + "/Karte", {}, {}); // a folder not there
         open();
         QCOMPARE(m_boxes.messageTitles(), QStringList {"Achtung!"});
@@ -180,7 +165,7 @@ private slots:
         open();
         QCOMPARE(m_boxes.messageTitles(), QStringList {"Achtung!"});
         QVERIFY(m_boxes.messages[0].prompt.contains(QStringLiteral("beschädigt")));
-        QCOMPARE(files(), QStringList {"a.jpg"});
+        QCOMPARE(m_home->files(), QStringList {"a.jpg"});
         m_window.reset();
         m_boxes = ScriptedBoxes();
         open();

@@ -21,8 +21,6 @@ class TestStartArguments : public WindowTest
 {
     Q_OBJECT
 
-    QByteArray home() const { return m_home->raw(); }
-
     // The program itself, with args; returns the exit code and fills out and err.
     static int runProgram(const QStringList &args, QByteArray *out, QByteArray *err)
     {
@@ -137,29 +135,26 @@ private slots:
     {
         open();
         m_window->openAtStart(home() + "/Fotos", {"M\xfcll.jpg", "a.jpg"});
-        auto *folders = m_window->findChild<FolderList *>(QStringLiteral("Dir1"));
-        auto *drives = m_window->findChild<DriveList *>(QStringLiteral("Drive1"));
-        auto *files = m_window->findChild<FileList *>(QStringLiteral("File1"));
-        QCOMPARE(folders->path(), home() + "/Fotos");
-        QCOMPARE(drives->currentDrive(), drives->driveOf(home()));
+        QCOMPARE(Dir1()->path(), home() + "/Fotos");
+        QCOMPARE(Drive1()->currentDrive(), Drive1()->driveOf(home()));
 
         QByteArrayList selected;
-        for (int i = 0; i < files->count(); ++i)
-            if (files->isSelected(i))
-                selected << files->rawName(i);
+        for (int i = 0; i < File1()->count(); ++i)
+            if (File1()->isSelected(i))
+                selected << File1()->rawName(i);
         QCOMPARE(selected, (QByteArrayList {"a.jpg", "M\xfcll.jpg"}));
         QVERIFY(m_boxes.messages.empty());
 
         // A folder alone selects nothing; a file the list does not show is reported.
         m_window->openAtStart(home() + "/Andere", {});
-        QCOMPARE(folders->path(), home() + "/Andere");
-        QCOMPARE(files->count(), 1);
-        QVERIFY(!files->isSelected(0));
+        QCOMPARE(Dir1()->path(), home() + "/Andere");
+        QCOMPARE(File1()->count(), 1);
+        QVERIFY(!File1()->isSelected(0));
         m_window->openAtStart(home() + "/Fotos", {".versteckt.jpg", "c.jpg"});
         QCOMPARE(m_boxes.messageTitles(), QStringList {QStringLiteral("Achtung!")});
         QVERIFY(m_boxes.messagePrompts().front().startsWith(
             QStringLiteral("1 der übergebenen Dateien")));
-        QCOMPARE(files->selectionModel()->selectedIndexes().size(), 1);
+        QCOMPARE(File1()->selectionModel()->selectedIndexes().size(), 1);
     }
 
     void exitCodesWithoutDisplay()

@@ -60,6 +60,23 @@ public:
         QVERIFY(fd >= 0);
         ::close(fd);
     }
+    void write(const QString &name, const QByteArray &content) const
+    {
+        QFile file(path() + QLatin1Char('/') + name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    // The content of a file of the home, "<missing>" where it cannot be read.
+    QByteArray read(const QString &name) const
+    {
+        QFile file(path() + QLatin1Char('/') + name);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+    // The files of the home, hidden ones too, sorted by name.
+    QStringList files() const
+    {
+        return QDir(path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
 
     // The stored settings as text, key=value lines of the section, sorted.
     QStringList stored() const
@@ -71,6 +88,11 @@ public:
             lines << key + QLatin1Char('=') + s.value(key).toString();
         lines.sort();
         return lines;
+    }
+    void store(const QString &key, const QString &value) const
+    {
+        QSettings s(QStringLiteral("Brixelwand"), QStringLiteral("Brixelwand"));
+        s.setValue(QStringLiteral("Parameter/") + key, value);
     }
 
 private:
@@ -92,6 +114,7 @@ protected:
     std::unique_ptr<Hptfrm> m_window;
 
     void open() { m_window = openWindow(m_boxes); }
+    QByteArray home() const { return m_home->raw(); }
 
     // The window's controls, found by their objectName.
     template<typename T> T *control(const char *name) const

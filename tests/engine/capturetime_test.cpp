@@ -36,12 +36,6 @@ qint64 bytesRead()
     return 0;
 }
 
-void setModificationTime(const QByteArray &path, qint64 seconds)
-{
-    const struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, path.constData(), times, 0), 0);
-}
-
 constexpr qint64 fileTime = 1500000000; // the modification time of every test file
 constexpr qsizetype payload = 3 * 1024 * 1024;
 
@@ -122,7 +116,7 @@ TEST(CaptureTime, SourcesFormatsAndZones)
         SCOPED_TRACE(c.what);
         TempFolder folder;
         folder.write(c.name, c.content);
-        setModificationTime(folder.pathOf(c.name), fileTime);
+        folder.setTime(c.name, fileTime);
         if (!c.sidecarName.isEmpty())
             folder.write(c.sidecarName, c.sidecar);
         const qint64 before = bytesRead();
@@ -163,7 +157,7 @@ TEST(CaptureTime, ScanThroughCache)
     EXPECT_EQ(again.times, first.times);
 
     folder.write(names[1], jpeg(tiff(exif("2024:07:01 12:00:09", "", "Z"))));
-    setModificationTime(folder.pathOf(names[1]), fileTime);
+    folder.setTime(names[1], fileTime);
     const CaptureScan changed = scanCaptureTimes(folder.path(), names, cache);
     EXPECT_EQ(cache.reads(), 4);
     EXPECT_EQ(changed.times[1].seconds, utc("2024-07-01T12:00:09Z"));

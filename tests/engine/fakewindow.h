@@ -35,12 +35,10 @@ class RecordingMover : public FileMover
 {
 public:
     using FileMover::FileMover;
-    bool record = true;
     QList<QByteArray> moves; // "from -> to"
     int MoveFile(const QByteArray &from, const QByteArray &to) override
     {
-        if (record)
-            moves << from + " -> " + to;
+        moves << from + " -> " + to;
         return FileMover::MoveFile(from, to);
     }
 };

@@ -9,11 +9,9 @@
 
 namespace {
 
-struct MoverFixture : ::testing::Test
+struct MoverFixture : ::testing::Test, ScriptedMover
 {
     TempFolder dir;
-    ScriptedSysCalls *sys = new ScriptedSysCalls;
-    FileMover mover {std::unique_ptr<SysCalls>(sys)};
 
     int move(const QByteArray &from, const QByteArray &to)
     {
@@ -53,8 +51,7 @@ TEST_F(MoverFixture, DanglingSymlinkIsAnExistingDestinationOnEveryPath)
     // Each round forces one more fallback: renameat2, then link, then the placeholder.
     for (int round = 0; round < 3; ++round) {
         TempFolder local;
-        auto *s = new ScriptedSysCalls;
-        FileMover m {std::unique_ptr<SysCalls>(s)};
+        auto &&[s, m] = ScriptedMover();
         if (round >= 1)
             s->failures["renameat2"] = {EINVAL};
         if (round >= 2)
@@ -118,8 +115,7 @@ TEST_F(MoverFixture, CaseOnlyRenameOnACaseFoldingFileSystem)
     // Kernel FAT: one inode under every spelling; FUSE exFAT: an inode per spelling.
     for (const bool inodePerSpelling : {false, true}) {
         TempFolder local;
-        auto *s = new ScriptedSysCalls;
-        FileMover m {std::unique_ptr<SysCalls>(s)};
+        auto &&[s, m] = ScriptedMover();
         local.write("urlaub01.jpg", "U");
         local.write("other.jpg", "O");
         // A case-folding file system finds the file's own old name as the destination.

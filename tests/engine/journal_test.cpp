@@ -2,6 +2,7 @@
 #include "fakewindow.h"
 #include "folderscan.h"
 #include "journal.h"
+#include "realmedia.h"
 #include "recovery.h"
 #include "renamedialogue.h"
 #include "renameplan.h"
@@ -10,8 +11,6 @@
 #include "texts.h"
 
 #include <gtest/gtest.h>
-
-#include <QFile>
 
 #include <climits>
 #include <csignal>
@@ -66,8 +65,7 @@ struct SmallRun
     {
         for (const QByteArray &name : oldNames) {
             dir.write(name, name.left(2) + "-Bilddaten"); // one size for all
-            const struct timespec times[2] = {{1700000000, 0}, {1700000000, 0}};
-            ::utimensat(AT_FDCWD, dir.pathOf(name).constData(), times, 0);
+            dir.setTime(name, 1700000000);
         }
     }
     Journal journal(const TempFolder &dir, SysCalls *sys = nullptr) const
@@ -117,97 +115,27 @@ void makeRun(const SmallRun &run, const TempFolder &dir, const QString &state,
     store.complete();
 }
 
-QStringList titles(const FakeWindow &window)
-{
-    return window.messageTitles();
-}
-
-} // namespace
-
-namespace {
-
-// An ext4 image, or an exFAT image mounted through FUSE as a camera card is, mounted where a
-// test says; every mount undone at the end. Needs root, a loop device and the tools.
-class Card
-{
-public:
-    Card(const TempFolder &home, const char *name, bool exFat = false)
-        : m_image(home.pathOf(name))
-        , m_exFat(exFat)
-    {
-        m_ok = ::geteuid() == 0
-            && run(exFat ? "truncate -s 8M " + m_image + " && mkfs.exfat " + m_image
-                         : "mke2fs -q -t ext4 -F " + m_image + " 4M");
-    }
-    ~Card() { unmount(); }
-    bool ok() const { return m_ok; }
-    bool mount(const TempFolder &at)
-    {
-        unmount();
-        if (m_exFat) {
-            const QByteArray loop = "/tmp/brixelwand-loop-" + QByteArray::number(::getpid());
-            if (!run("losetup -f --show " + m_image + " > " + loop, false))
-                return false;
-            QFile file(QString::fromUtf8(loop));
-            file.open(QIODevice::ReadOnly);
-            m_loop = file.readAll().trimmed();
-            file.remove();
-            if (!run("mount.exfat-fuse " + m_loop + " " + at.path())) {
-                run("losetup -d " + m_loop);
-                m_loop.clear();
-                return false;
-            }
-        } else if (!run("mount -o loop " + m_image + " " + at.path())) {
-            return false;
-        }
-        m_at = at.path();
-        run("rmdir " + m_at + "/lost+found");
-        return true;
-    }
-    void unmount()
-    {
-        if (!m_at.isEmpty())
-            run("umount " + m_at);
-        if (!m_loop.isEmpty())
-            run("losetup -d " + m_loop);
-        m_at.clear();
-        m_loop.clear();
-    }
-
-private:
-    static bool run(const QByteArray &command, bool quiet = true)
-    {
-        return std::system((command + (quiet ? " >/dev/null 2>&1" : " 2>/dev/null")).constData())
-            == 0;
-    }
-    QByteArray m_image, m_at, m_loop;
-    bool m_exFat;
-    bool m_ok = false;
-};
-
 } // namespace
 
 TEST(Journal, RunKilledAtEveryCallIsFinishedOrUndoneFromTheDisk)
 {
     const SmallRun run;
-    TempFolder home, mounted;
-    Card card(home, "exfat.img", true);
-    const bool exFat = card.ok() && card.mount(mounted);
+    RealMedia card(RealMedia::ExfatFuse);
+    const bool exFat = card.mounted();
     if (!exFat)
-        std::printf("exFAT through FUSE: skipped, no image can be mounted here\n");
+        std::printf("exFAT through FUSE: %s\n", card.skipReason().c_str());
     for (const Mover mode : {Mover::NoReplace, Mover::Link, Mover::Placeholder, Mover::ExFat}) {
         if (mode == Mover::ExFat && !exFat)
             continue;
-        const QByteArray parent = mode == Mover::ExFat ? mounted.path() : QByteArray("/tmp");
+        const QByteArray parent = mode == Mover::ExFat ? card.path() : QByteArray("/tmp");
         // The calls of a whole run, counted on a run that is not killed.
         int total = 0;
         {
             TempFolder dir(parent), state;
             run.make(dir);
-            auto *sys = new ScriptedSysCalls;
+            auto &&[sys, mover] = ScriptedMover();
             emulate(*sys, mode);
             sys->beforeCall = [&](const char *) { ++total; };
-            FileMover mover {std::unique_ptr<SysCalls>(sys)};
             makeRun(run, dir, QString::fromUtf8(state.path()), sys, mover);
             ASSERT_TRUE(run.allNew(dir));
         }
@@ -221,14 +149,13 @@ TEST(Journal, RunKilledAtEveryCallIsFinishedOrUndoneFromTheDisk)
                 const pid_t child = ::fork();
                 ASSERT_GE(child, 0);
                 if (child == 0) {
-                    auto *sys = new ScriptedSysCalls;
+                    auto &&[sys, mover] = ScriptedMover();
                     emulate(*sys, mode);
                     int calls = 0;
                     sys->beforeCall = [&](const char *) {
                         if (++calls == killAt)
                             ::raise(SIGKILL);
                     };
-                    FileMover mover {std::unique_ptr<SysCalls>(sys)};
                     makeRun(run, dir, stateDir, sys, mover);
                     ::_exit(3);
                 }
@@ -236,17 +163,16 @@ TEST(Journal, RunKilledAtEveryCallIsFinishedOrUndoneFromTheDisk)
                 ::waitpid(child, &status, 0);
                 ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
 
-                auto *sys = new ScriptedSysCalls;
+                auto &&[sys, mover] = ScriptedMover();
                 emulate(*sys, mode);
-                FileMover mover {std::unique_ptr<SysCalls>(sys)};
                 JournalStore store(stateDir, sys);
                 FakeWindow window;
                 window.answers = {answer};
                 recoverInterruptedRun(window, store, mover);
                 const bool asked = window.answers.empty(); // a question took the answer
-                EXPECT_FALSE(titles(window).contains(QStringLiteral("Achtung!")))
+                EXPECT_FALSE(window.messageTitles().contains(QStringLiteral("Achtung!")))
                     << window.messages.front().prompt.toStdString();
-                EXPECT_FALSE(titles(window).contains(errorTitle()));
+                EXPECT_FALSE(window.messageTitles().contains(errorTitle()));
                 Journal journal;
                 EXPECT_EQ(store.loadRunning(&journal), JournalStore::Load::None);
                 ASSERT_TRUE(run.allOld(dir) || run.allNew(dir))
@@ -407,8 +333,7 @@ TEST(Journal, PointOfACutSwapIsFoundByContentWhereSizeAndTimeAgree)
     for (int i = 1; i <= 6; ++i) {
         const QByteArray name = "Bild000" + QByteArray::number(i) + ".jpg";
         dir.write(name, "Bild " + QByteArray::number(i));
-        const struct timespec times[2] = {{1700000000, 0}, {1700000000, 0}};
-        ::utimensat(AT_FDCWD, dir.pathOf(name).constData(), times, 0);
+        dir.setTime(name, 1700000000);
         oldNames.push_back(name);
     }
     for (int i = 0; i < 6; ++i)
@@ -486,8 +411,7 @@ TEST(Journal, RecoveryMovesNothingWhereTheFolderDoesNotHoldTheRecordedFiles)
         {"an old empty file where a name must be free",
          [](const TempFolder &dir) {
              dir.write("s1.jpg");
-             const struct timespec times[2] = {{1600000000, 0}, {1600000000, 0}};
-             ::utimensat(AT_FDCWD, dir.pathOf("s1.jpg").constData(), times, 0);
+             dir.setTime("s1.jpg", 1600000000);
          },
          "„s1.jpg“ ist vorhanden, sollte aber frei sein"},
     };
@@ -502,7 +426,7 @@ TEST(Journal, RecoveryMovesNothingWhereTheFolderDoesNotHoldTheRecordedFiles)
         FakeWindow window;
         FileMover mover;
         recoverInterruptedRun(window, store, mover);
-        ASSERT_EQ(titles(window), QStringList {"Achtung!"});
+        ASSERT_EQ(window.messageTitles(), QStringList {"Achtung!"});
         EXPECT_TRUE(window.messages[0].prompt.contains(QString::fromUtf8(dir.path())));
         EXPECT_TRUE(window.messages[0].prompt.contains(QString::fromUtf8(c.said)))
             << window.messages[0].prompt.toStdString();
@@ -534,7 +458,7 @@ TEST(Journal, RecoveryRemovesWhatTheCutMoveLeftAndNothingElse)
             window.answers = {answer};
             FileMover mover;
             recoverInterruptedRun(window, store, mover);
-            EXPECT_EQ(titles(window), QStringList {questionTitle()})
+            EXPECT_EQ(window.messageTitles(), QStringList {questionTitle()})
                 << window.messages[0].prompt.toStdString();
             EXPECT_TRUE(answer == MessageAnswer::Continue ? run.allNew(dir) : run.allOld(dir))
                 << testing::PrintToString(dir.names());
@@ -565,13 +489,12 @@ TEST(Journal, FailedMovesKeepTheRecordAndAreReported)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.notTried);
-        auto *sys = new ScriptedSysCalls;
+        auto &&[sys, mover] = ScriptedMover();
         sys->failures["renameat2"] = c.failures;
-        FileMover mover {std::unique_ptr<SysCalls>(sys)};
         FakeWindow window;
         window.answers = {c.answer};
         recoverInterruptedRun(window, store, mover);
-        ASSERT_EQ(titles(window), (QStringList {questionTitle(), errorTitle()}));
+        ASSERT_EQ(window.messageTitles(), (QStringList {questionTitle(), errorTitle()}));
         EXPECT_TRUE(window.messages[1].prompt.contains(QStringLiteral("schreibgeschützt")));
         EXPECT_TRUE(window.messages[1].prompt.contains(QString::fromUtf8(c.notTried)))
             << window.messages[1].prompt.toStdString();
@@ -591,7 +514,7 @@ TEST(Journal, FailedMovesKeepTheRecordAndAreReported)
         FakeWindow window;
         window.answers = {MessageAnswer::Continue};
         recoverInterruptedRun(window, readOnly, mover);
-        ASSERT_EQ(titles(window), (QStringList {questionTitle(), errorTitle()}));
+        ASSERT_EQ(window.messageTitles(), (QStringList {questionTitle(), errorTitle()}));
         EXPECT_TRUE(window.messages[1].prompt.contains(QStringLiteral("schreibgeschützt")));
         Journal kept;
         EXPECT_EQ(store.loadRunning(&kept), JournalStore::Load::Ok);
@@ -603,12 +526,11 @@ TEST(Journal, FailedMovesKeepTheRecordAndAreReported)
     recoverInterruptedRun(window, store, mover); // finished: the record is settled unasked
     ASSERT_TRUE(window.messages.empty());
     ASSERT_TRUE(run.allNew(dir));
-    auto *sys = new ScriptedSysCalls;
+    auto &&[sys, failing] = ScriptedMover();
     sys->failures["renameat2"] = {0, EROFS};
-    FileMover failing {std::unique_ptr<SysCalls>(sys)};
     window.messages.clear();
     undoLastRun(window, store, failing);
-    ASSERT_EQ(titles(window), (QStringList {questionTitle(), errorTitle()}));
+    ASSERT_EQ(window.messageTitles(), (QStringList {questionTitle(), errorTitle()}));
     EXPECT_TRUE(window.messages[0].prompt.contains(QStringLiteral(" 5 Dateien")));
     {
         // A run that stopped at its fourth move: the question counts the three files moved.
@@ -684,7 +606,7 @@ TEST(Journal, StateFolderIsNeverFollowedThroughALinkNorTakenFromSomeoneElse)
     FakeWindow window;
     FileMover mover;
     recoverInterruptedRun(window, viaLink, mover);
-    EXPECT_EQ(titles(window), QStringList {"Achtung!"});
+    EXPECT_EQ(window.messageTitles(), QStringList {"Achtung!"});
 
     // The record's temporary file a link to a file elsewhere.
     TempFolder state;
@@ -733,9 +655,10 @@ TEST(Journal, ASecondCopyLeavesTheRunningRecordAlone)
     secondWindow.journal = std::make_unique<JournalStore>(stateDir);
     const Names cut = dir.names();
     runRename(secondWindow);
-    EXPECT_EQ(secondWindow.messageTitles(), (QStringList {questionTitle(), "Achtung!"}));
     EXPECT_EQ(dir.names(), cut);
-    EXPECT_TRUE(Texts::journalError(EWOULDBLOCK).contains(QStringLiteral("anderen Fenster")));
+    ASSERT_EQ(secondWindow.messageTitles(), (QStringList {questionTitle(), "Achtung!"}));
+    EXPECT_TRUE(secondWindow.messages[1].prompt.contains(QStringLiteral("anderen Fenster")))
+        << secondWindow.messages[1].prompt.toStdString();
     Journal kept;
     ASSERT_EQ(second.loadRunning(&kept), JournalStore::Load::Ok);
     EXPECT_EQ(kept.startedNs, journal.startedNs);
@@ -743,7 +666,7 @@ TEST(Journal, ASecondCopyLeavesTheRunningRecordAlone)
     first.unlock(); // the first copy ended without finishing
     window.answers = {MessageAnswer::Undo};
     recoverInterruptedRun(window, second, mover);
-    EXPECT_EQ(titles(window), QStringList {questionTitle()});
+    EXPECT_EQ(window.messageTitles(), QStringList {questionTitle()});
     EXPECT_TRUE(window.messages[0].prompt.contains(QStringLiteral("nach 2 von 5 Dateien")));
     EXPECT_TRUE(run.allOld(dir));
 }
@@ -752,10 +675,11 @@ TEST(Journal, ASecondCopyLeavesTheRunningRecordAlone)
 // alone, and the card itself is found again under another path.
 TEST(Journal, RecoveryActsOnlyOnTheRecordedCardWhereverItIsMounted)
 {
-    TempFolder home, first, second, state;
-    Card cardA(home, "a.img"), cardB(home, "b.img");
-    if (::geteuid() != 0 || !cardA.ok() || !cardB.ok() || !cardA.mount(first))
-        GTEST_SKIP() << "skipped: no loop mounts here (needs root and mke2fs)";
+    TempFolder first, second, state;
+    RealMedia cardA(RealMedia::Ext4Loop), cardB(RealMedia::Ext4Loop);
+    if (!cardA.mounted() || !cardB.mounted())
+        GTEST_SKIP() << (cardA.mounted() ? cardB : cardA).skipReason();
+    ASSERT_TRUE(cardA.mountAt(first.path()));
     const SmallRun run;
     run.make(first);
     JournalStore store(QString::fromUtf8(state.path()));
@@ -763,14 +687,14 @@ TEST(Journal, RecoveryActsOnlyOnTheRecordedCardWhereverItIsMounted)
     ASSERT_FALSE(journal.volumeUuid.isEmpty());
 
     // Card B at the same path, at the same point of the same run: only the volume tells.
-    ASSERT_TRUE(cardB.mount(first));
+    ASSERT_TRUE(cardB.mountAt(first.path()));
     run.make(first);
     moveUpTo(journal, 3);
     const Names cardBNames = first.names();
     FakeWindow window;
     FileMover mover;
     recoverInterruptedRun(window, store, mover);
-    ASSERT_EQ(titles(window), QStringList {"Achtung!"});
+    ASSERT_EQ(window.messageTitles(), QStringList {"Achtung!"});
     EXPECT_TRUE(window.messages[0].prompt.contains(QStringLiteral("anderer Datenträger")));
     EXPECT_EQ(first.names(), cardBNames);
     Journal kept;
@@ -778,11 +702,11 @@ TEST(Journal, RecoveryActsOnlyOnTheRecordedCardWhereverItIsMounted)
     cardB.unmount();
 
     // Card A back, under another path.
-    ASSERT_TRUE(cardA.mount(second));
+    ASSERT_TRUE(cardA.mountAt(second.path()));
     window.messages.clear();
     window.answers = {MessageAnswer::Continue};
     EXPECT_EQ(recoverInterruptedRun(window, store, mover), second.path());
-    EXPECT_EQ(titles(window), QStringList {questionTitle()});
+    EXPECT_EQ(window.messageTitles(), QStringList {questionTitle()});
     EXPECT_TRUE(run.allNew(second)) << testing::PrintToString(second.names());
     EXPECT_TRUE(canUndoLastRun(store, mover.sys()));
     EXPECT_EQ(undoLastRun(window, store, mover), second.path());

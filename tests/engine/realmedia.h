@@ -16,6 +16,7 @@
 // A small file system of its own for one test: an image file made with mkfs, attached to a loop
 // device and mounted, ext4 by the kernel or exFAT through FUSE as a camera card is on many
 // desktops. Unmounted, detached and removed again in the destructor, also when the test fails.
+// Several at once are fine; each can be mounted elsewhere and unmounted in the test.
 // Needs root, the mkfs tools and, for exFAT, /dev/fuse; without them mounted() is false and the
 // test skips with skipReason().
 class RealMedia
@@ -61,26 +62,13 @@ public:
             m_skipReason = "skipped: cannot mount (needs root and /dev/fuse)";
             return;
         }
-        const std::string mount = kind == Ext4Loop ? "mount -t ext4 " : "mount.exfat-fuse ";
-        if (!run(mount + m_loop + " " + quoted(m_mountPoint))) {
+        m_mount = kind == Ext4Loop ? "mount -t ext4 " : "mount.exfat-fuse ";
+        if (!mountAt(QByteArray::fromStdString(m_mountPoint)))
             m_skipReason = "skipped: cannot mount (needs root and /dev/fuse)";
-            return;
-        }
-        m_mounted = true;
     }
     ~RealMedia()
     {
-        if (m_mounted) {
-            // FUSE can answer "busy" for a moment after the last file closed.
-            bool gone = false;
-            for (int i = 0; i < 20 && !gone; ++i) {
-                gone = run("umount " + quoted(m_mountPoint));
-                if (!gone)
-                    ::usleep(50000);
-            }
-            if (!gone)
-                run("umount -l " + quoted(m_mountPoint));
-        }
+        unmount();
         if (!m_loop.empty()) {
             bool detached = false;
             for (int i = 0; i < 20 && !detached; ++i) {
@@ -98,9 +86,37 @@ public:
     RealMedia(const RealMedia &) = delete;
     RealMedia &operator=(const RealMedia &) = delete;
 
-    bool mounted() const { return m_mounted; }
+    bool mounted() const { return !m_at.empty(); }
     const std::string &skipReason() const { return m_skipReason; }
-    QByteArray path() const { return QByteArray::fromStdString(m_mountPoint); }
+    // Where it is mounted now.
+    QByteArray path() const { return QByteArray::fromStdString(m_at); }
+
+    // Mounts it at folder instead, as a card put back in under another path. The lost+found of
+    // ext4 is removed: an empty card holds nothing.
+    bool mountAt(const QByteArray &folder)
+    {
+        unmount();
+        if (m_loop.empty() || !run(m_mount + m_loop + " " + quoted(folder.toStdString())))
+            return false;
+        m_at = folder.toStdString();
+        ::rmdir((m_at + "/lost+found").c_str());
+        return true;
+    }
+    void unmount()
+    {
+        if (m_at.empty())
+            return;
+        // FUSE can answer "busy" for a moment after the last file closed.
+        bool gone = false;
+        for (int i = 0; i < 20 && !gone; ++i) {
+            gone = run("umount " + quoted(m_at));
+            if (!gone)
+                ::usleep(50000);
+        }
+        if (!gone)
+            run("umount -l " + quoted(m_at));
+        m_at.clear();
+    }
 
 private:
     static std::string quoted(const std::string &s) { return "'" + s + "'"; }
@@ -151,8 +167,9 @@ private:
         ::closedir(tmp);
     }
 
-    bool m_mounted = false;
     std::string m_skipReason;
+    std::string m_mount; // the command that mounts the loop device
+    std::string m_at;
     std::string m_dir;
     std::string m_image;
     std::string m_mountPoint;

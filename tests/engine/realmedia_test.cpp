@@ -2,31 +2,16 @@
 #include "fakewindow.h"
 #include "realmedia.h"
 #include "renamedialogue.h"
+#include "tempfolder.h"
 #include "volumeidentity.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sys/stat.h>
 
 namespace {
 
 using Names = std::vector<std::string>;
-
-Names namesIn(const QByteArray &folder)
-{
-    Names names;
-    if (DIR *dir = ::opendir(folder.constData())) {
-        while (const dirent *entry = ::readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..")
-                names.push_back(name);
-        }
-        ::closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 std::string umlauts(int count)
 {
@@ -110,48 +95,35 @@ TEST_P(RealMediaRun, CaseFoldingAndNameLengthAsTheFileSystemHasThem)
          refused,
          done},
     };
-    int n = 0;
     for (const Case &c : cases) {
-        const QByteArray folder = media.path() + "/case" + QByteArray::number(++n);
-        ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
+        SCOPED_TRACE(c.what);
+        const TempFolder dir(media.path());
+        ASSERT_FALSE(dir.path().isEmpty());
         FakeWindow w;
-        w.folder = folder;
+        w.folder = dir.path();
         for (const Names *names : {&c.files, &c.unselected})
-            for (const std::string &name : *names) {
-                const int fd = ::open((folder + '/' + name.c_str()).constData(),
-                                      O_WRONLY | O_CREAT | O_EXCL, 0644);
-                ASSERT_GE(fd, 0) << c.what << ": " << name;
-                ASSERT_EQ(::write(fd, name.data(), name.size()), ssize_t(name.size()));
-                ::close(fd);
-            }
-        w.list(namesIn(folder));
+            for (const std::string &name : *names)
+                dir.write(QByteArray::fromStdString(name), QByteArray::fromStdString(name));
+        w.list(dir.names());
         for (auto &entry : w.entries)
             entry.selected
                 = std::find(c.unselected.begin(), c.unselected.end(), entry.name.toStdString())
                 == c.unselected.end();
-        w.lister = [&folder] { return namesIn(folder); };
+        w.lister = [&dir] { return dir.names(); };
         w.texts[OptionText::Text2] = c.name;
         w.texts[OptionText::Text3] = c.start;
         w.checks[OptionCheck::Check1] = true;
         runRename(w);
         const Names &after = exfat ? c.afterOnExfat : c.afterOnExt4;
-        EXPECT_EQ(namesIn(folder), after) << c.what;
+        EXPECT_EQ(dir.names(), after);
         EXPECT_EQ(w.messageTitles(), exfat ? c.titlesOnExfat : c.titlesOnExt4)
-            << c.what << "\n"
             << (w.messages.empty() ? std::string() : w.messages.back().prompt.toStdString());
         if ((exfat ? c.titlesOnExfat : c.titlesOnExt4) == refused) {
-            EXPECT_TRUE(!w.mover || w.mover->moves.isEmpty()) << c.what << ": a file moved";
+            EXPECT_TRUE(!w.mover || w.mover->moves.isEmpty()) << "a file moved";
         } else if (c.unselected.empty() && after.size() == c.files.size()) {
             // Each file kept its content (its old name) under its new name, in list order.
-            for (size_t i = 0; i < after.size(); ++i) {
-                char buffer[512] = {};
-                const int fd = ::open((folder + '/' + after[i].c_str()).constData(), O_RDONLY);
-                const ssize_t size = fd >= 0 ? ::read(fd, buffer, sizeof buffer - 1) : -1;
-                if (fd >= 0)
-                    ::close(fd);
-                EXPECT_EQ(std::string(buffer, size_t(std::max<ssize_t>(size, 0))), c.files[i])
-                    << c.what << ": " << after[i];
-            }
+            for (size_t i = 0; i < after.size(); ++i)
+                EXPECT_EQ(dir.read(after[i].c_str()).toStdString(), c.files[i]) << after[i];
         }
     }
 }

@@ -61,11 +61,8 @@ public:
             st->st_ino += 1000000 + std::hash<std::string>()(name) % 1000000;
         return result;
     }
-    std::function<void()> beforeRename; // runs before every renameat2
     int renameNoReplace(int fd, const char *from, const char *to) override
     {
-        if (beforeRename)
-            beforeRename();
         return run("renameat2", from, to, [&] { return SysCalls::renameNoReplace(fd, from, to); });
     }
     int renameReplacing(int fd, const char *from, const char *to) override
@@ -173,4 +170,12 @@ private:
         }
         return call();
     }
+};
+
+// A file mover on fresh scripted system calls: sys points at them, the mover owns them.
+// auto &&[sys, mover] = ScriptedMover(); gives both names in one line.
+struct ScriptedMover
+{
+    ScriptedSysCalls *sys = new ScriptedSysCalls;
+    FileMover mover {std::unique_ptr<SysCalls>(sys)};
 };

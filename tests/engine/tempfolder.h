@@ -41,6 +41,13 @@ public:
         ::close(fd);
     }
 
+    // Sets the modification (and access) time of a file, in seconds since 1970.
+    void setTime(const QByteArray &name, qint64 seconds) const
+    {
+        const struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, pathOf(name).constData(), times, 0), 0) << name.constData();
+    }
+
     QByteArray read(const QByteArray &name) const
     {
         QByteArray content;

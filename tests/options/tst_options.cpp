@@ -25,11 +25,6 @@ private:
             && field->palette().color(QPalette::Active, QPalette::Base)
             == QApplication::palette().color(QPalette::Base);
     }
-    void store(const QString &key, const QString &value)
-    {
-        QSettings s(QStringLiteral("Brixelwand"), QStringLiteral("Brixelwand"));
-        s.setValue(QStringLiteral("Parameter/") + key, value);
-    }
     void closeWindow()
     {
         m_window->close();
@@ -60,12 +55,12 @@ private slots:
 
     void onlyExactlyWahrTurnsASwitchOn()
     {
-        store(QStringLiteral("Umlaute"), QStringLiteral("wahr"));
-        store(QStringLiteral("CD"), QStringLiteral("Wahr"));
-        store(QStringLiteral("Unix"), QStringLiteral("1"));
-        store(QStringLiteral("Autostellen"), QStringLiteral("Falsch"));
-        store(QStringLiteral("Aufnahmezeit"), QStringLiteral("WAHR"));
-        store(QStringLiteral("Aufnahmegruppen"), QStringLiteral("Wahr"));
+        m_home->store(QStringLiteral("Umlaute"), QStringLiteral("wahr"));
+        m_home->store(QStringLiteral("CD"), QStringLiteral("Wahr"));
+        m_home->store(QStringLiteral("Unix"), QStringLiteral("1"));
+        m_home->store(QStringLiteral("Autostellen"), QStringLiteral("Falsch"));
+        m_home->store(QStringLiteral("Aufnahmezeit"), QStringLiteral("WAHR"));
+        m_home->store(QStringLiteral("Aufnahmegruppen"), QStringLiteral("Wahr"));
         open();
         QVERIFY(!Check7()->isChecked());
         QVERIFY(!Check8()->isChecked());
