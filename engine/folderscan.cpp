@@ -2,6 +2,7 @@
 #include "folderscan.h"
 
 #include "filemover.h"
+#include "fnv1a.h"
 #include "volumeidentity.h"
 
 #include <QString>
@@ -20,11 +21,7 @@ namespace {
 // FNV-1a: quick on short names, and the table is the scan's own.
 size_t hashName(QByteArrayView name)
 {
-    quint64 hash = 14695981039346656037ull;
-    for (const char c : name) {
-        hash ^= quint8(c);
-        hash *= 1099511628211ull;
-    }
+    const quint64 hash = fnv1a64(name);
     return size_t(hash ^ (hash >> 32));
 }
 

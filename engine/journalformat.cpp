@@ -2,6 +2,7 @@
 #include "journalformat.h"
 
 #include "filemover.h"
+#include "fnv1a.h"
 #include "renameplan.h"
 #include "volumeidentity.h"
 
@@ -162,7 +163,7 @@ Fingerprint Fingerprint::of(const struct stat &st)
 {
     Fingerprint f;
     f.size = quint64(st.st_size);
-    f.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    f.mtimeNs = nanosecondsOf(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
     return f;
 }
 
@@ -187,12 +188,7 @@ bool headOf(SysCalls &sys, int dirFd, const char *name, quint64 *head)
         got += n;
     }
     sys.closeFd(fd);
-    quint64 hash = 14695981039346656037ull;
-    for (qsizetype i = 0; i < got; ++i) {
-        hash ^= quint8(buffer[i]);
-        hash *= 1099511628211ull;
-    }
-    *head = hash;
+    *head = fnv1a64(QByteArrayView(buffer.constData(), got));
     return true;
 }
 
