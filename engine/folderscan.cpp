@@ -64,15 +64,6 @@ EntryType typeOfDirent(unsigned char type)
     }
 }
 
-// The case folding of a name that is valid UTF-8; other names compare as their bytes.
-QByteArray foldCase(const QByteArray &name)
-{
-    const QString text = QString::fromUtf8(name);
-    if (text.toUtf8() != name)
-        return name;
-    return text.toCaseFolded().toUtf8();
-}
-
 // The name with the case of its ASCII letters changed, or empty when it has none. ASCII
 // letters, because every file system that ignores case folds those alike.
 QByteArray otherCase(QByteArray other)
@@ -121,6 +112,14 @@ FuseKind fuseKindOf(const QByteArray &folder, dev_t device)
 }
 
 } // namespace
+
+QByteArray foldCase(const QByteArray &name, InvalidUtf8 invalid)
+{
+    const QString text = QString::fromUtf8(name);
+    if (text.toUtf8() == name)
+        return text.toCaseFolded().toUtf8();
+    return invalid == InvalidUtf8::LowerAscii ? name.toLower() : name;
+}
 
 FolderScan FolderScan::read(const QByteArray &folder, SysCalls &sys)
 {
@@ -252,7 +251,7 @@ void FolderScan::setIgnoresCase(bool ignores)
         return;
     m_byKey.reserve(entryCount());
     for (int e = 0; e < entryCount(); ++e)
-        m_byKey.insert(foldCase(name(e)), e);
+        m_byKey.insert(foldCase(name(e), InvalidUtf8::KeepBytes), e);
 }
 
 int FolderScan::find(QByteArrayView name) const
@@ -260,12 +259,12 @@ int FolderScan::find(QByteArrayView name) const
     const int e = findExact(name);
     if (e >= 0 || !m_ignoresCase)
         return e;
-    return m_byKey.value(foldCase(name.toByteArray()), -1);
+    return m_byKey.value(foldCase(name.toByteArray(), InvalidUtf8::KeepBytes), -1);
 }
 
 QByteArray FolderScan::key(const QByteArray &name) const
 {
-    return m_ignoresCase ? foldCase(name) : name;
+    return m_ignoresCase ? foldCase(name, InvalidUtf8::KeepBytes) : name;
 }
 
 QByteArray FolderScan::holderOf(QByteArrayView name) const
