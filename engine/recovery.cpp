@@ -378,8 +378,10 @@ QByteArray findFolder(IRenameWindow &window, const Journal &journal, SysCalls &s
     const QByteArray recorded = journal.folderPath();
     VolumeIdentity here;
     if (canOpenFolder(sys, recorded)) {
+        if (journal.volumeUuid.isEmpty())
+            return recorded;
         here = volumeIdentityOf(recorded);
-        if (journal.volumeUuid.isEmpty() || here.uuid == journal.volumeUuid)
+        if (here.uuid == journal.volumeUuid)
             return recorded;
     }
     if (!journal.volumeUuid.isEmpty() && recorded.startsWith(journal.mountPoint)) {
