@@ -151,8 +151,16 @@ FolderScan FolderScan::read(const QByteArray &folder, SysCalls &sys)
     const long max = ::fpathconf(fd, _PC_NAME_MAX);
     scan.m_nameMax = scan.m_countsUtf16 ? 255 : (max > 0 ? max : 255);
 
-    errno = 0;
-    while (const dirent *entry = ::readdir(dir)) {
+    // Only readdir's own error counts: errno is cleared before each call, as the end of the
+    // listing leaves it alone, and an entry deleted since the listing fails its lstat.
+    int readError = 0;
+    for (;;) {
+        errno = 0;
+        const dirent *entry = ::readdir(dir);
+        if (!entry) {
+            readError = errno;
+            break;
+        }
         const char *n = entry->d_name;
         if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
             continue;
@@ -164,8 +172,8 @@ FolderScan FolderScan::read(const QByteArray &folder, SysCalls &sys)
         scan.add(QByteArrayView(n), type);
     }
     scan.buildIndex();
-    if (errno != 0)
-        scan.m_error = errno;
+    if (readError != 0)
+        scan.m_error = readError;
 
     // Ask the kernel, without writing: a listed name in another case that the listing does not
     // hold, looked up. Found, the folder ignores case. Inode numbers cannot decide: FUSE exFAT

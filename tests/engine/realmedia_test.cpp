@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fakewindow.h"
+#include "filemover.h"
+#include "folderscan.h"
 #include "realmedia.h"
 #include "renamedialogue.h"
 #include "volumeidentity.h"
@@ -7,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace {
@@ -154,6 +157,36 @@ TEST_P(RealMediaRun, CaseFoldingAndNameLengthAsTheFileSystemHasThem)
             }
         }
     }
+}
+
+// An entry deleted between the listing and its lookup, where the listing tells no types: the
+// folder still reads.
+TEST(RealMediaScan, AnEntryDeletedWhileTheFolderIsReadLeavesItReadable)
+{
+    RealMedia media(RealMedia::Ext4WithoutTypes);
+    if (!media.mounted())
+        GTEST_SKIP() << media.skipReason();
+    const QByteArray folder = media.path() + "/fotos";
+    ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
+    for (const char *name : {"a.jpg", "b.jpg"}) {
+        const int fd = ::open((folder + '/' + name).constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        ASSERT_GE(fd, 0) << name;
+        ::close(fd);
+    }
+    // Deletes the first entry it is asked about, just before looking it up.
+    struct DeletingSysCalls : SysCalls
+    {
+        QByteArray deleted;
+        int statEntry(int dirFd, const char *name, struct stat *st) override
+        {
+            if (deleted.isEmpty() && ::unlinkat(dirFd, name, 0) == 0)
+                deleted = name;
+            return SysCalls::statEntry(dirFd, name, st);
+        }
+    } sys;
+    const FolderScan scan = FolderScan::read(folder, sys);
+    ASSERT_FALSE(sys.deleted.isEmpty()) << "the listing told the types";
+    EXPECT_TRUE(scan.ok()) << std::strerror(scan.error());
 }
 
 std::string mediaName(const ::testing::TestParamInfo<RealMedia::Kind> &param)
