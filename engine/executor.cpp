@@ -2,7 +2,6 @@
 #include "executor.h"
 
 #include "filemover.h"
-#include "journal.h"
 
 RunResult executePlan(const RenamePlan &plan, FileMover &mover,
                       const std::function<void()> &arrived)
@@ -28,9 +27,4 @@ RunResult executePlan(const RenamePlan &plan, FileMover &mover,
     }
     mover.release();
     return result;
-}
-
-Journal Journal::of(const RenamePlan &plan, SysCalls *sys)
-{
-    return of(plan.folder, plan.oldNames, plan.newNames, plan.tempNames, plan.steps, sys);
 }

@@ -57,7 +57,7 @@ int SysCalls::sizeAndTime(int dirFd, const char *name, quint64 *size, qint64 *mt
     if (::statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, wanted, &stx) == 0) {
         if ((stx.stx_mask & wanted) == wanted) {
             *size = stx.stx_size;
-            *mtimeNs = qint64(stx.stx_mtime.tv_sec) * 1000000000 + stx.stx_mtime.tv_nsec;
+            *mtimeNs = nanosecondsOf(stx.stx_mtime.tv_sec, stx.stx_mtime.tv_nsec);
             return 0;
         }
     } else if (errno != ENOSYS && errno != EPERM) {
@@ -68,7 +68,7 @@ int SysCalls::sizeAndTime(int dirFd, const char *name, quint64 *size, qint64 *mt
     if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
         return -1;
     *size = quint64(st.st_size);
-    *mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    *mtimeNs = nanosecondsOf(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
     return 0;
 }
 

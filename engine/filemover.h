@@ -8,6 +8,12 @@
 
 struct stat;
 
+// A time of the file system as nanoseconds since the epoch, the form sizeAndTime gives.
+constexpr qint64 nanosecondsOf(qint64 seconds, qint64 nanoseconds)
+{
+    return seconds * 1000000000 + nanoseconds;
+}
+
 // The system calls a move is made of, behind one seam so that tests can make any of them fail.
 // Each returns what the system call returns and leaves errno as the call left it.
 class SysCalls

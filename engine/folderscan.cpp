@@ -2,6 +2,7 @@
 #include "folderscan.h"
 
 #include "filemover.h"
+#include "fnv1a.h"
 #include "volumeidentity.h"
 
 #include <QString>
@@ -20,11 +21,7 @@ namespace {
 // FNV-1a: quick on short names, and the table is the scan's own.
 size_t hashName(QByteArrayView name)
 {
-    quint64 hash = 14695981039346656037ull;
-    for (const char c : name) {
-        hash ^= quint8(c);
-        hash *= 1099511628211ull;
-    }
+    const quint64 hash = fnv1a64(name);
     return size_t(hash ^ (hash >> 32));
 }
 
@@ -65,15 +62,6 @@ EntryType typeOfDirent(unsigned char type)
     default:
         return EntryType::Missing; // unknown: ask lstat
     }
-}
-
-// The case folding of a name that is valid UTF-8; other names compare as their bytes.
-QByteArray foldCase(const QByteArray &name)
-{
-    const QString text = QString::fromUtf8(name);
-    if (text.toUtf8() != name)
-        return name;
-    return text.toCaseFolded().toUtf8();
 }
 
 // The name with the case of its ASCII letters changed, or empty when it has none. ASCII
@@ -125,6 +113,14 @@ FuseKind fuseKindOf(const QByteArray &folder, dev_t device)
 
 } // namespace
 
+QByteArray foldCase(const QByteArray &name, InvalidUtf8 invalid)
+{
+    const QString text = QString::fromUtf8(name);
+    if (text.toUtf8() == name)
+        return text.toCaseFolded().toUtf8();
+    return invalid == InvalidUtf8::LowerAscii ? name.toLower() : name;
+}
+
 FolderScan FolderScan::read(const QByteArray &folder, SysCalls &sys)
 {
     FolderScan scan;
@@ -155,8 +151,16 @@ FolderScan FolderScan::read(const QByteArray &folder, SysCalls &sys)
     const long max = ::fpathconf(fd, _PC_NAME_MAX);
     scan.m_nameMax = scan.m_countsUtf16 ? 255 : (max > 0 ? max : 255);
 
-    errno = 0;
-    while (const dirent *entry = ::readdir(dir)) {
+    // Only readdir's own error counts: errno is cleared before each call, as the end of the
+    // listing leaves it alone, and an entry deleted since the listing fails its lstat.
+    int readError = 0;
+    for (;;) {
+        errno = 0;
+        const dirent *entry = ::readdir(dir);
+        if (!entry) {
+            readError = errno;
+            break;
+        }
         const char *n = entry->d_name;
         if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
             continue;
@@ -168,8 +172,8 @@ FolderScan FolderScan::read(const QByteArray &folder, SysCalls &sys)
         scan.add(QByteArrayView(n), type);
     }
     scan.buildIndex();
-    if (errno != 0)
-        scan.m_error = errno;
+    if (readError != 0)
+        scan.m_error = readError;
 
     // Ask the kernel, without writing: a listed name in another case that the listing does not
     // hold, looked up. Found, the folder ignores case. Inode numbers cannot decide: FUSE exFAT
@@ -255,7 +259,7 @@ void FolderScan::setIgnoresCase(bool ignores)
         return;
     m_byKey.reserve(entryCount());
     for (int e = 0; e < entryCount(); ++e)
-        m_byKey.insert(foldCase(name(e)), e);
+        m_byKey.insert(foldCase(name(e), InvalidUtf8::KeepBytes), e);
 }
 
 int FolderScan::find(QByteArrayView name) const
@@ -263,12 +267,12 @@ int FolderScan::find(QByteArrayView name) const
     const int e = findExact(name);
     if (e >= 0 || !m_ignoresCase)
         return e;
-    return m_byKey.value(foldCase(name.toByteArray()), -1);
+    return m_byKey.value(foldCase(name.toByteArray(), InvalidUtf8::KeepBytes), -1);
 }
 
 QByteArray FolderScan::key(const QByteArray &name) const
 {
-    return m_ignoresCase ? foldCase(name) : name;
+    return m_ignoresCase ? foldCase(name, InvalidUtf8::KeepBytes) : name;
 }
 
 QByteArray FolderScan::holderOf(QByteArrayView name) const

@@ -11,6 +11,15 @@
 
 class SysCalls;
 
+// What foldCase makes of a name that is not valid UTF-8.
+enum class InvalidUtf8 : unsigned char {
+    KeepBytes, // the name itself: such names compare as their bytes
+    LowerAscii, // the name with its ASCII letters lowered
+};
+
+// The case folding of a name that is valid UTF-8; another name as invalid says.
+QByteArray foldCase(const QByteArray &name, InvalidUtf8 invalid);
+
 // What a folder entry is, as lstat sees it (a symlink is a symlink, whatever it points to).
 enum class EntryType : unsigned char { Missing, File, Folder, Symlink, Device, Special };
 

@@ -2,6 +2,7 @@
 #include "journalformat.h"
 
 #include "filemover.h"
+#include "fnv1a.h"
 #include "renameplan.h"
 #include "volumeidentity.h"
 
@@ -162,7 +163,7 @@ Fingerprint Fingerprint::of(const struct stat &st)
 {
     Fingerprint f;
     f.size = quint64(st.st_size);
-    f.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    f.mtimeNs = nanosecondsOf(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
     return f;
 }
 
@@ -187,12 +188,7 @@ bool headOf(SysCalls &sys, int dirFd, const char *name, quint64 *head)
         got += n;
     }
     sys.closeFd(fd);
-    quint64 hash = 14695981039346656037ull;
-    for (qsizetype i = 0; i < got; ++i) {
-        hash ^= quint8(buffer[i]);
-        hash *= 1099511628211ull;
-    }
-    *head = hash;
+    *head = fnv1a64(QByteArrayView(buffer.constData(), got));
     return true;
 }
 
@@ -282,81 +278,104 @@ bool Journal::valid() const
     return true;
 }
 
-Journal Journal::of(const QByteArray &folder, const std::vector<QByteArray> &oldNames,
-                    const std::vector<QByteArray> &newNames,
-                    const std::vector<QByteArray> &tempNames, const std::vector<Step> &steps,
-                    SysCalls *sysCalls)
+Journal Journal::fromPlan(const QByteArray &folder, const std::vector<QByteArray> &oldNames,
+                          const std::vector<QByteArray> &newNames,
+                          const std::vector<QByteArray> &tempNames, const std::vector<Step> &steps)
 {
-    SysCalls plain;
-    SysCalls &sys = sysCalls ? *sysCalls : plain;
     Journal j;
     j.folder = folder;
     j.startedNs = QDateTime::currentMSecsSinceEpoch() * 1000000;
-    const VolumeIdentity volume = volumeIdentityOf(j.folderPath());
-    j.volumeUuid = volume.uuid;
-    j.mountPoint = volume.mountPoint;
-    const int dirFd = sys.openAt(AT_FDCWD, j.folderPath().constData(), O_RDONLY | O_DIRECTORY);
-    struct stat st;
-    if (dirFd >= 0 && sys.fstatFd(dirFd, &st) == 0) {
-        j.device = st.st_dev;
-        j.inode = st.st_ino;
-    }
     j.files.reserve(oldNames.size());
     for (size_t i = 0; i < oldNames.size(); ++i)
         j.files.push_back(
             {oldNames[i], tempNames.empty() ? QByteArray() : tempNames[i], newNames[i], {}});
     j.steps.reserve(steps.size());
-    std::vector<quint32> moving; // the files whose fingerprint is read, in the order they move
-    moving.reserve(oldNames.size());
     for (const Step &s : steps) {
-        JournalFile &f = j.files[size_t(s.file)];
+        const JournalFile &f = j.files[size_t(s.file)];
         const JournalStep::Kind kind = s.to == f.tempName   ? JournalStep::OldToTemp
             : s.from == f.tempName && !f.tempName.isEmpty() ? JournalStep::TempToNew
                                                             : JournalStep::OldToNew;
         j.steps.push_back({quint32(s.file), kind});
-        if (kind != JournalStep::TempToNew)
-            moving.push_back(quint32(s.file));
     }
-    if (dirFd >= 0) {
-        // Sizes and times first; most of the record's time is this one call per file, and on a
-        // large run two cores share it, each its half of the files.
-        std::vector<char> found(j.files.size(), 0); // by file; not vector<bool>: two writers
-        const auto read = [&](size_t from, size_t to) {
-            for (size_t i = from; i < to; ++i) {
-                JournalFile &f = j.files[moving[i]];
-                found[moving[i]] = sys.sizeAndTime(dirFd, f.oldName.constData(),
-                                                   &f.fingerprint.size, &f.fingerprint.mtimeNs)
-                    == 0;
-            }
-        };
-        const size_t half = moving.size() / 2;
-        bool shared = false;
-        if (half >= 2048 && std::thread::hardware_concurrency() > 1) {
-            try {
-                std::thread other(read, half, moving.size());
-                read(0, half);
-                other.join();
-                shared = true;
-            } catch (const std::system_error &) {
-                // No thread to be had: this one reads them all below.
-            }
-        }
-        if (!shared)
-            read(0, moving.size());
-        // In a cycle the same names come back; a case-only rename is told by the letter case.
-        for (const JournalStep &s : j.steps) {
-            JournalFile &f = j.files[s.file];
-            if (s.kind == JournalStep::OldToTemp && found[s.file]
-                && QString::fromUtf8(f.oldName).compare(QString::fromUtf8(f.newName),
-                                                        Qt::CaseInsensitive)
-                    != 0)
-                f.fingerprint.hasHead
-                    = headOf(sys, dirFd, f.oldName.constData(), &f.fingerprint.head);
-        }
-    }
-    if (dirFd >= 0)
-        sys.closeFd(dirFd);
     return j;
+}
+
+Journal Journal::fromPlan(const RenamePlan &plan)
+{
+    return fromPlan(plan.folder, plan.oldNames, plan.newNames, plan.tempNames, plan.steps);
+}
+
+void Journal::readDisk(SysCalls *sysCalls)
+{
+    SysCalls plain;
+    SysCalls &sys = sysCalls ? *sysCalls : plain;
+    const VolumeIdentity volume = volumeIdentityOf(folderPath());
+    volumeUuid = volume.uuid;
+    mountPoint = volume.mountPoint;
+    const int dirFd = sys.openAt(AT_FDCWD, folderPath().constData(), O_RDONLY | O_DIRECTORY);
+    if (dirFd < 0)
+        return;
+    struct stat st;
+    if (sys.fstatFd(dirFd, &st) == 0) {
+        device = st.st_dev;
+        inode = st.st_ino;
+    }
+    std::vector<quint32> moving; // the files whose fingerprint is read, in the order they move
+    moving.reserve(files.size());
+    for (const JournalStep &s : steps) {
+        if (s.kind != JournalStep::TempToNew)
+            moving.push_back(s.file);
+    }
+    // Sizes and times first; most of the record's time is this one call per file, and on a
+    // large run two cores share it, each its half of the files.
+    std::vector<char> found(files.size(), 0); // by file; not vector<bool>: two writers
+    const auto read = [&](size_t from, size_t to) {
+        for (size_t i = from; i < to; ++i) {
+            JournalFile &f = files[moving[i]];
+            found[moving[i]] = sys.sizeAndTime(dirFd, f.oldName.constData(), &f.fingerprint.size,
+                                               &f.fingerprint.mtimeNs)
+                == 0;
+        }
+    };
+    const size_t half = moving.size() / 2;
+    bool shared = false;
+    if (half >= 2048 && std::thread::hardware_concurrency() > 1) {
+        try {
+            std::thread other(read, half, moving.size());
+            read(0, half);
+            other.join();
+            shared = true;
+        } catch (const std::system_error &) {
+            // No thread to be had: this one reads them all below.
+        }
+    }
+    if (!shared)
+        read(0, moving.size());
+    // In a cycle the same names come back; a case-only rename is told by the letter case.
+    for (const JournalStep &s : steps) {
+        JournalFile &f = files[s.file];
+        if (s.kind == JournalStep::OldToTemp && found[s.file]
+            && QString::fromUtf8(f.oldName).compare(QString::fromUtf8(f.newName),
+                                                    Qt::CaseInsensitive)
+                != 0)
+            f.fingerprint.hasHead = headOf(sys, dirFd, f.oldName.constData(), &f.fingerprint.head);
+    }
+    sys.closeFd(dirFd);
+}
+
+Journal Journal::of(const QByteArray &folder, const std::vector<QByteArray> &oldNames,
+                    const std::vector<QByteArray> &newNames,
+                    const std::vector<QByteArray> &tempNames, const std::vector<Step> &steps,
+                    SysCalls *sys)
+{
+    Journal j = fromPlan(folder, oldNames, newNames, tempNames, steps);
+    j.readDisk(sys);
+    return j;
+}
+
+Journal Journal::of(const RenamePlan &plan, SysCalls *sys)
+{
+    return of(plan.folder, plan.oldNames, plan.newNames, plan.tempNames, plan.steps, sys);
 }
 
 QByteArray encodeJournal(const Journal &journal)

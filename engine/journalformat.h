@@ -80,12 +80,22 @@ struct Journal
     bool valid() const;
 
     // The record of a planned run, with the fingerprint of every moving file read through sys
-    // (the plain system calls where nullptr).
+    // (the plain system calls where nullptr): fromPlan followed by readDisk.
     static Journal of(const QByteArray &folder, const std::vector<QByteArray> &oldNames,
                       const std::vector<QByteArray> &newNames,
                       const std::vector<QByteArray> &tempNames, const std::vector<Step> &steps,
                       SysCalls *sys = nullptr);
     static Journal of(const RenamePlan &plan, SysCalls *sys = nullptr);
+    // What the plan alone tells of the run: the folder, the names and the kind of every step.
+    // Reads nothing from the disk, so it serves where no record is kept, even on a failing card.
+    static Journal fromPlan(const QByteArray &folder, const std::vector<QByteArray> &oldNames,
+                            const std::vector<QByteArray> &newNames,
+                            const std::vector<QByteArray> &tempNames,
+                            const std::vector<Step> &steps);
+    static Journal fromPlan(const RenamePlan &plan);
+    // Adds what the disk tells through sys (the plain system calls where nullptr): the volume
+    // of the folder, the folder's device and inode, and the fingerprint of every moving file.
+    void readDisk(SysCalls *sys = nullptr);
 };
 
 // Any byte of any name survives: lengths and raw bytes, with a checksum over all of it.

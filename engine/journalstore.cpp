@@ -103,13 +103,18 @@ int JournalStore::lock()
     const int dirFd = openFolder(true);
     if (dirFd < 0)
         return errno;
+    const int e = lockIn(dirFd);
+    m_sys->closeFd(dirFd);
+    return e;
+}
+
+int JournalStore::lockIn(int dirFd)
+{
     int fd = m_sys->openAt(dirFd, lockName, O_RDONLY | O_CREAT | O_NOFOLLOW, 0600);
     if (fd < 0 && errno == EROFS)
         fd = m_sys->openAt(dirFd, lockName, O_RDONLY | O_NOFOLLOW);
-    const int openError = errno;
-    m_sys->closeFd(dirFd);
     if (fd < 0)
-        return openError;
+        return errno;
     if (m_sys->lockFd(fd, LOCK_EX | LOCK_NB) != 0) {
         const int e = errno;
         m_sys->closeFd(fd);
@@ -175,14 +180,13 @@ int JournalStore::writeWhole(int dirFd, const char *name, const QByteArray &data
 int JournalStore::begin(const Journal &journal)
 {
     const bool wasLocked = locked();
-    if (const int e = lock(); e == EWOULDBLOCK)
-        return e; // a read-only state disk shows itself below
+    // The folder made and opened once, for the lock and the record.
     const int dirFd = openFolder(true);
-    if (dirFd < 0) {
-        const int e = errno;
-        if (!wasLocked)
-            unlock();
-        return e;
+    if (dirFd < 0)
+        return errno;
+    if (!wasLocked && lockIn(dirFd) == EWOULDBLOCK) {
+        m_sys->closeFd(dirFd);
+        return EWOULDBLOCK; // any other error: a read-only state disk shows itself below
     }
     const int e = writeWhole(dirFd, runningName, encodeJournal(journal));
     if (e != 0) {

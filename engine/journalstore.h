@@ -71,6 +71,8 @@ public:
 
 private:
     int openFolder(bool create) const;
+    // Takes the lock in the state folder open as dirFd: 0 or the errno.
+    int lockIn(int dirFd);
     int writeWhole(int dirFd, const char *name, const QByteArray &data);
     int removeRecord(const char *name, const QByteArray &renamedFolder);
     Load load(const char *name, Journal *journal);

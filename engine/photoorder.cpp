@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "photoorder.h"
 
+#include "folderscan.h"
+
 #include <QHash>
 #include <QSet>
 #include <QString>
@@ -8,15 +10,6 @@
 #include <algorithm>
 
 namespace {
-
-// Case folding for names that are valid UTF-8; other names fold their ASCII letters only.
-QByteArray foldCase(const QByteArray &name)
-{
-    const QString text = QString::fromUtf8(name);
-    if (text.toUtf8() == name)
-        return text.toCaseFolded().toUtf8();
-    return name.toLower();
-}
 
 bool isAlnum(char c)
 {
@@ -96,7 +89,7 @@ ShotName shotName(const QByteArray &name)
     const qsizetype dot = name.lastIndexOf('.');
     if (dot < 0) {
         result.stem = name;
-        result.key = foldCase(name);
+        result.key = foldCase(name, InvalidUtf8::LowerAscii);
         return result;
     }
     qsizetype stemEnd = dot;
@@ -111,7 +104,7 @@ ShotName shotName(const QByteArray &name)
         }
     }
     result.stem = name.left(stemEnd);
-    result.key = foldCase(result.stem);
+    result.key = foldCase(result.stem, InvalidUtf8::LowerAscii);
     result.extension = name.mid(stemEnd + 1);
     return result;
 }

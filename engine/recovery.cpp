@@ -106,7 +106,7 @@ bool isLeftover(Facts &facts, const Journal &journal, const QByteArray &name,
     struct stat st;
     if (!facts.stat(name, &st) || !S_ISREG(st.st_mode))
         return false;
-    const qint64 mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    const qint64 mtimeNs = Fingerprint::of(st).mtimeNs;
     // FAT keeps times in steps of two seconds.
     if (st.st_size == 0 && mtimeNs >= journal.startedNs - 2000000000LL)
         return true;
@@ -378,8 +378,10 @@ QByteArray findFolder(IRenameWindow &window, const Journal &journal, SysCalls &s
     const QByteArray recorded = journal.folderPath();
     VolumeIdentity here;
     if (canOpenFolder(sys, recorded)) {
+        if (journal.volumeUuid.isEmpty())
+            return recorded;
         here = volumeIdentityOf(recorded);
-        if (journal.volumeUuid.isEmpty() || here.uuid == journal.volumeUuid)
+        if (here.uuid == journal.volumeUuid)
             return recorded;
     }
     if (!journal.volumeUuid.isEmpty() && recorded.startsWith(journal.mountPoint)) {

@@ -178,9 +178,11 @@ void RenameDialogue::reportFailure(const RenamePlan &plan, const RunResult &resu
     // Undone in reverse up to the first move that fails, so that the folder is always at a
     // point of the record; the record then keeps the moves still made.
     size_t reached = done;
-    Journal unrecorded; // the same view of the run where no record is kept
+    // The same view of the run where no record is kept; nothing is read from the disk, which
+    // has just failed a move.
+    Journal unrecorded;
     if (!m_recording && done > 0)
-        unrecorded = Journal::of(plan);
+        unrecorded = Journal::fromPlan(plan);
     const Journal &record = m_recording ? m_record : unrecorded;
     const int moved = record.filesMoved(done);
     if (moved > 0

@@ -412,8 +412,6 @@ RenamePlan buildPlan(const PlanInput &input, const FolderScan &scan)
         return plan;
     }
     plan.digits = runDigits(plan.numberCount, plan.options);
-    plan.digitsCorrected
-        = !plan.options.AutoDigits && wholeNumberOf(plan.options.Digits) < plan.digits;
     plan.keepExtensionSwitched = !plan.options.KeepExtension && plan.options.NewExtension.isEmpty();
     plan.preparedName = prepareName(plan.options.NewName, plan.options);
     plan.newNames
@@ -427,7 +425,6 @@ RenamePlan buildPlan(const PlanInput &input, const FolderScan &scan)
     }
     if (!scan.ok()) {
         plan.stop = RenamePlan::Stop::FolderUnreadable;
-        plan.folderError = scan.error();
         plan.stopMessage = Texts::folderUnreadable(scan.error());
         return plan;
     }

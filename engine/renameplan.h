@@ -120,7 +120,7 @@ struct RenamePlan
         TypedName, // see inputProblem
         TooManyFiles, // start number + number of files above maxNumberSum
         CdLimit,
-        FolderUnreadable, // see folderError
+        FolderUnreadable, // stopMessage holds the error
         Conflicts,
     };
 
@@ -143,7 +143,6 @@ struct RenamePlan
     QString preparedName;
     int firstNumber = 0;
     int digits = 0;
-    bool digitsCorrected = false; // AutoDigits off and Text4 too small: the run corrects it
     bool keepExtensionSwitched = false; // Optionbtn2 with no extension: the run keeps the old
     std::vector<QByteArray> newNames;
     std::vector<QByteArray> tempNames; // by file; empty for a file without a temporary name
@@ -152,7 +151,6 @@ struct RenamePlan
     Stop stop = Stop::None;
     QString stopMessage; // the German message of the stop; empty with None
     std::optional<InputProblem> inputProblem;
-    int folderError = 0;
 
     // Whether the plan found the folder no longer as listed: a selected file is gone or has
     // become something else, or the folder cannot be read.

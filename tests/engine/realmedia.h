@@ -22,7 +22,9 @@
 class RealMedia
 {
 public:
-    enum Kind { Ext4Loop, ExfatFuse };
+    // Ext4WithoutTypes: ext4 made without file types in its folders, so that a listing says
+    // nothing of what an entry is and each entry must be looked up.
+    enum Kind { Ext4Loop, ExfatFuse, Ext4WithoutTypes };
 
     explicit RealMedia(Kind kind, int mebibytes = 16)
     {
@@ -31,8 +33,10 @@ public:
             m_skipReason = "skipped: cannot mount (needs root and /dev/fuse)";
             return;
         }
-        const char *mkfs = kind == Ext4Loop ? "mkfs.ext4 -q -F" : "mkfs.exfat";
-        const char *tool = kind == Ext4Loop ? "mkfs.ext4" : "mkfs.exfat";
+        const char *mkfs = kind == Ext4Loop ? "mkfs.ext4 -q -F"
+            : kind == Ext4WithoutTypes      ? "mkfs.ext4 -q -F -O ^filetype"
+                                            : "mkfs.exfat";
+        const char *tool = kind == ExfatFuse ? "mkfs.exfat" : "mkfs.ext4";
         if (!run(std::string("command -v ") + tool)
             || (kind == ExfatFuse && !run("command -v mount.exfat-fuse"))) {
             m_skipReason = std::string("skipped: cannot mount (") + tool
@@ -62,7 +66,7 @@ public:
             m_skipReason = "skipped: cannot mount (needs root and /dev/fuse)";
             return;
         }
-        m_mount = kind == Ext4Loop ? "mount -t ext4 " : "mount.exfat-fuse ";
+        m_mount = kind == ExfatFuse ? "mount.exfat-fuse " : "mount -t ext4 ";
         if (!mountAt(QByteArray::fromStdString(m_mountPoint)))
             m_skipReason = "skipped: cannot mount (needs root and /dev/fuse)";
     }

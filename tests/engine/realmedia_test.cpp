@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fakewindow.h"
+#include "filemover.h"
+#include "folderscan.h"
 #include "realmedia.h"
 #include "renamedialogue.h"
 #include "tempfolder.h"
@@ -8,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -126,6 +129,33 @@ TEST_P(RealMediaRun, CaseFoldingAndNameLengthAsTheFileSystemHasThem)
                 EXPECT_EQ(dir.read(after[i].c_str()).toStdString(), c.files[i]) << after[i];
         }
     }
+}
+
+// An entry deleted between the listing and its lookup, where the listing tells no types: the
+// folder still reads.
+TEST(RealMediaScan, AnEntryDeletedWhileTheFolderIsReadLeavesItReadable)
+{
+    RealMedia media(RealMedia::Ext4WithoutTypes);
+    if (!media.mounted())
+        GTEST_SKIP() << media.skipReason();
+    const TempFolder dir(media.path());
+    ASSERT_FALSE(dir.path().isEmpty());
+    dir.write("a.jpg", "a");
+    dir.write("b.jpg", "b");
+    // Deletes the first entry it is asked about, just before looking it up.
+    struct DeletingSysCalls : SysCalls
+    {
+        QByteArray deleted;
+        int statEntry(int dirFd, const char *name, struct stat *st) override
+        {
+            if (deleted.isEmpty() && ::unlinkat(dirFd, name, 0) == 0)
+                deleted = name;
+            return SysCalls::statEntry(dirFd, name, st);
+        }
+    } sys;
+    const FolderScan scan = FolderScan::read(dir.path(), sys);
+    ASSERT_FALSE(sys.deleted.isEmpty()) << "the listing told the types";
+    EXPECT_TRUE(scan.ok()) << std::strerror(scan.error());
 }
 
 std::string mediaName(const ::testing::TestParamInfo<RealMedia::Kind> &param)
