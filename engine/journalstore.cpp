@@ -209,6 +209,16 @@ int JournalStore::complete(const QByteArray &renamedFolder)
         if (const int e = syncFolder(folder))
             return e;
     }
+    return markCompleted(folder);
+}
+
+int JournalStore::settleCompleted()
+{
+    return markCompleted(m_runningFolder);
+}
+
+int JournalStore::markCompleted(const QByteArray &folder)
+{
     const int dirFd = openFolder(false);
     if (dirFd < 0)
         return errno;

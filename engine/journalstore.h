@@ -50,6 +50,9 @@ public:
     // run's record. 0 or the errno of the first call that failed; the running record stays
     // where it could not become the last.
     int complete(const QByteArray &renamedFolder = QByteArray());
+    // A running record that already says completed becomes the last run's record. Its folder
+    // was synced before the record said so and is not touched: the card may be gone by now.
+    int settleCompleted();
     // Writes journal (completed) as the last run's record, then drops the running one. On
     // failure the running record stays.
     int keepAsLast(Journal journal);
@@ -70,6 +73,9 @@ public:
     QString lastPath() const;
 
 private:
+    // The running record says completed and becomes the last run's record; folder is the
+    // renamed one it belongs to.
+    int markCompleted(const QByteArray &folder);
     int openFolder(bool create) const;
     // Takes the lock in the state folder open as dirFd: 0 or the errno.
     int lockIn(int dirFd);

@@ -475,8 +475,7 @@ QByteArray recoverInterruptedRun(IRenameWindow &window, JournalStore &store, Fil
         break;
     }
     if (journal.completed) { // finished, but not yet put in place as the last run
-        reportStoreError(window, store.complete(journal.folderPath()),
-                         Texts::Settled::LastRunComplete);
+        reportStoreError(window, store.settleCompleted(), Texts::Settled::LastRunComplete);
         return QByteArray();
     }
     Progress progress;

@@ -589,6 +589,26 @@ TEST(Journal, FailedWritesOfTheRecordAreNeverIgnored)
         EXPECT_EQ(store.loadRunning(&journal), JournalStore::Load::Ok); // still there
         EXPECT_EQ(store.discardRunning(), 0);
     }
+
+    // Marked completed but not yet the last run's record when the program ended: the next start
+    // settles it, though the card is out by then (its folder was synced before the mark).
+    {
+        TempFolder card;
+        run.make(card);
+        ScriptedSysCalls sys;
+        JournalStore store(stateDir, &sys);
+        ASSERT_EQ(store.begin(run.journal(card)), 0);
+        sys.failures["renameat"] = {EINTR};
+        ASSERT_EQ(store.complete(), EINTR);
+    }
+    JournalStore store(stateDir);
+    FakeWindow window;
+    FileMover mover;
+    recoverInterruptedRun(window, store, mover);
+    EXPECT_TRUE(window.messages.empty());
+    Journal last;
+    EXPECT_EQ(store.loadLast(&last), JournalStore::Load::Ok);
+    EXPECT_EQ(store.loadRunning(&last), JournalStore::Load::None);
 }
 
 TEST(Journal, StateFolderIsNeverFollowedThroughALinkNorTakenFromSomeoneElse)
