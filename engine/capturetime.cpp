@@ -1,28 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "capturetime.h"
 
-#include <QDateTime>
-#include <QMutexLocker>
-#include <QTimeZone>
+#include "capturecontainers.h"
+#include "capturetimetext.h"
+#include "exiv2stream.h"
 
-// Exiv2 0.27 hands its images and streams around as std::auto_ptr.
+#pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-#include <exiv2/exiv2.hpp>
+#include <exiv2/webpimage.hpp>
+#pragma GCC diagnostic pop
 
-#include <cstring>
-#include <memory>
+#include <QMutexLocker>
+
 #include <mutex>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
-constexpr qint64 firstPrefix = 64 * 1024; // holds the metadata of nearly every camera file
-constexpr qint64 maxPrefix = 256 * 1024; // never more than this of a file goes to Exiv2
+using containers::Kind;
+using containers::Range;
+
+constexpr qint64 firstMappedWindow = 64 * 1024; // holds the metadata of nearly every TIFF RAW
 constexpr qint64 maxSidecar = 256 * 1024;
-constexpr qint64 secondsFrom1904To1970 = 2082844800;
 
 // The XMP toolkit keeps one registry of namespaces for all threads.
 void lockXmp(void *mutex, bool lock)
@@ -44,51 +44,6 @@ void setUpExiv2()
     });
 }
 
-// A file opened for reading, closed on every way out.
-class File
-{
-public:
-    // Without blocking on a FIFO; anything but a regular file is then not ok().
-    explicit File(const QByteArray &path)
-        : m_fd(::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY))
-    {
-        if (m_fd >= 0 && ::fstat(m_fd, &m_stat) != 0) {
-            ::close(m_fd);
-            m_fd = -1;
-        }
-    }
-    ~File()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    File(const File &) = delete;
-    File &operator=(const File &) = delete;
-
-    bool ok() const { return m_fd >= 0 && S_ISREG(m_stat.st_mode); }
-    const struct stat &stat() const { return m_stat; }
-    qint64 size() const { return qint64(m_stat.st_size); }
-
-    // Up to length bytes from offset; fewer at the end of the file or on a read error.
-    QByteArray read(qint64 offset, qint64 length) const
-    {
-        QByteArray data(qsizetype(length), Qt::Uninitialized);
-        qint64 got = 0;
-        while (got < length) {
-            const ssize_t n = ::pread(m_fd, data.data() + got, size_t(length - got), offset + got);
-            if (n <= 0)
-                break;
-            got += n;
-        }
-        data.truncate(qsizetype(got));
-        return data;
-    }
-
-private:
-    int m_fd;
-    struct stat m_stat = {};
-};
-
 QByteArray joinPath(const QByteArray &folder, const QByteArray &name)
 {
     return folder.endsWith('/') ? folder + name : folder + '/' + name;
@@ -97,146 +52,6 @@ QByteArray joinPath(const QByteArray &folder, const QByteArray &name)
 CaptureTime fileDate(const struct stat &st)
 {
     return {qint64(st.st_mtim.tv_sec), qint32(st.st_mtim.tv_nsec), CaptureSource::FileDate};
-}
-
-// Reads a run of exactly count decimal digits at text[pos]; false if there is none.
-bool digitsAt(const std::string &text, size_t pos, size_t count, int &value)
-{
-    if (pos + count > text.size())
-        return false;
-    value = 0;
-    for (size_t i = pos; i < pos + count; ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return false;
-        value = value * 10 + (text[i] - '0');
-    }
-    return true;
-}
-
-// "123" as a fraction of a second: 0.123 s.
-qint32 fractionNanoseconds(const std::string &digits)
-{
-    qint32 nanos = 0;
-    int places = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9')
-            break;
-        if (places < 9) {
-            nanos = nanos * 10 + (c - '0');
-            ++places;
-        }
-    }
-    if (places == 0)
-        return 0;
-    for (; places < 9; ++places)
-        nanos *= 10;
-    return nanos;
-}
-
-// "+02:00", "-0530" or "Z" as seconds east of UTC; false if text is none of these.
-bool parseOffset(const std::string &text, size_t pos, int &seconds)
-{
-    while (pos < text.size() && text[pos] == ' ')
-        ++pos;
-    if (pos < text.size() && text[pos] == 'Z') {
-        seconds = 0;
-        return true;
-    }
-    if (pos >= text.size() || (text[pos] != '+' && text[pos] != '-'))
-        return false;
-    const int sign = text[pos] == '-' ? -1 : 1;
-    int hours, minutes;
-    if (!digitsAt(text, pos + 1, 2, hours))
-        return false;
-    size_t m = pos + 3;
-    if (m < text.size() && text[m] == ':')
-        ++m;
-    if (!digitsAt(text, m, 2, minutes) || hours > 18 || minutes > 59)
-        return false;
-    seconds = sign * (hours * 3600 + minutes * 60);
-    return true;
-}
-
-// The moment of a date and time with its offset east of UTC, or taken as this machine's local
-// time when hasOffset is false.
-bool toUtc(int year, int month, int day, int hour, int minute, int second, bool hasOffset,
-           int offset, qint64 &utc)
-{
-    const QDate date(year, month, day);
-    const QTime time(hour, minute, second);
-    if (year < 1800 || !date.isValid() || !time.isValid())
-        return false;
-    const QDateTime moment = hasOffset ? QDateTime(date, time, QTimeZone(offset))
-                                       : QDateTime(date, time, Qt::LocalTime);
-    if (!moment.isValid())
-        return false;
-    utc = moment.toSecsSinceEpoch();
-    return true;
-}
-
-// EXIF's "YYYY:MM:DD HH:MM:SS" with its sub-second digits and offset texts.
-bool parseExifTime(const std::string &text, const std::string &subSeconds,
-                   const std::string &offsetText, CaptureTime &result)
-{
-    int y, mo, d, h, mi, s;
-    if (!digitsAt(text, 0, 4, y) || !digitsAt(text, 5, 2, mo) || !digitsAt(text, 8, 2, d)
-        || !digitsAt(text, 11, 2, h) || !digitsAt(text, 14, 2, mi) || !digitsAt(text, 17, 2, s))
-        return false;
-    int offset = 0;
-    const bool hasOffset = parseOffset(offsetText, 0, offset);
-    qint64 utc;
-    if (!toUtc(y, mo, d, h, mi, s, hasOffset, offset, utc))
-        return false;
-    size_t start = 0;
-    while (start < subSeconds.size() && subSeconds[start] == ' ')
-        ++start;
-    result = {utc, fractionNanoseconds(subSeconds.substr(start)), CaptureSource::Exif};
-    return true;
-}
-
-// XMP's ISO 8601 "YYYY-MM-DDTHH:MM:SS.fff+hh:mm"; the time, its seconds, fraction and offset may
-// each be missing (a date alone is midnight).
-bool parseXmpTime(const std::string &text, CaptureTime &result)
-{
-    int y, mo = 1, d = 1, h = 0, mi = 0, s = 0;
-    if (!digitsAt(text, 0, 4, y))
-        return false;
-    size_t pos = 4;
-    if (pos < text.size() && text[pos] == '-') {
-        if (!digitsAt(text, 5, 2, mo))
-            return false;
-        pos = 7;
-        if (pos < text.size() && text[pos] == '-') {
-            if (!digitsAt(text, 8, 2, d))
-                return false;
-            pos = 10;
-        }
-    }
-    qint32 nanos = 0;
-    if (pos < text.size() && text[pos] == 'T') {
-        if (!digitsAt(text, pos + 1, 2, h) || pos + 3 >= text.size() || text[pos + 3] != ':'
-            || !digitsAt(text, pos + 4, 2, mi))
-            return false;
-        pos += 6;
-        if (pos < text.size() && text[pos] == ':') {
-            if (!digitsAt(text, pos + 1, 2, s))
-                return false;
-            pos += 3;
-            if (pos < text.size() && (text[pos] == '.' || text[pos] == ',')) {
-                nanos = fractionNanoseconds(text.substr(pos + 1));
-                ++pos;
-                while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9')
-                    ++pos;
-            }
-        }
-    }
-    int offset = 0;
-    const bool hasOffset = parseOffset(text, pos, offset);
-    qint64 utc;
-    if (!toUtc(y, mo, d, h, mi, s, hasOffset, offset, utc))
-        return false;
-    result = {utc, nanos, CaptureSource::Xmp};
-    return true;
 }
 
 std::string exifText(const Exiv2::ExifData &exif, const char *key)
@@ -249,7 +64,10 @@ bool timeFromExif(const Exiv2::ExifData &exif, CaptureTime &result)
 {
     return parseExifTime(exifText(exif, "Exif.Photo.DateTimeOriginal"),
                          exifText(exif, "Exif.Photo.SubSecTimeOriginal"),
-                         exifText(exif, "Exif.Photo.OffsetTimeOriginal"), result);
+                         exifText(exif, "Exif.Photo.OffsetTimeOriginal"), result)
+        // TIFF/EP keeps the same tag in the first directory
+        || parseExifTime(exifText(exif, "Exif.Image.DateTimeOriginal"), std::string(),
+                         std::string(), result);
 }
 
 bool timeFromXmp(const Exiv2::XmpData &xmp, CaptureTime &result)
@@ -262,200 +80,158 @@ bool timeFromXmp(const Exiv2::XmpData &xmp, CaptureTime &result)
     return false;
 }
 
-// A stream over the first bytes of a file that reports the whole file's size, for ISO BMFF
-// (HEIC, CR3), whose parser checks box sizes against the size of the file. Reads past the
-// prefix find nothing. Never used for formats that map the stream (TIFF): those take the
-// prefix's own size.
-class PrefixIo : public Exiv2::MemIo
+// The times found in one file so far.
+struct Found
 {
-public:
-    PrefixIo(const QByteArray &prefix, qint64 fileSize)
-        : Exiv2::MemIo(reinterpret_cast<const Exiv2::byte *>(prefix.constData()),
-                       long(prefix.size()))
-        , m_fileSize(fileSize)
-    { }
-    size_t size() const override { return size_t(m_fileSize); }
-
-private:
-    qint64 m_fileSize;
+    CaptureTime exif, xmp;
+    bool hasExif = false, hasXmp = false;
 };
 
-enum class Outcome { Found, NothingFound, Truncated };
+// How Exiv2 reads an image of a type: not at all (movies and what is not a camera's still),
+// through the stream where it asks, or mapped whole (the TIFF family).
+enum class Access { None, Stream, Mapped };
 
-// Asks Exiv2 about the metadata in prefix, the first bytes of a file of fileSize.
-Outcome readMetadata(const QByteArray &prefix, qint64 fileSize, bool isoBmff, CaptureTime &exif,
-                     CaptureTime &xmp, bool &hasXmp)
+Access accessFor(int type)
 {
+    namespace T = Exiv2::ImageType;
+    switch (type) {
+    case T::jpeg:
+    case T::exv:
+    case T::png:
+    case T::webp:
+    case T::jp2:
+    case T::psd:
+    case T::xmp:
+    case T::bmff:
+        return Access::Stream;
+    case T::tiff:
+    case T::cr2:
+    case T::orf:
+    case T::rw2:
+        return Access::Mapped;
+    default: // QuickTime, RIFF, Matroska and ASF among them: their readers are not hardened
+        return Access::None;
+    }
+}
+
+// Asks Exiv2 for the metadata in io. What it decoded before it gave up on a damaged or cut-off
+// file still counts: a time is only taken when its text is whole.
+void readMetadata(Exiv2::BasicIo::AutoPtr io, Found &found)
+{
+    Exiv2::Image::AutoPtr image;
     try {
-        Exiv2::BasicIo::AutoPtr io(
-            isoBmff ? new PrefixIo(prefix, fileSize)
-                    : new Exiv2::MemIo(reinterpret_cast<const Exiv2::byte *>(prefix.constData()),
-                                       long(prefix.size())));
-        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(io);
-        if (!image.get())
-            return Outcome::NothingFound;
-        image->readMetadata();
-        if (timeFromExif(image->exifData(), exif))
-            return Outcome::Found;
-        if (!hasXmp)
-            hasXmp = timeFromXmp(image->xmpData(), xmp);
-    } catch (...) {
-        // A damaged or cut-off file: whatever Exiv2 says about it is of no use here.
-    }
-    return fileSize > prefix.size() ? Outcome::Truncated : Outcome::NothingFound;
-}
-
-bool xmpFromSidecar(const QByteArray &path, CaptureTime &result)
-{
-    const File file(path);
-    if (!file.ok())
-        return false;
-    const QByteArray data = file.read(0, std::min(file.size(), maxSidecar));
+        image = Exiv2::ImageFactory::open(io);
+        if (image.get())
+            image->readMetadata();
+    } catch (...) { }
+    if (!image.get())
+        return;
     try {
-        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(
-            reinterpret_cast<const Exiv2::byte *>(data.constData()), long(data.size()));
-        if (!image.get())
+        if (!found.hasExif)
+            found.hasExif = timeFromExif(image->exifData(), found.exif);
+        if (!found.hasXmp)
+            found.hasXmp = timeFromXmp(image->xmpData(), found.xmp);
+    } catch (...) { }
+}
+
+// The still image in part of file, with the ranges of it that need not be read.
+void readStill(BoundedFile &file, const Range &part, const std::vector<Range> &blind, Kind kind,
+               Found &found)
+{
+    const qint64 length = part.end - part.begin;
+    Exiv2Stream probe(file, part.begin, length);
+    int type;
+    try {
+        type = Exiv2::ImageFactory::getType(probe);
+    } catch (...) {
+        return;
+    }
+    const Access access = accessFor(type);
+    if (access == Access::None || (type == Exiv2::ImageType::bmff) != (kind == Kind::BmffStill))
+        return;
+    if (access == Access::Stream) {
+        std::vector<Range> ranges = blind;
+        if (type == Exiv2::ImageType::jpeg && !containers::jpegBlindRanges(file, part, ranges))
+            ranges.clear();
+        readMetadata(Exiv2::BasicIo::AutoPtr(new Exiv2Stream(file, part.begin, length, ranges)),
+                     found);
+        return;
+    }
+    // Exiv2 maps these whole: it is given their first bytes, then as many as may be read.
+    for (qint64 window = std::min(length, firstMappedWindow);;) {
+        readMetadata(Exiv2::BasicIo::AutoPtr(new Exiv2Stream(file, part.begin, window)), found);
+        const qint64 next = std::min(length, file.budgetLeft());
+        if (found.hasExif || window >= length || next <= window || file.stopped())
+            return;
+        window = next;
+    }
+}
+
+bool xmpFromSidecar(const QByteArray &path, const ReadLimits &limits, CaptureTime &result)
+{
+    ReadLimits sidecarLimits = limits;
+    sidecarLimits.bytes = maxSidecar;
+    BoundedFile file(path, sidecarLimits);
+    if (!file.ok() || file.size() > maxSidecar)
+        return false;
+    const QByteArray packet = file.read(0, file.size());
+    if (packet.isEmpty())
+        return false;
+    try {
+        Exiv2::XmpData xmp;
+        if (Exiv2::XmpParser::decode(xmp, packet.toStdString()) != 0)
             return false;
-        image->readMetadata();
-        return timeFromXmp(image->xmpData(), result);
+        return timeFromXmp(xmp, result);
     } catch (...) {
         return false;
     }
 }
 
-quint32 be32(const char *p)
-{
-    const auto *u = reinterpret_cast<const unsigned char *>(p);
-    return quint32(u[0]) << 24 | quint32(u[1]) << 16 | quint32(u[2]) << 8 | quint32(u[3]);
-}
-
-quint64 be64(const char *p)
-{
-    return quint64(be32(p)) << 32 | be32(p + 4);
-}
-
-// The brands of an ISO BMFF file type box that Exiv2 reads as a still image (HEIF, AVIF, CR3).
-bool isStillImageBrand(const char *brand)
-{
-    for (const char *still :
-         {"heic", "heix", "heim", "heis", "hevc", "hevx", "mif1", "msf1", "avif", "avis", "crx "}) {
-        if (std::memcmp(brand, still, 4) == 0)
-            return true;
-    }
-    return false;
-}
-
-enum class Container { Other, StillImage, Movie };
-
-// What the first bytes say: an ISO BMFF or QuickTime movie, a still image in ISO BMFF, or
-// something else.
-Container containerOf(const QByteArray &prefix)
-{
-    if (prefix.size() < 16)
-        return Container::Other;
-    const char *type = prefix.constData() + 4;
-    if (std::memcmp(type, "ftyp", 4) == 0) {
-        const qint64 boxSize = std::min<qint64>(be32(prefix.constData()), prefix.size());
-        for (qint64 at = 8; at + 4 <= boxSize; at += 4) {
-            if (at == 12)
-                continue; // the minor version
-            if (isStillImageBrand(prefix.constData() + at))
-                return Container::StillImage;
-        }
-        return Container::Movie;
-    }
-    for (const char *movie : {"moov", "mdat", "wide", "free", "skip", "pnot"}) {
-        if (std::memcmp(type, movie, 4) == 0)
-            return Container::Movie;
-    }
-    return Container::Other;
-}
-
-// The creation time of the movie header: the top-level boxes are walked to moov (a media data
-// box before it is skipped, not read), then moov's children to mvhd. Reads only box headers.
-bool movieCreationTime(const File &file, CaptureTime &result)
-{
-    const auto findBox = [&file](qint64 from, qint64 end, const char *wanted, qint64 &content,
-                                 qint64 &contentEnd) {
-        qint64 at = from;
-        for (int boxes = 0; boxes < 256 && at + 8 <= end; ++boxes) {
-            const QByteArray header = file.read(at, 16);
-            if (header.size() < 8)
-                return false;
-            qint64 size = be32(header.constData());
-            qint64 headerSize = 8;
-            if (size == 1) {
-                if (header.size() < 16)
-                    return false;
-                size = qint64(be64(header.constData() + 8));
-                headerSize = 16;
-            } else if (size == 0) {
-                size = end - at; // the last box runs to the end
-            }
-            if (size < headerSize || size > end - at)
-                return false;
-            if (std::memcmp(header.constData() + 4, wanted, 4) == 0) {
-                content = at + headerSize;
-                contentEnd = at + size;
-                return true;
-            }
-            at += size;
-        }
-        return false;
-    };
-    qint64 moov, moovEnd, mvhd, mvhdEnd;
-    if (!findBox(0, file.size(), "moov", moov, moovEnd)
-        || !findBox(moov, moovEnd, "mvhd", mvhd, mvhdEnd))
-        return false;
-    const QByteArray box = file.read(mvhd, std::min<qint64>(mvhdEnd - mvhd, 12));
-    if (box.size() < 8)
-        return false;
-    quint64 created;
-    if (box[0] == 1) {
-        if (box.size() < 12)
-            return false;
-        created = be64(box.constData() + 4);
-    } else if (box[0] == 0) {
-        created = be32(box.constData() + 4);
-    } else {
-        return false;
-    }
-    // 0 is what recorders write when they do not know; later than 2100 is not a real date.
-    if (created == 0 || created > quint64(secondsFrom1904To1970) + 4102444800ull)
-        return false;
-    result = {qint64(created) - secondsFrom1904To1970, 0, CaptureSource::Video};
-    return true;
-}
-
-CaptureTime readFromFile(const File &file, const QByteArray &folder, const QByteArray &name)
+CaptureTime readFromFile(BoundedFile &file, const QByteArray &folder, const QByteArray &name,
+                         const ReadLimits &limits)
 {
     setUpExiv2();
-    QByteArray prefix = file.read(0, std::min(file.size(), firstPrefix));
-    const Container container = containerOf(prefix);
-    CaptureTime exif, xmp;
-    bool hasXmp = false;
-    if (container != Container::Movie) {
-        Outcome outcome = readMetadata(prefix, file.size(), container == Container::StillImage,
-                                       exif, xmp, hasXmp);
-        if (outcome == Outcome::Truncated && prefix.size() < maxPrefix) {
-            prefix += file.read(prefix.size(), std::min(file.size(), maxPrefix) - prefix.size());
-            outcome = readMetadata(prefix, file.size(), container == Container::StillImage, exif,
-                                   xmp, hasXmp);
-        }
-        if (outcome == Outcome::Found)
-            return exif;
+    Found found;
+    const Kind kind = containers::kindOf(file);
+    const Range whole {0, file.size()};
+    switch (kind) {
+    case Kind::Crw:
+        found.hasExif = containers::crwTime(file, found.exif);
+        break;
+    case Kind::Raf: {
+        Range jpeg;
+        if (containers::rafJpeg(file, jpeg))
+            readStill(file, jpeg, {}, kind, found);
+        break;
     }
-    if (hasXmp)
-        return xmp;
+    case Kind::BmffStill: {
+        std::vector<Range> blind;
+        if (containers::bmffBlindRanges(file, blind))
+            readStill(file, whole, blind, kind, found);
+        break;
+    }
+    case Kind::Other:
+        readStill(file, whole, {}, kind, found);
+        break;
+    case Kind::Movie:
+    case Kind::NotAPhoto:
+        break;
+    }
+    if (file.stopped())
+        return fileDate(file.stat());
+    if (found.hasExif)
+        return found.exif;
+    if (found.hasXmp)
+        return found.xmp;
     const int dot = name.lastIndexOf('.');
     const QByteArray stem = dot > 0 ? name.left(dot) : name;
+    CaptureTime time;
     for (const QByteArray &sidecar : {stem + ".xmp", stem + ".XMP", name + ".xmp", name + ".XMP"}) {
-        if (sidecar != name && xmpFromSidecar(joinPath(folder, sidecar), xmp))
-            return xmp;
+        if (sidecar != name && xmpFromSidecar(joinPath(folder, sidecar), limits, time))
+            return time;
     }
-    CaptureTime video;
-    if (container == Container::Movie && movieCreationTime(file, video))
-        return video;
+    if (kind == Kind::Movie && containers::movieCreationTime(file, time) && !file.stopped())
+        return time;
     return fileDate(file.stat());
 }
 
@@ -467,12 +243,18 @@ FileStamp stampOf(const struct stat &st)
 
 } // namespace
 
-CaptureTime readCaptureTime(const QByteArray &folder, const QByteArray &name)
+CaptureTime readCaptureTime(const QByteArray &folder, const QByteArray &name,
+                            const ReadLimits &limits, CaptureReadCost *cost)
 {
-    const File file(joinPath(folder, name));
-    if (!file.ok())
-        return {};
-    return readFromFile(file, folder, name);
+    const auto start = std::chrono::steady_clock::now();
+    BoundedFile file(joinPath(folder, name), limits);
+    const CaptureTime time = file.ok() ? readFromFile(file, folder, name, limits) : CaptureTime();
+    if (cost) {
+        cost->bytes = file.bytesRead();
+        cost->time = std::chrono::steady_clock::now() - start;
+        cost->stopped = file.stopped();
+    }
+    return time;
 }
 
 size_t qHash(const FileStamp &stamp, size_t seed)
@@ -481,7 +263,8 @@ size_t qHash(const FileStamp &stamp, size_t seed)
                       stamp.mtimeSeconds, stamp.mtimeNanoseconds);
 }
 
-CaptureTime CaptureTimeCache::get(const QByteArray &folder, const QByteArray &name)
+CaptureTime CaptureTimeCache::get(const QByteArray &folder, const QByteArray &name,
+                                  const std::atomic<bool> *cancel)
 {
     const QByteArray path = joinPath(folder, name);
     struct stat st;
@@ -491,10 +274,14 @@ CaptureTime CaptureTimeCache::get(const QByteArray &folder, const QByteArray &na
         if (it != m_times.constEnd())
             return it.value();
     }
-    const File file(path);
+    ReadLimits limits;
+    limits.cancel = cancel;
+    BoundedFile file(path, limits);
     if (!file.ok())
         return {};
-    const CaptureTime time = readFromFile(file, folder, name);
+    const CaptureTime time = readFromFile(file, folder, name, limits);
+    if (cancel && cancel->load())
+        return time; // cut short: read again next time
     const QMutexLocker lock(&m_mutex);
     m_times.insert(stampOf(file.stat()), time);
     ++m_reads;
@@ -530,8 +317,11 @@ CaptureScan scanCaptureTimes(const QByteArray &folder, const std::vector<QByteAr
     for (const QByteArray &name : names) {
         if (cancel && cancel->load(std::memory_order_relaxed))
             return scan;
-        scan.times.push_back(cache.get(folder, name));
-        if (scan.times.back().source == CaptureSource::FileDate)
+        const CaptureTime time = cache.get(folder, name, cancel);
+        if (cancel && cancel->load(std::memory_order_relaxed))
+            return scan;
+        scan.times.push_back(time);
+        if (time.source == CaptureSource::FileDate)
             ++scan.withoutCaptureTime;
         if (progress)
             progress(int(scan.times.size()), total);

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "boundedfile.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QMutex>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <vector>
 
@@ -26,19 +29,32 @@ struct CaptureTime
     qint64 seconds = 0; // since 1970-01-01 00:00 UTC
     qint32 nanoseconds = 0; // the part of a second, 0 to 999,999,999
     CaptureSource source = CaptureSource::FileDate;
+    bool dateOnly = false; // a day without its time (an XMP date): local midnight
 
     bool operator==(const CaptureTime &o) const
     {
-        return seconds == o.seconds && nanoseconds == o.nanoseconds && source == o.source;
+        return seconds == o.seconds && nanoseconds == o.nanoseconds && source == o.source
+            && dateOnly == o.dateOnly;
     }
     bool operator!=(const CaptureTime &o) const { return !(*this == o); }
 };
 
+// What reading one file cost.
+struct CaptureReadCost
+{
+    qint64 bytes = 0; // read of the file itself (its sidecar not counted)
+    std::chrono::nanoseconds time {0};
+    bool stopped = false; // a limit ended the read
+};
+
 // The capture time of the file name in folder (both raw bytes), from the first source that has
-// one. Reads at most the first 256 KiB of the file, a few box headers of a movie and a
-// sidecar; never throws. A time without a recorded offset is taken as local time of this
-// machine. A file that cannot be opened gets FileDate with its modification time, or 0.
-CaptureTime readCaptureTime(const QByteArray &folder, const QByteArray &name);
+// one: EXIF, XMP in the file, an XMP sidecar (<stem>.xmp or <name>.xmp), a movie header, else
+// the modification time. Reads only where the file's structure leads, within limits; never
+// throws. A time without a recorded offset is taken as local time of this machine. A file
+// that cannot be opened gets FileDate with its modification time, or 0; so does one whose read
+// a limit ended.
+CaptureTime readCaptureTime(const QByteArray &folder, const QByteArray &name,
+                            const ReadLimits &limits = {}, CaptureReadCost *cost = nullptr);
 
 // The identity of a file's contents as far as a cache can tell without reading them.
 struct FileStamp
@@ -64,7 +80,8 @@ class CaptureTimeCache
 public:
     // The capture time of folder/name: from the cache when its stamp is known (one stat, no
     // read), else read and kept.
-    CaptureTime get(const QByteArray &folder, const QByteArray &name);
+    CaptureTime get(const QByteArray &folder, const QByteArray &name,
+                    const std::atomic<bool> *cancel = nullptr);
     // How many files get() had to read since the cache was made or cleared.
     int reads() const;
     int size() const;
@@ -78,8 +95,9 @@ private:
 
 // The capture times of names in folder, read one by one through cache. progress, where given,
 // is called after each file with the number done and the total. When cancel becomes true the
-// scan stops after the file it is reading and complete is false; the times read so far are
-// kept in the cache. Meant to run off the window's thread (QtConcurrent::run or a QThread).
+// scan stops at once, the file it was reading is not kept, and complete is false; the times
+// read so far are kept in the cache. Meant to run off the window's thread (QtConcurrent::run or a
+// QThread).
 struct CaptureScan
 {
     std::vector<CaptureTime> times; // one per name, in the order of names (when complete)

@@ -2,8 +2,9 @@
 #pragma once
 
 // Camera and phone files made from nothing for tests and benchmarks: a JPEG with EXIF and XMP
-// segments, a TIFF-based RAW, an XMP sidecar, an MP4 or MOV with a movie header, each followed
-// by as much payload as asked for.
+// segments, a TIFF-based RAW, an XMP sidecar, an MP4 or MOV with a movie header, a HEIC, a
+// Canon CR3 and CRW, a Fuji RAF, and the movie containers that have no capture time here, each
+// laid out as its format documents it and followed by as much payload as asked for.
 
 #include <QByteArray>
 
@@ -12,6 +13,7 @@
 #include <exiv2/exiv2.hpp>
 #pragma GCC diagnostic pop
 
+#include <algorithm>
 #include <string>
 
 namespace capturefiles {
@@ -103,9 +105,9 @@ inline QByteArray movie(quint64 created, int version, bool mediaFirst, qsizetype
     return mediaFirst ? ftyp + mdat + moov : ftyp + moov + mdat;
 }
 
-// A HEIC (ISO BMFF, brand heic) whose one item is its EXIF, at the start of the media data and
-// followed by payload: the layout of a phone's photo, without the picture.
-inline QByteArray heic(const QByteArray &tiffData, qsizetype payload)
+// A HEIC (ISO BMFF, brand heic) whose one item is its EXIF, in the media data before or after
+// payload (the picture): the layout of a phone's photo, or of one written by libheif.
+inline QByteArray heic(const QByteArray &tiffData, qsizetype payload, bool exifLast = false)
 {
     const QByteArray ftyp = box("ftyp", QByteArray("heic\0\0\0\0mif1heic", 16));
     const QByteArray fullBox(4, '\0'); // version 0, no flags
@@ -122,8 +124,115 @@ inline QByteArray heic(const QByteArray &tiffData, qsizetype payload)
                 + bigEndian(1, 2) + bigEndian(itemOffset, 4) + bigEndian(quint64(item.size()), 4));
         return box("meta", fullBox + hdlr + iinf + iloc);
     };
-    const qsizetype itemOffset = ftyp.size() + meta(0).size() + 8;
-    return ftyp + meta(quint32(itemOffset)) + box("mdat", item + QByteArray(payload, '\x44'));
+    const QByteArray picture(payload, '\x44');
+    const qsizetype itemOffset = ftyp.size() + meta(0).size() + 8 + (exifLast ? payload : 0);
+    return ftyp + meta(quint32(itemOffset))
+        + box("mdat", exifLast ? picture + item : item + picture);
+}
+
+// A Canon CR3: Canon's metadata box in the movie box (its first TIFF directory and its EXIF
+// directory as boxes of their own), a preview of previewSize in a box of its own, then the raw
+// data. exifDirectory is a TIFF whose first directory holds the EXIF tags.
+inline QByteArray cr3(const QByteArray &firstDirectory, const QByteArray &exifDirectory,
+                      qsizetype previewSize, qsizetype rawSize)
+{
+    const QByteArray ftyp = box("ftyp", QByteArray("crx \0\0\0\1crx isom", 16));
+    const QByteArray canon("\x85\xc0\xb6\x87\x82\x0f\x11\xe0\x81\x11\xf4\xce\x46\x2b\x6a\x48", 16);
+    const QByteArray preview("\xea\xf4\x2b\x5e\x1c\x98\x4b\x88\xb9\xfb\xb7\xdc\x40\x6e\x4d\x16",
+                             16);
+    const QByteArray metadata = box("CNCV", "CanonCR3_001/00.09.00/00.00.00")
+        + box("CMT1", firstDirectory) + box("CMT2", exifDirectory)
+        + box("THMB", QByteArray(16 * 1024, '\x11'));
+    const QByteArray moov = box("moov",
+                                box("uuid", canon + metadata) + box("mvhd", QByteArray(100, '\0'))
+                                    + box("trak", QByteArray(2048, '\0')));
+    const QByteArray prvw
+        = box("uuid", preview + QByteArray(8, '\0') + box("PRVW", QByteArray(previewSize, '\x22')));
+    return ftyp + moov + prvw + box("mdat", QByteArray(rawSize, '\x33'));
+}
+
+// A TIFF whose first directory holds EXIF's capture time tags, as in a CR3's EXIF box.
+inline QByteArray exifDirectory(const char *dateTime, const char *offset)
+{
+    Exiv2::ExifData data;
+    const Exiv2::AsciiValue time(dateTime), zone(offset);
+    data.add(Exiv2::ExifKey("Exif.Image.DateTimeOriginal"), &time);
+    data.add(Exiv2::ExifKey("Exif.Image.0x9011"), &zone);
+    return tiff(data);
+}
+
+inline QByteArray littleEndian(quint64 value, int bytes)
+{
+    QByteArray b;
+    for (int i = 0; i < bytes; ++i)
+        b += char((value >> (8 * i)) & 0xff);
+    return b;
+}
+
+// A Fuji RAF: its header, the JPEG that carries the EXIF, and rawSize bytes of raw data.
+inline QByteArray raf(const QByteArray &jpegData, qsizetype rawSize)
+{
+    QByteArray header = QByteArray("FUJIFILMCCD-RAW 0201FF383501")
+        + QByteArray("X-T5").leftJustified(32, '\0') + QByteArray("0100");
+    header = header.leftJustified(84, '\0');
+    const qsizetype jpegOffset = 160;
+    header += bigEndian(quint64(jpegOffset), 4) + bigEndian(quint64(jpegData.size()), 4);
+    header += bigEndian(quint64(jpegOffset + jpegData.size()), 4) + bigEndian(0, 4)
+        + bigEndian(quint64(jpegOffset + jpegData.size()), 4) + bigEndian(quint64(rawSize), 4);
+    return header.leftJustified(jpegOffset, '\0') + jpegData + QByteArray(rawSize, '\x55');
+}
+
+// A Canon CRW (CIFF): its header, the raw data, and the image properties heap holding the time
+// stamp: clock seconds since 1970 as the camera's clock showed them, in no zone.
+inline QByteArray crw(quint32 clockSeconds, qsizetype rawSize)
+{
+    const auto heap = [](const QByteArray &data, quint16 tag) {
+        // one entry for data, at the start of the heap; the directory after it
+        return data + littleEndian(1, 2) + littleEndian(tag, 2)
+            + littleEndian(quint64(data.size()), 4) + littleEndian(0, 4)
+            + littleEndian(quint64(data.size()), 4);
+    };
+    const QByteArray properties
+        = heap(littleEndian(clockSeconds, 4) + littleEndian(0, 4) + littleEndian(0, 4), 0x180e);
+    const QByteArray raw(rawSize, '\x66');
+    const QByteArray root = raw + properties + littleEndian(1, 2) + littleEndian(0x300a, 2)
+        + littleEndian(quint64(properties.size()), 4) + littleEndian(quint64(raw.size()), 4)
+        + littleEndian(quint64(raw.size() + properties.size()), 4);
+    return QByteArray("II") + littleEndian(26, 4) + "HEAPCCDR" + littleEndian(0x00010002, 4)
+        + QByteArray(8, '\0') + root;
+}
+
+// A JPEG whose EXIF is followed by the main XMP packet and extendedSize bytes of extended XMP
+// in segments of its own, as a raw converter writes one.
+inline QByteArray jpegWithExtendedXmp(const QByteArray &tiffData, qsizetype extendedSize)
+{
+    QByteArray file("\xff\xd8", 2);
+    file += segment('\xe1', QByteArray("Exif\0\0", 6) + tiffData);
+    file += segment('\xe1',
+                    QByteArray("http://ns.adobe.com/xap/1.0/\0", 29)
+                        + xmpPacket("Xmp.xmp.CreatorTool", "Rohentwickler"));
+    constexpr qsizetype chunk = 65000;
+    for (qsizetype at = 0; at < extendedSize; at += chunk) {
+        const qsizetype n = std::min(chunk, extendedSize - at);
+        file += segment('\xe1',
+                        QByteArray("http://ns.adobe.com/xmp/extension/\0", 35)
+                            + "0123456789ABCDEF0123456789ABCDEF"
+                            + bigEndian(quint64(extendedSize), 4) + bigEndian(quint64(at), 4)
+                            + QByteArray(n, 'x'));
+    }
+    file += segment('\xda', QByteArray("\x01\x01\x00\x00\x3f\x00", 6));
+    return file + QByteArray("\xff\xd9", 2);
+}
+
+// An AVI of a camera: RIFF header, header list and payload of movie data.
+inline QByteArray avi(qsizetype payload)
+{
+    const QByteArray list = QByteArray("LIST") + littleEndian(68, 4) + "hdrlavih"
+        + littleEndian(56, 4) + QByteArray(56, '\0');
+    const QByteArray movi = QByteArray("LIST") + littleEndian(quint64(payload + 4), 4) + "movi"
+        + QByteArray(payload, '\x77');
+    return QByteArray("RIFF") + littleEndian(quint64(4 + list.size() + movi.size()), 4) + "AVI "
+        + list + movi;
 }
 
 constexpr quint64 secondsFrom1904To1970 = 2082844800;

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
+#include <random>
 #include <string>
 
 #include <sys/stat.h>
@@ -38,6 +40,8 @@ qint64 bytesRead()
 
 constexpr qint64 fileTime = 1500000000; // the modification time of every test file
 constexpr qsizetype payload = 3 * 1024 * 1024;
+constexpr qsizetype rawSize = 25 * 1024 * 1024; // what a current camera writes
+constexpr qint64 budget = 1024 * 1024;
 
 struct CaptureCase
 {
@@ -49,10 +53,39 @@ struct CaptureCase
     CaptureSource source;
     QByteArray sidecarName = {}; // with its content
     QByteArray sidecar = {};
+    const char *zone = nullptr; // TZ while it is read, where not this machine's
 };
 
-// Each source in turn, each time zone a camera may record, and files that have none of them:
-// the time in UTC, its source, and never more than the head of a big file read.
+// TZ for the life of the object.
+class Zone
+{
+public:
+    explicit Zone(const char *zone)
+        : m_old(qgetenv("TZ"))
+        , m_had(qEnvironmentVariableIsSet("TZ"))
+    {
+        if (zone)
+            qputenv("TZ", zone);
+        ::tzset();
+    }
+    ~Zone()
+    {
+        if (m_had)
+            qputenv("TZ", m_old);
+        else
+            qunsetenv("TZ");
+        ::tzset();
+    }
+
+private:
+    QByteArray m_old;
+    bool m_had;
+};
+
+// Each source in turn, each time zone a camera may record, the layouts of current cameras'
+// files at their real size, and files that have none of them or would hang or exhaust a naive
+// reader: the time in UTC, its source, never more than 1 MiB of a file read and never more
+// than its deadline spent.
 TEST(CaptureTime, SourcesFormatsAndZones)
 {
     const QByteArray noDate = tiff(exif(""));
@@ -110,6 +143,54 @@ TEST(CaptureTime, SourcesFormatsAndZones)
         {"name that is not UTF-8", "Bild \xe4.jpg",
          jpeg(tiff(exif("2024:07:01 12:00:07", "", "Z"))), utc("2024-07-01T12:00:07Z"), 0,
          CaptureSource::Exif},
+        {"CR3 at camera size", "IMG_0011.CR3",
+         cr3(tiff(exif("")), exifDirectory("2024:07:01 14:00:11", "+02:00"), 1500 * 1024, rawSize),
+         utc("2024-07-01T12:00:11Z"), 0, CaptureSource::Exif},
+        {"RAF at camera size", "DSCF0012.RAF",
+         raf(jpeg(tiff(exif("2024:07:01 14:00:12", "", "+02:00")), {}, 2 * 1024 * 1024), rawSize),
+         utc("2024-07-01T12:00:12Z"), 0, CaptureSource::Exif},
+        {"HEIC with its Exif item after the picture", "IMG_0013.HEIC",
+         heic(tiff(exif("2024:07:01 14:00:13", "", "+02:00")), payload, true),
+         utc("2024-07-01T12:00:13Z"), 0, CaptureSource::Exif},
+        {"JPEG with 2 MiB of extended XMP after its EXIF", "IMG_0014.JPG",
+         jpegWithExtendedXmp(tiff(exif("2024:07:01 14:00:14", "", "+02:00")), 2 * 1024 * 1024),
+         utc("2024-07-01T12:00:14Z"), 0, CaptureSource::Exif},
+        {"CRW in Berlin: the camera's clock", "CRW_0015.CRW",
+         crw(quint32(utc("2019-07-01T12:00:15Z")), 6 * 1024 * 1024), utc("2019-07-01T10:00:15Z"),
+         0, CaptureSource::Exif, {}, {}, "Europe/Berlin"},
+        {"CRW in New York", "CRW_0016.CRW",
+         crw(quint32(utc("2019-07-01T12:00:16Z")), 1000), utc("2019-07-01T16:00:16Z"), 0,
+         CaptureSource::Exif, {}, {}, "America/New_York"},
+        {"local time in the hour skipped for summer time", "IMG_0017.JPG",
+         jpeg(tiff(exif("2019:03:31 02:30:00"))), utc("2019-03-31T01:30:00Z"), 0,
+         CaptureSource::Exif, {}, {}, "Europe/Berlin"},
+        {"local time in the hour that repeats: the first", "IMG_0018.JPG",
+         jpeg(tiff(exif("2019:10:27 02:30:00"))), utc("2019-10-27T00:30:00Z"), 0,
+         CaptureSource::Exif, {}, {}, "Europe/Berlin"},
+        {"offset beyond 14 hours: local time", "IMG_0019.JPG",
+         jpeg(tiff(exif("2024:07:01 14:00:19", "", "+15:00"))), utc("2024-07-01T12:00:19Z"), 0,
+         CaptureSource::Exif, {}, {}, "Europe/Berlin"},
+        {"XMP date without a time of day", "IMG_0020.JPG",
+         jpeg(noDate, xmpPacket("Xmp.photoshop.DateCreated", "2024-07-01")),
+         utc("2024-06-30T22:00:00Z"), 0, CaptureSource::Xmp, {}, {}, "Europe/Berlin"},
+        {"XMP with both dates: the original", "IMG_0021.JPG",
+         jpeg(noDate, xmpPacket("Xmp.exif.DateTimeOriginal", "2024-07-01T12:00:21Z")
+                          .replace("</rdf:Description>",
+                                   "<photoshop:DateCreated>2020-01-01T00:00:00Z"
+                                   "</photoshop:DateCreated></rdf:Description>")),
+         utc("2024-07-01T12:00:21Z"), 0, CaptureSource::Xmp},
+        {"AVI over 64 KiB", "MVI_0022.AVI", avi(300 * 1024), fileTime, 0,
+         CaptureSource::FileDate},
+        {"Matroska header followed by zeros", "clip.mkv",
+         QByteArray("\x1a\x45\xdf\xa3", 4) + QByteArray(100 * 1024, '\0'), fileTime, 0,
+         CaptureSource::FileDate},
+        {"QuickTime whose first atom is junk", "junk.mov",
+         box("junk", QByteArray(1800, '\xee')) + box("moov", QByteArray(64, '\xee')), fileTime,
+         0, CaptureSource::FileDate},
+        {"ftyp larger than its file", "big.mp4",
+         box("ftyp", "isom\0\0\0\0isom").replace(0, 4, "\x7f\xff\xff\xff")
+             + QByteArray(payload, '\x01'),
+         fileTime, 0, CaptureSource::FileDate},
     };
     // clang-format on
     for (const CaptureCase &c : cases) {
@@ -119,9 +200,15 @@ TEST(CaptureTime, SourcesFormatsAndZones)
         folder.setTime(c.name, fileTime);
         if (!c.sidecarName.isEmpty())
             folder.write(c.sidecarName, c.sidecar);
+        const Zone zone(c.zone);
         const qint64 before = bytesRead();
-        const CaptureTime time = readCaptureTime(folder.path(), c.name);
-        EXPECT_LE(bytesRead() - before, 256 * 1024 + 8 * 1024);
+        CaptureReadCost cost;
+        const ReadLimits limits;
+        const CaptureTime time = readCaptureTime(folder.path(), c.name, limits, &cost);
+        EXPECT_LE(bytesRead() - before, budget + 300 * 1024); // the sidecar's own budget besides
+        EXPECT_LE(cost.bytes, budget);
+        EXPECT_LT(cost.time, limits.time);
+        EXPECT_FALSE(cost.stopped);
         EXPECT_EQ(time.seconds, c.seconds);
         EXPECT_EQ(time.nanoseconds, c.nanoseconds);
         EXPECT_EQ(int(time.source), int(c.source));
@@ -289,3 +376,89 @@ TEST(PhotoOrder, TiesShotsAndSwitches)
 }
 
 } // namespace
+
+namespace {
+
+// A file of each kind the reader knows, small, with the metadata where cameras put it.
+std::vector<std::pair<QByteArray, QByteArray>> fuzzSeeds()
+{
+    using namespace capturefiles;
+    const QByteArray withTime = tiff(exif("2024:07:01 14:00:00", "25", "+02:00"));
+    return {
+        {"seed.jpg", jpeg(withTime, xmpPacket("Xmp.exif.DateTimeOriginal", "2024-07-01"), 4096)},
+        {"seed.nef", withTime + QByteArray(4096, 'r')},
+        {"seed.cr3",
+         cr3(tiff(exif("")), exifDirectory("2024:07:01 14:00:00", "+02:00"), 4096, 4096)},
+        {"seed.heic", heic(withTime, 4096, true)},
+        {"seed.raf", raf(jpeg(withTime), 4096)},
+        {"seed.crw", crw(1500000000, 4096)},
+        {"seed.mp4", movie(3800000000u, 0, true, 4096)},
+        {"seed.avi", avi(4096)},
+        {"seed.mkv",
+         QByteArray("\x1a\x45\xdf\xa3\x9f\x42\x86\x81\x01", 9) + QByteArray(4096, '\0')},
+    };
+}
+
+// Damages data as a failing card or a hostile file would: flipped bytes, sizes and offsets
+// overwritten with small, large and boundary numbers, cut off, or a part repeated.
+void mutate(QByteArray &data, std::mt19937 &random)
+{
+    const auto below = [&random](qsizetype n) {
+        return qsizetype(
+            std::uniform_int_distribution<qint64>(0, std::max<qint64>(n, 1) - 1)(random));
+    };
+    static const quint32 numbers[]
+        = {0,      1,       7,          8,           16,          0x7f,       0xff,
+           0xffff, 0x10000, 0x7fffffff, 0x80000000u, 0xfffffff0u, 0xffffffffu};
+    const int changes = 1 + int(below(4));
+    for (int c = 0; c < changes && !data.isEmpty(); ++c) {
+        // Headers and directories are near the start: most changes go there.
+        const qsizetype at
+            = below(2) == 0 ? below(std::min<qsizetype>(data.size(), 600)) : below(data.size());
+        switch (below(5)) {
+        case 0:
+            data[at] = char(data[at] ^ (1 << below(8)));
+            break;
+        case 1:
+        case 2: {
+            const quint32 n = numbers[below(std::size(numbers))];
+            const QByteArray bytes
+                = below(2) ? capturefiles::bigEndian(n, 4) : capturefiles::littleEndian(n, 4);
+            data.replace(at, std::min<qsizetype>(4, data.size() - at), bytes);
+            break;
+        }
+        case 3:
+            data.truncate(at);
+            break;
+        default:
+            data.insert(at, data.mid(below(data.size()), below(64)));
+            break;
+        }
+    }
+}
+
+} // namespace
+
+// Mutated files of every kind: none crashes the reader (the sanitizer build runs this too),
+// none is read beyond its budget, none takes longer than its deadline.
+TEST(CaptureTime, MutatedFilesStayWithinLimits)
+{
+    constexpr int rounds = 120;
+    ReadLimits limits;
+    limits.bytes = 256 * 1024;
+    limits.time = std::chrono::milliseconds(500);
+    const auto slack = std::chrono::milliseconds(250); // what one step of a parser may take
+    std::mt19937 random(20261208);
+    TempFolder folder;
+    for (const auto &[name, seed] : fuzzSeeds()) {
+        for (int round = 0; round < rounds; ++round) {
+            QByteArray data = seed;
+            mutate(data, random);
+            folder.write(name, data);
+            CaptureReadCost cost;
+            readCaptureTime(folder.path(), name, limits, &cost);
+            ASSERT_LE(cost.bytes, limits.bytes) << name.constData() << " round " << round;
+            ASSERT_LT(cost.time, limits.time + slack) << name.constData() << " round " << round;
+        }
+    }
+}

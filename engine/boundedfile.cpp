@@ -1,0 +1,90 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "boundedfile.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+constexpr qint64 headSize = 16 * 1024;
+}
+
+BoundedFile::BoundedFile(const QByteArray &path, const ReadLimits &limits)
+    : m_fd(::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY))
+    , m_limits(limits)
+    , m_deadline(std::chrono::steady_clock::now() + limits.time)
+{
+    if (m_fd >= 0 && ::fstat(m_fd, &m_stat) != 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+BoundedFile::~BoundedFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+bool BoundedFile::stopped()
+{
+    if (!m_stopped
+        && ((m_limits.cancel && m_limits.cancel->load(std::memory_order_relaxed))
+            || std::chrono::steady_clock::now() > m_deadline))
+        m_stopped = true;
+    return m_stopped;
+}
+
+qint64 BoundedFile::read(char *buffer, qint64 offset, qint64 length)
+{
+    if (!ok() || stopped() || offset < 0 || length < 0)
+        return -1;
+    if (offset >= size() || length == 0)
+        return 0;
+    length = std::min(length, size() - offset);
+    const qint64 head = std::min({headSize, size(), m_limits.bytes});
+    if (offset + length > head)
+        return readFromDisk(buffer, offset, length);
+    if (m_head.isEmpty()) {
+        m_head.resize(qsizetype(head));
+        const qint64 got = readFromDisk(m_head.data(), 0, head);
+        m_head.truncate(qsizetype(std::max<qint64>(got, 0)));
+        if (got < 0)
+            return -1;
+    }
+    const qint64 n
+        = std::min<qint64>(length, m_head.size() - offset); // the file may be shorter now
+    if (n <= 0)
+        return 0;
+    std::memcpy(buffer, m_head.constData() + offset, size_t(n));
+    return n;
+}
+
+qint64 BoundedFile::readFromDisk(char *buffer, qint64 offset, qint64 length)
+{
+    if (length > budgetLeft()) {
+        m_stopped = true;
+        return -1;
+    }
+    qint64 got = 0;
+    while (got < length) {
+        const ssize_t n = ::pread(m_fd, buffer + got, size_t(length - got), offset + got);
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    m_bytesRead += got;
+    return got;
+}
+
+QByteArray BoundedFile::read(qint64 offset, qint64 length)
+{
+    if (!ok() || offset < 0 || length <= 0 || offset >= size())
+        return QByteArray();
+    QByteArray data(qsizetype(std::min(length, size() - offset)), Qt::Uninitialized);
+    const qint64 got = read(data.data(), offset, data.size());
+    data.truncate(qsizetype(std::max<qint64>(got, 0)));
+    return data;
+}
