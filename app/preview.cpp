@@ -32,10 +32,19 @@ QString conflictSummary(int conflicts)
                           : QStringLiteral("%1 Konflikte").arg(germanNumber(conflicts));
 }
 
-QString withoutTimeSummary(int files)
+// How many files, or shots where files share a number, the preview shows without a capture
+// time.
+QString timesSummary(int without, bool shots)
 {
-    return files == 1 ? QStringLiteral("1 Datei ohne Aufnahmezeit")
-                      : QStringLiteral("%1 Dateien ohne Aufnahmezeit").arg(germanNumber(files));
+    if (without == 0)
+        return shots ? QStringLiteral("alle Aufnahmen mit Aufnahmezeit")
+                     : QStringLiteral("alle Dateien mit Aufnahmezeit");
+    if (without == 1)
+        return shots ? QStringLiteral("1 Aufnahme ohne Aufnahmezeit")
+                     : QStringLiteral("1 Datei ohne Aufnahmezeit");
+    return (shots ? QStringLiteral("%1 Aufnahmen ohne Aufnahmezeit")
+                  : QStringLiteral("%1 Dateien ohne Aufnahmezeit"))
+        .arg(germanNumber(without));
 }
 
 // The unselected files of the plan's shots, each after the last file of its shot.
@@ -105,15 +114,14 @@ void Hptfrm::updatePreview()
         reasons.insert(c.file, conflictReason(c, *m_previewScan));
     const int conflicts = int(reasons.size());
     const bool timed = plan.options.CaptureOrder;
+    const bool shots = plan.options.CaptureGroups;
     const int withoutTime = plan.withoutCaptureTime;
     std::vector<PreviewModel::Unselected> unselected = unselectedRows(plan);
     preview->showPlan(std::move(plan.oldNames), std::move(plan.newNames), std::move(reasons),
                       std::move(plan.times), std::move(unselected));
     QString summary = conflictSummary(conflicts);
     if (timed)
-        summary += QStringLiteral(", ")
-            + (withoutTime == 0 ? QStringLiteral("alle Dateien mit Aufnahmezeit")
-                                : withoutTimeSummary(withoutTime));
+        summary += QStringLiteral(", ") + timesSummary(withoutTime, shots);
     m_options->setPreviewSummary(summary);
 }
 

@@ -5,15 +5,14 @@
 
 #include <QHash>
 #include <QSet>
-#include <QString>
 
 #include <algorithm>
 
 namespace {
 
-bool isAlnum(char c)
+QByteArray folded(const QByteArray &name)
 {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    return foldCase(name, InvalidUtf8::LowerAscii);
 }
 
 // The number a camera counts up in its file names: the trailing digits of the stem (at most
@@ -43,6 +42,43 @@ qint64 powerOfTen(int width)
     return p;
 }
 
+// What makes a name one of a shot: the shot's key (its stem, case-folded; empty for a name
+// that is a shot of its own), its stem and, for a sidecar named after a whole name, the
+// extension it keeps ("CR2.xmp").
+struct ShotName
+{
+    QByteArray key;
+    QByteArray stem;
+    QByteArray sidecarExtension;
+};
+
+QByteArray stemOf(const QByteArray &name)
+{
+    const qsizetype dot = name.lastIndexOf('.');
+    return dot < 0 ? name : name.left(dot);
+}
+
+ShotName shotNameOf(const QByteArray &name, const QSet<QByteArray> &wholeNames)
+{
+    ShotName result;
+    const qsizetype dot = name.lastIndexOf('.');
+    if (dot > 0 && name.size() - dot == 4 && folded(name.mid(dot)) == ".xmp") {
+        const QByteArray base = name.left(dot); // IMG_0042.CR2 of IMG_0042.CR2.xmp
+        const QByteArray baseStem = stemOf(base);
+        if (baseStem.size() < base.size() && !baseStem.isEmpty()
+            && wholeNames.contains(folded(base))) {
+            result.stem = baseStem;
+            result.key = folded(baseStem);
+            result.sidecarExtension = name.mid(baseStem.size() + 1);
+            return result;
+        }
+    }
+    result.stem = stemOf(name);
+    if (!result.stem.isEmpty())
+        result.key = folded(result.stem);
+    return result;
+}
+
 struct Shot
 {
     std::vector<int> files; // selected indices, in list order
@@ -59,6 +95,11 @@ bool earlier(const CaptureTime &a, const CaptureTime &b)
 bool sameTime(const CaptureTime &a, const CaptureTime &b)
 {
     return a.seconds == b.seconds && a.nanoseconds == b.nanoseconds;
+}
+
+bool undated(const Shot &shot)
+{
+    return shot.time.source == CaptureSource::FileDate;
 }
 
 // Within shots of one time: a counter in the top tenth of its range (9000 to 9999 of four
@@ -81,63 +122,73 @@ void liftWrappedCounters(std::vector<Shot> &shots, std::vector<int>::iterator be
     }
 }
 
-} // namespace
-
-ShotName shotName(const QByteArray &name)
+// Puts sequence (shots in list order) into the order of their times.
+void sortByTime(std::vector<Shot> &shots, std::vector<int> &sequence)
 {
-    ShotName result;
-    const qsizetype dot = name.lastIndexOf('.');
-    if (dot < 0) {
-        result.stem = name;
-        result.key = foldCase(name, InvalidUtf8::LowerAscii);
-        return result;
-    }
-    qsizetype stemEnd = dot;
-    if (name.size() - dot == 4 && name.mid(dot + 1).toLower() == "xmp") {
-        // <stem>.<ext>.xmp, where <ext> is a short extension of letters and digits
-        qsizetype inner = dot;
-        while (inner > 0 && dot - inner < 6 && isAlnum(name[inner - 1]))
-            --inner;
-        if (inner > 1 && inner < dot && name[inner - 1] == '.') {
-            stemEnd = inner - 1;
-            result.doubleExtension = true;
+    std::stable_sort(sequence.begin(), sequence.end(), [&shots](int a, int b) {
+        return earlier(shots[size_t(a)].time, shots[size_t(b)].time);
+    });
+    for (auto begin = sequence.begin(); begin != sequence.end();) {
+        auto end = begin + 1;
+        while (end != sequence.end()
+               && sameTime(shots[size_t(*end)].time, shots[size_t(*begin)].time))
+            ++end;
+        if (end - begin > 1) {
+            liftWrappedCounters(shots, begin, end);
+            // Shots with a capture time first; then those with a counter, by counter; shots
+            // without one follow in list order.
+            std::stable_sort(begin, end, [&shots](int a, int b) {
+                const Shot &x = shots[size_t(a)], &y = shots[size_t(b)];
+                if (undated(x) != undated(y))
+                    return !undated(x);
+                if ((x.counter.width == 0) != (y.counter.width == 0))
+                    return x.counter.width != 0;
+                return x.counterKey < y.counterKey;
+            });
         }
+        begin = end;
     }
-    result.stem = name.left(stemEnd);
-    result.key = foldCase(result.stem, InvalidUtf8::LowerAscii);
-    result.extension = name.mid(stemEnd + 1);
-    return result;
 }
+
+} // namespace
 
 PhotoOrder orderPhotos(const std::vector<QByteArray> &selected,
                        const std::vector<CaptureTime> &times, bool byCaptureTime, bool groups,
                        const std::vector<QByteArray> &listed)
 {
     const bool haveTimes = byCaptureTime && times.size() == selected.size();
+    QSet<QByteArray> wholeNames;
+    if (groups) {
+        for (const QByteArray &name : selected)
+            wholeNames.insert(folded(name));
+        for (const QByteArray &name : listed)
+            wholeNames.insert(folded(name));
+    }
     PhotoOrder order;
     std::vector<Shot> shots;
-    std::vector<ShotName> names;
-    names.reserve(selected.size());
+    std::vector<QByteArray> sidecarExtensions(selected.size());
     QHash<QByteArray, int> shotOfKey;
     for (size_t f = 0; f < selected.size(); ++f) {
-        names.push_back(shotName(selected[f]));
         int s = int(shots.size());
+        QByteArray stem;
         if (groups) {
-            const auto it = shotOfKey.constFind(names.back().key);
-            if (it != shotOfKey.constEnd())
-                s = it.value();
-            else
-                shotOfKey.insert(names.back().key, s);
+            ShotName n = shotNameOf(selected[f], wholeNames);
+            stem = n.stem;
+            sidecarExtensions[f] = std::move(n.sidecarExtension);
+            if (!n.key.isEmpty())
+                s = shotOfKey.value(n.key, s);
+            if (s == int(shots.size()) && !n.key.isEmpty())
+                shotOfKey.insert(n.key, s);
+        } else {
+            stem = stemOf(selected[f]);
         }
         if (s == int(shots.size())) {
             shots.emplace_back();
-            shots.back().counter = counterOf(names.back().stem);
+            shots.back().counter = counterOf(stem);
         }
         Shot &shot = shots[size_t(s)];
         if (haveTimes) {
             const CaptureTime &t = times[f];
-            if (t.source == CaptureSource::FileDate)
-                ++order.withoutCaptureTime;
             if (shot.files.empty() || t.source < shot.time.source
                 || (t.source == shot.time.source && earlier(t, shot.time)))
                 shot.time = t;
@@ -148,49 +199,20 @@ PhotoOrder orderPhotos(const std::vector<QByteArray> &selected,
     std::vector<int> sequence(shots.size());
     for (size_t s = 0; s < shots.size(); ++s)
         sequence[s] = int(s);
-    if (haveTimes) {
-        std::vector<int> dated, undated;
-        for (int s : sequence)
-            (shots[size_t(s)].time.source == CaptureSource::FileDate ? undated : dated)
-                .push_back(s);
-        std::stable_sort(dated.begin(), dated.end(), [&shots](int a, int b) {
-            return earlier(shots[size_t(a)].time, shots[size_t(b)].time);
-        });
-        for (auto begin = dated.begin(); begin != dated.end();) {
-            auto end = begin + 1;
-            while (end != dated.end()
-                   && sameTime(shots[size_t(*end)].time, shots[size_t(*begin)].time))
-                ++end;
-            if (end - begin > 1) {
-                liftWrappedCounters(shots, begin, end);
-                // Shots with a counter first, by counter; shots of one time without one follow.
-                std::stable_sort(begin, end, [&shots](int a, int b) {
-                    const Shot &x = shots[size_t(a)], &y = shots[size_t(b)];
-                    if ((x.counter.width == 0) != (y.counter.width == 0))
-                        return x.counter.width != 0;
-                    return x.counterKey < y.counterKey;
-                });
-            }
-            begin = end;
-        }
-        sequence.clear();
-        auto d = dated.begin(), u = undated.begin();
-        while (d != dated.end() || u != undated.end()) {
-            if (u != undated.end()
-                && (d == dated.end() || earlier(shots[size_t(*u)].time, shots[size_t(*d)].time)))
-                sequence.push_back(*u++);
-            else
-                sequence.push_back(*d++);
-        }
-    }
+    if (haveTimes)
+        sortByTime(shots, sequence);
 
     order.shotCount = int(shots.size());
     order.entries.reserve(selected.size());
+    std::vector<int> placeOfShot(shots.size());
     for (size_t place = 0; place < sequence.size(); ++place) {
-        for (int f : shots[size_t(sequence[place])].files) {
-            const ShotName &n = names[size_t(f)];
-            order.entries.push_back(
-                {f, int(place), groups && n.doubleExtension ? n.extension : QByteArray()});
+        const Shot &shot = shots[size_t(sequence[place])];
+        placeOfShot[size_t(sequence[place])] = int(place);
+        for (int f : shot.files)
+            order.entries.push_back({f, int(place), sidecarExtensions[size_t(f)]});
+        if (haveTimes) {
+            order.shotTimes.push_back(shot.time);
+            order.withoutCaptureTime += undated(shot);
         }
     }
 
@@ -199,8 +221,12 @@ PhotoOrder orderPhotos(const std::vector<QByteArray> &selected,
         for (const QByteArray &name : selected)
             chosen.insert(name);
         for (size_t i = 0; i < listed.size(); ++i) {
-            if (!chosen.contains(listed[i]) && shotOfKey.contains(shotName(listed[i]).key))
-                order.unselectedOfShots.push_back(int(i));
+            if (chosen.contains(listed[i]))
+                continue;
+            const QByteArray key = shotNameOf(listed[i], wholeNames).key;
+            const auto it = key.isEmpty() ? shotOfKey.constEnd() : shotOfKey.constFind(key);
+            if (it != shotOfKey.constEnd())
+                order.unselectedOfShots.push_back({int(i), placeOfShot[size_t(it.value())]});
         }
     }
     return order;

@@ -19,39 +19,35 @@ struct PhotoOrder
         // dot: "CR2.xmp" for the sidecar IMG_0042.CR2.xmp of a shot.
         QByteArray extension;
     };
+    // A listed file that is not selected but belongs to a shot of selected ones: it keeps its
+    // name, so that shot is split.
+    struct Unselected
+    {
+        int listed; // index into the listed names
+        int shot;
+    };
     std::vector<Entry> entries; // every selected file once, in the order the numbers go
     int shotCount = 0; // what the digit count, the CD check and the number limit count
-    int withoutCaptureTime = 0; // selected files whose time is their modification time
-    // Listed files that are not selected but belong to a shot of selected ones: they keep
-    // their names, so that shot is split.
-    std::vector<int> unselectedOfShots; // indices into the listed names, ascending
+    // The time each shot is numbered by (by shot), with byCaptureTime.
+    std::vector<CaptureTime> shotTimes;
+    int withoutCaptureTime = 0; // shots whose time is their modification time
+    std::vector<Unselected> unselectedOfShots; // in list order
 };
-
-// The parts of a file name that make it one of a shot: the stem, compared without regard to
-// case, and the extension after it. IMG_0042.CR2.xmp is stem IMG_0042 with extension CR2.xmp;
-// every other name splits at its last dot (no dot: all stem).
-struct ShotName
-{
-    QByteArray stem;
-    QByteArray key; // the stem, case-folded
-    QByteArray extension; // without its leading dot
-    bool doubleExtension = false; // <stem>.<ext>.xmp
-};
-ShotName shotName(const QByteArray &name);
 
 // The order of a run's numbers over the selected names (in list order) and their capture times
 // (one each; only read when byCaptureTime is on). listed are all names of the file list, to
-// find the unselected files of a shot.
+// find the unselected files of a shot and the files that sidecars are named after.
 //
-// byCaptureTime: shots are ordered by capture time in UTC; equal times by the sub-second, then
-// by the counter in the name (the trailing digits of the stem, where a counter near the top of
-// its range followed by one near the bottom within the same time counts as a wrap), then by
-// list order. Files without a capture time (FileDate) keep list order among themselves and are
-// merged in at their modification time: a dated shot goes first unless the next undated one
-// is earlier than it.
-// groups: names equal up to their extension (without regard to case) form one shot with one
-// number; its time is the earliest EXIF time among its files (else the earliest of its best
-// source). Within a shot files keep list order.
+// byCaptureTime: every shot has one time: the earliest of its best source (EXIF, then XMP,
+// then a movie's header, then the modification time). Shots are ordered by that time in UTC
+// with its sub-second; at exactly the same time a shot with a capture time goes before one
+// without, then by the counter in the name (the trailing digits of the stem, where a counter
+// near the top of its range followed by one near the bottom counts as a wrap), then by list
+// order.
+// groups: a shot is the selected files whose names without their last extension are equal
+// without regard to case (IMG_0042.CR2, IMG_0042.JPG, IMG_0042.xmp), together with the XMP
+// sidecars named after a whole listed name (IMG_0042.CR2.xmp); a name without a stem (a
+// dot-file) is a shot of its own. Within a shot files keep list order.
 // With both off, every file is its own shot in list order: the run as it always was.
 PhotoOrder orderPhotos(const std::vector<QByteArray> &selected,
                        const std::vector<CaptureTime> &times, bool byCaptureTime, bool groups,

@@ -359,19 +359,12 @@ void putInPhotoOrder(RenamePlan &plan, const PlanInput &input,
         plan.shots.push_back(e.shot);
         keptExtensions.push_back(e.extension);
         if (options.CaptureOrder)
-            plan.times.push_back(times[size_t(e.file)]);
+            plan.times.push_back(order.shotTimes[size_t(e.shot)]);
     }
     plan.numberCount = order.shotCount;
     plan.withoutCaptureTime = options.CaptureOrder ? order.withoutCaptureTime : 0;
-    if (order.unselectedOfShots.empty())
-        return;
-    QHash<QByteArray, int> shotOfKey;
-    for (size_t i = 0; i < n; ++i)
-        shotOfKey.insert(shotName(plan.oldNames[i]).key, plan.shots[i]);
-    for (const int listedIndex : order.unselectedOfShots) {
-        const QByteArray &name = input.listed[size_t(listedIndex)];
-        plan.unselectedOfShots.push_back({name, shotOfKey.value(shotName(name).key, -1)});
-    }
+    for (const PhotoOrder::Unselected &u : order.unselectedOfShots)
+        plan.unselectedOfShots.push_back({input.listed[size_t(u.listed)], u.shot});
 }
 
 } // namespace

@@ -129,10 +129,12 @@ struct RenamePlan
     // of their numbers. Everything below that is by file follows this order.
     std::vector<QByteArray> oldNames;
     RenameOptions options; // as the names were made (an empty typed extension keeps the old)
-    std::vector<CaptureTime> times; // by file, with CaptureOrder
+    // By file, with CaptureOrder: the time its number follows, its shot's where files share one.
+    std::vector<CaptureTime> times;
     std::vector<int> shots; // by file: its number is firstNumber + shot; empty with both off
     int numberCount = 0; // the numbers the run gives: one per file, or per shot with groups
-    int withoutCaptureTime = 0; // with CaptureOrder: files timed by their modification date
+    // With CaptureOrder: shots (files, without groups) timed by their modification time.
+    int withoutCaptureTime = 0;
     // Listed files that are not selected but belong to a shot of the run: they keep their names.
     struct UnselectedOfShot
     {

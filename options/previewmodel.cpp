@@ -18,7 +18,8 @@ QString PreviewModel::timeText(const CaptureTime &time)
 {
     const qint64 ms = time.seconds * 1000 + time.nanoseconds / 1000000;
     return QDateTime::fromMSecsSinceEpoch(ms, Qt::LocalTime)
-        .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss,zzz"));
+        .toString(time.dateOnly ? QStringLiteral("dd.MM.yyyy")
+                                : QStringLiteral("dd.MM.yyyy HH:mm:ss,zzz"));
 }
 
 QString PreviewModel::sourceText(CaptureSource source)
@@ -33,7 +34,7 @@ QString PreviewModel::sourceText(CaptureSource source)
     case CaptureSource::FileDate:
         break;
     }
-    return QStringLiteral("Dateidatum");
+    return QStringLiteral("Änderungsdatum");
 }
 
 QByteArray PreviewModel::oldName(int row) const
@@ -101,7 +102,8 @@ QVariant PreviewModel::data(const QModelIndex &index, int role) const
         if (it != m_reasons.cend())
             parts << *it;
         if (fileDate)
-            parts << QStringLiteral("Keine Aufnahmezeit gefunden: die Zeit ist das Dateidatum.");
+            parts << QStringLiteral("Keine Aufnahmezeit gefunden: verwendet wird das "
+                                    "Änderungsdatum der Datei.");
         return parts.isEmpty() ? QVariant() : QVariant(parts.join(QLatin1Char(' ')));
     }
     default:

@@ -43,7 +43,8 @@ public:
     QByteArray newName(int row) const;
     bool showsLine() const { return !m_line.isEmpty(); }
 
-    // "2026-07-14 10:32:05,120" in local time, and "EXIF", "XMP", "Video" or "Dateidatum".
+    // "14.07.2026 10:32:05,120" in local time ("14.07.2026" for a day without its time), and
+    // "EXIF", "XMP", "Video" or "Änderungsdatum".
     static QString timeText(const CaptureTime &time);
     static QString sourceText(CaptureSource source);
 

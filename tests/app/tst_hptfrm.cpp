@@ -467,19 +467,19 @@ private slots:
             rows << preview->index(row).data().toString();
         QCOMPARE(rows,
                  (QStringList {
-                     "IMG_0043.JPG → Urlaub 01.JPG   2024-07-01 12:00:01,000 (EXIF)",
+                     "IMG_0043.JPG → Urlaub 01.JPG   01.07.2024 12:00:01,000 (EXIF)",
                      "IMG_0043.CR2 – nicht ausgewählt",
-                     "notiz.txt → Urlaub 02.txt   2024-07-01 12:00:03,000 (Dateidatum)",
-                     "IMG_0042.CR2 → Urlaub 03.CR2   2024-07-01 12:00:05,000 (EXIF)",
-                     "IMG_0042.JPG → Urlaub 03.JPG   2024-07-01 12:00:05,000 (EXIF)",
+                     "notiz.txt → Urlaub 02.txt   01.07.2024 12:00:03,000 (Änderungsdatum)",
+                     "IMG_0042.CR2 → Urlaub 03.CR2   01.07.2024 12:00:05,000 (EXIF)",
+                     "IMG_0042.JPG → Urlaub 03.JPG   01.07.2024 12:00:05,000 (EXIF)",
                  }));
         QVERIFY(preview->index(2).data(Qt::FontRole).value<QFont>().italic());
         QVERIFY(!preview->index(0).data(Qt::FontRole).isValid());
         QVERIFY(preview->index(2)
                     .data(Qt::AccessibleDescriptionRole)
                     .toString()
-                    .contains(QStringLiteral("Dateidatum")));
-        QCOMPARE(Label9()->text(), QStringLiteral("Keine Konflikte, 1 Datei ohne Aufnahmezeit"));
+                    .contains(QStringLiteral("Änderungsdatum")));
+        QCOMPARE(Label9()->text(), QStringLiteral("Keine Konflikte, 1 Aufnahme ohne Aufnahmezeit"));
 
         clickAndSettle(Command5());
         QCOMPARE(m_boxes.messageTitles(), (QStringList {"Frage ...?", "Bin fertig!"}));

@@ -216,7 +216,7 @@ TEST(CaptureTime, SourcesFormatsAndZones)
 }
 
 // A second scan reads nothing; a file changed in place is read again; progress counts every
-// file; a cancelled scan stops.
+// file; a cancelled scan or read stops.
 TEST(CaptureTime, ScanThroughCache)
 {
     TempFolder folder;
@@ -249,6 +249,19 @@ TEST(CaptureTime, ScanThroughCache)
     EXPECT_EQ(cache.reads(), 4);
     EXPECT_EQ(changed.times[1].seconds, utc("2024-07-01T12:00:09Z"));
 
+    // Quitting stops a read before its next byte; a file past its deadline has no capture time.
+    std::atomic<bool> quit {true};
+    ReadLimits cancelled, expired;
+    cancelled.cancel = &quit;
+    expired.time = std::chrono::milliseconds(0);
+    for (const ReadLimits &limits : {cancelled, expired}) {
+        CaptureReadCost cost;
+        const CaptureTime time = readCaptureTime(folder.path(), names[0], limits, &cost);
+        EXPECT_EQ(int(time.source), int(CaptureSource::FileDate));
+        EXPECT_EQ(cost.bytes, 0);
+        EXPECT_TRUE(cost.stopped);
+    }
+
     std::atomic<bool> cancel {false};
     cache.clear();
     const CaptureScan stopped = scanCaptureTimes(
@@ -276,7 +289,7 @@ struct OrderCase
     int shots;
     int withoutTime;
     std::vector<QByteArray> listed = {};
-    std::vector<int> unselected = {};
+    std::vector<std::pair<int, int>> unselected = {}; // listed index and shot
 };
 
 std::vector<std::string> describe(const PhotoOrder &order, const std::vector<QByteArray> &names)
@@ -327,14 +340,25 @@ TEST(PhotoOrder, TiesShotsAndSwitches)
          true, false,
          {"IMG_0001.JPG 0", "IMG_0002.JPG 1", "IMG_5000.JPG 2", "Bild.jpg 3"},
          4, 0},
-        {"files without a date keep list order, merged at their modification time",
+        {"files without a capture time by their modification time, like all others",
          {"a.jpg", "b.png", "c.jpg", "d.png", "e.jpg"},
          {at("2024-07-01T12:00:00Z"), at("2024-07-01T12:10:00Z", 0, fileDate),
           at("2024-07-01T12:20:00Z"), at("2024-07-01T11:00:00Z", 0, fileDate),
           at("2024-07-01T12:05:00Z", 0, CaptureSource::Video)},
          true, false,
-         {"a.jpg 0", "e.jpg 1", "b.png 2", "d.png 3", "c.jpg 4"},
+         {"d.png 0", "a.jpg 1", "e.jpg 2", "b.png 3", "c.jpg 4"},
          5, 2},
+        {"a dated shot before an undated file of the same time",
+         {"a.png", "b.jpg"}, {at(second, 0, fileDate), at(second)}, true, false,
+         {"b.jpg 0", "a.png 1"}, 2, 1},
+        {"counters 8500 and 0003 within one second: no wrap",
+         {"IMG_8500.JPG", "IMG_0003.JPG"}, {at(second), at(second)}, true, false,
+         {"IMG_0003.JPG 0", "IMG_8500.JPG 1"}, 2, 0},
+        {"a shot whose RAW is listed before its earlier JPEG",
+         {"IMG_0050.CR2", "IMG_0049.JPG", "IMG_0050.JPG"},
+         {at("2024-07-01T12:10:00Z", 0, fileDate), at("2024-07-01T12:00:05Z"), at(second)},
+         true, true,
+         {"IMG_0050.CR2 0", "IMG_0050.JPG 0", "IMG_0049.JPG 1"}, 2, 0},
         {"one shot: RAW, JPEG and both sidecar conventions",
          {"IMG_0042.CR2", "IMG_0042.CR2.xmp", "img_0042.jpg", "IMG_0042.xmp", "IMG_0041.JPG"},
          {at("2024-07-01T12:00:05Z", 0, fileDate),
@@ -343,7 +367,7 @@ TEST(PhotoOrder, TiesShotsAndSwitches)
          true, true,
          {"IMG_0042.CR2 0", "IMG_0042.CR2.xmp 0 .CR2.xmp", "img_0042.jpg 0", "IMG_0042.xmp 0",
           "IMG_0041.JPG 1"},
-         2, 2},
+         2, 0},
         {"a shot split by the selection",
          {"IMG_0050.JPG", "IMG_0051.JPG"},
          {at("2024-07-01T12:00:01Z"), at("2024-07-01T12:00:00Z")},
@@ -351,7 +375,14 @@ TEST(PhotoOrder, TiesShotsAndSwitches)
          {"IMG_0051.JPG 0", "IMG_0050.JPG 1"},
          2, 0,
          {"IMG_0049.JPG", "IMG_0050.CR2", "IMG_0050.JPG", "IMG_0051.JPG", "IMG_0051.JPG.xmp"},
-         {1, 4}},
+         {{1, 1}, {4, 0}}},
+        {"groups by the whole stem; a sidecar in capitals; dot-files each a shot",
+         {"Urlaub.jpg", "Urlaub.2019.jpg", "Urlaub.2019.xmp", "IMG_0042.CR2", "IMG_0042.CR2.XMP",
+          ".nomedia", ".DS_Store", ".thumbdata3"},
+         {}, false, true,
+         {"Urlaub.jpg 0", "Urlaub.2019.jpg 1", "Urlaub.2019.xmp 1", "IMG_0042.CR2 2",
+          "IMG_0042.CR2.XMP 2 .CR2.XMP", ".nomedia 3", ".DS_Store 4", ".thumbdata3 5"},
+         6, 0},
         {"shots in list order without capture time",
          {"IMG_0002.CR2", "IMG_0001.CR2", "IMG_0002.JPG", "notes.txt"},
          {}, false, true,
@@ -371,7 +402,10 @@ TEST(PhotoOrder, TiesShotsAndSwitches)
         EXPECT_EQ(describe(order, c.selected), c.expected);
         EXPECT_EQ(order.shotCount, c.shots);
         EXPECT_EQ(order.withoutCaptureTime, c.withoutTime);
-        EXPECT_EQ(order.unselectedOfShots, c.unselected);
+        std::vector<std::pair<int, int>> unselected;
+        for (const PhotoOrder::Unselected &u : order.unselectedOfShots)
+            unselected.emplace_back(u.listed, u.shot);
+        EXPECT_EQ(unselected, c.unselected);
     }
 }
 
