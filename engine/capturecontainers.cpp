@@ -210,8 +210,11 @@ bool movieCreationTime(BoundedFile &file, CaptureTime &result)
     return true;
 }
 
-bool jpegBlindRanges(BoundedFile &file, const Range &jpeg, std::vector<Range> &blind)
+bool jpegLayout(BoundedFile &file, const Range &jpeg, std::vector<Range> &blind,
+                qint64 &metadataEnd)
 {
+    metadataEnd = jpeg.end - jpeg.begin;
+    bool exif = false, xmp = false;
     const QByteArray soi = file.read(jpeg.begin, 2);
     if (soi != QByteArray("\xff\xd8", 2))
         return false;
@@ -238,12 +241,20 @@ bool jpegBlindRanges(BoundedFile &file, const Range &jpeg, std::vector<Range> &b
         bool keep = false;
         if (marker == 0xe1) {
             const QByteArray signature = file.read(content, 29);
-            keep = signature.startsWith(QByteArray("Exif\0", 5))
-                || signature.startsWith(QByteArray("http://ns.adobe.com/xap/1.0/\0", 29));
+            const bool isExif = signature.startsWith(QByteArray("Exif\0", 5));
+            const bool isXmp
+                = signature.startsWith(QByteArray("http://ns.adobe.com/xap/1.0/\0", 29));
+            keep = (isExif && !exif) || (isXmp && !xmp);
+            exif = exif || isExif;
+            xmp = xmp || isXmp;
         }
         if (!keep && end > content)
             blind.push_back({content - jpeg.begin, end - jpeg.begin});
         at = end;
+        if (exif && xmp) {
+            metadataEnd = end - jpeg.begin; // nothing after this is read
+            return true;
+        }
     }
     return true;
 }

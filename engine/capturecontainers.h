@@ -35,9 +35,12 @@ bool bmffBlindRanges(BoundedFile &file, std::vector<Range> &blind);
 bool movieCreationTime(BoundedFile &file, CaptureTime &result);
 
 // For a JPEG in jpeg: the ranges, relative to its start, of the segments before its image data
-// that hold neither EXIF nor XMP (colour profiles, extended XMP, previews), which a reader need
-// not load; false where no JPEG begins at jpeg.begin or its segments do not fit.
-bool jpegBlindRanges(BoundedFile &file, const Range &jpeg, std::vector<Range> &blind);
+// that hold neither its EXIF nor its XMP (colour profiles, extended XMP, previews), which a
+// reader need not load, and where a reader may stop: after the EXIF and XMP segments where it
+// has both, else at the end. False where no JPEG begins at jpeg.begin or its segments do not
+// fit.
+bool jpegLayout(BoundedFile &file, const Range &jpeg, std::vector<Range> &blind,
+                qint64 &metadataEnd);
 
 // Where a RAF keeps the JPEG that carries its EXIF.
 bool rafJpeg(BoundedFile &file, Range &jpeg);

@@ -151,9 +151,13 @@ void readStill(BoundedFile &file, const Range &part, const std::vector<Range> &b
         return;
     if (access == Access::Stream) {
         std::vector<Range> ranges = blind;
-        if (type == Exiv2::ImageType::jpeg && !containers::jpegBlindRanges(file, part, ranges))
+        qint64 readable = length;
+        if (type == Exiv2::ImageType::jpeg
+            && !containers::jpegLayout(file, part, ranges, readable)) {
             ranges.clear();
-        readMetadata(Exiv2::BasicIo::AutoPtr(new Exiv2Stream(file, part.begin, length, ranges)),
+            readable = length;
+        }
+        readMetadata(Exiv2::BasicIo::AutoPtr(new Exiv2Stream(file, part.begin, readable, ranges)),
                      found);
         return;
     }
