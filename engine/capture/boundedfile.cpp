@@ -5,19 +5,19 @@
 #include <cstring>
 
 #include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 constexpr qint64 headSize = 16 * 1024;
 }
 
-BoundedFile::BoundedFile(const QByteArray &path, const ReadLimits &limits)
-    : m_fd(::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY))
+BoundedFile::BoundedFile(const QByteArray &path, const ReadLimits &limits, SysCalls &sys)
+    : m_sys(sys)
+    , m_fd(sys.openAt(AT_FDCWD, path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY))
     , m_limits(limits)
     , m_deadline(std::chrono::steady_clock::now() + limits.time)
 {
-    if (m_fd >= 0 && ::fstat(m_fd, &m_stat) != 0) {
-        ::close(m_fd);
+    if (m_fd >= 0 && m_sys.fstatFd(m_fd, &m_stat) != 0) {
+        m_sys.closeFd(m_fd);
         m_fd = -1;
     }
 }
@@ -25,7 +25,7 @@ BoundedFile::BoundedFile(const QByteArray &path, const ReadLimits &limits)
 BoundedFile::~BoundedFile()
 {
     if (m_fd >= 0)
-        ::close(m_fd);
+        m_sys.closeFd(m_fd);
 }
 
 bool BoundedFile::stopped()
@@ -70,7 +70,8 @@ qint64 BoundedFile::readFromDisk(char *buffer, qint64 offset, qint64 length)
     }
     qint64 got = 0;
     while (got < length) {
-        const ssize_t n = ::pread(m_fd, buffer + got, size_t(length - got), offset + got);
+        const long n
+            = m_sys.preadFd(m_fd, buffer + got, (unsigned long)(length - got), long(offset + got));
         if (n <= 0)
             break;
         got += n;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "syscalls.h"
+
 #include <QByteArray>
 
 #include <atomic>
@@ -31,7 +33,7 @@ class BoundedFile
 {
 public:
     // Opens without blocking on a FIFO; anything but a regular file is then not ok().
-    BoundedFile(const QByteArray &path, const ReadLimits &limits);
+    BoundedFile(const QByteArray &path, const ReadLimits &limits, SysCalls &sys = SysCalls::real());
     ~BoundedFile();
     BoundedFile(const BoundedFile &) = delete;
     BoundedFile &operator=(const BoundedFile &) = delete;
@@ -54,6 +56,7 @@ public:
 private:
     qint64 readFromDisk(char *buffer, qint64 offset, qint64 length);
 
+    SysCalls &m_sys;
     int m_fd;
     struct stat m_stat = {};
     ReadLimits m_limits;

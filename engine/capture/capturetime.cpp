@@ -171,11 +171,12 @@ void readStill(BoundedFile &file, const Range &part, const std::vector<Range> &b
     }
 }
 
-bool xmpFromSidecar(const QByteArray &path, const ReadLimits &limits, CaptureTime &result)
+bool xmpFromSidecar(SysCalls &sys, const QByteArray &path, const ReadLimits &limits,
+                    CaptureTime &result)
 {
     ReadLimits sidecarLimits = limits;
     sidecarLimits.bytes = maxSidecar;
-    BoundedFile file(path, sidecarLimits);
+    BoundedFile file(path, sidecarLimits, sys);
     if (!file.ok() || file.size() > maxSidecar)
         return false;
     const QByteArray packet = file.read(0, file.size());
@@ -191,8 +192,8 @@ bool xmpFromSidecar(const QByteArray &path, const ReadLimits &limits, CaptureTim
     }
 }
 
-CaptureTime readFromFile(BoundedFile &file, const QByteArray &folder, const QByteArray &name,
-                         const ReadLimits &limits)
+CaptureTime readFromFile(SysCalls &sys, BoundedFile &file, const QByteArray &folder,
+                         const QByteArray &name, const ReadLimits &limits)
 {
     setUpExiv2();
     Found found;
@@ -231,7 +232,7 @@ CaptureTime readFromFile(BoundedFile &file, const QByteArray &folder, const QByt
     const QByteArray stem = dot > 0 ? name.left(dot) : name;
     CaptureTime time;
     for (const QByteArray &sidecar : {stem + ".xmp", stem + ".XMP", name + ".xmp", name + ".XMP"}) {
-        if (sidecar != name && xmpFromSidecar(joinPath(folder, sidecar), limits, time))
+        if (sidecar != name && xmpFromSidecar(sys, joinPath(folder, sidecar), limits, time))
             return time;
     }
     if (kind == Kind::Movie && containers::movieCreationTime(file, time) && !file.stopped())
@@ -248,11 +249,12 @@ FileStamp stampOf(const struct stat &st)
 } // namespace
 
 CaptureTime readCaptureTime(const QByteArray &folder, const QByteArray &name,
-                            const ReadLimits &limits, CaptureReadCost *cost)
+                            const ReadLimits &limits, CaptureReadCost *cost, SysCalls &sys)
 {
     const auto start = std::chrono::steady_clock::now();
-    BoundedFile file(joinPath(folder, name), limits);
-    const CaptureTime time = file.ok() ? readFromFile(file, folder, name, limits) : CaptureTime();
+    BoundedFile file(joinPath(folder, name), limits, sys);
+    const CaptureTime time
+        = file.ok() ? readFromFile(sys, file, folder, name, limits) : CaptureTime();
     if (cost) {
         cost->bytes = file.bytesRead();
         cost->time = std::chrono::steady_clock::now() - start;
@@ -272,7 +274,7 @@ CaptureTime CaptureTimeCache::get(const QByteArray &folder, const QByteArray &na
 {
     const QByteArray path = joinPath(folder, name);
     struct stat st;
-    if (::stat(path.constData(), &st) == 0) {
+    if (m_sys.statPath(path.constData(), &st) == 0) {
         const QMutexLocker lock(&m_mutex);
         const auto it = m_times.constFind(stampOf(st));
         if (it != m_times.constEnd())
@@ -280,10 +282,10 @@ CaptureTime CaptureTimeCache::get(const QByteArray &folder, const QByteArray &na
     }
     ReadLimits limits;
     limits.cancel = cancel;
-    BoundedFile file(path, limits);
+    BoundedFile file(path, limits, m_sys);
     if (!file.ok())
         return {};
-    const CaptureTime time = readFromFile(file, folder, name, limits);
+    const CaptureTime time = readFromFile(m_sys, file, folder, name, limits);
     if (cancel && cancel->load())
         return time; // cut short: read again next time
     const QMutexLocker lock(&m_mutex);

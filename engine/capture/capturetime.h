@@ -54,7 +54,8 @@ struct CaptureReadCost
 // that cannot be opened gets FileDate with its modification time, or 0; so does one whose read
 // a limit ended.
 CaptureTime readCaptureTime(const QByteArray &folder, const QByteArray &name,
-                            const ReadLimits &limits = {}, CaptureReadCost *cost = nullptr);
+                            const ReadLimits &limits = {}, CaptureReadCost *cost = nullptr,
+                            SysCalls &sys = SysCalls::real());
 
 // The identity of a file's contents as far as a cache can tell without reading them.
 struct FileStamp
@@ -78,6 +79,10 @@ size_t qHash(const FileStamp &stamp, size_t seed = 0);
 class CaptureTimeCache
 {
 public:
+    explicit CaptureTimeCache(SysCalls &sys = SysCalls::real())
+        : m_sys(sys)
+    { }
+
     // The capture time of folder/name: from the cache when its stamp is known (one stat, no
     // read), else read and kept.
     CaptureTime get(const QByteArray &folder, const QByteArray &name,
@@ -88,6 +93,7 @@ public:
     void clear();
 
 private:
+    SysCalls &m_sys;
     mutable QMutex m_mutex;
     QHash<FileStamp, CaptureTime> m_times;
     int m_reads = 0;
