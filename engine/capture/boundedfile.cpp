@@ -2,6 +2,7 @@
 #include "boundedfile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include <fcntl.h>
@@ -39,7 +40,7 @@ bool BoundedFile::stopped()
 
 qint64 BoundedFile::read(char *buffer, qint64 offset, qint64 length)
 {
-    if (!ok() || stopped() || offset < 0 || length < 0)
+    if (!ok() || m_failed || stopped() || offset < 0 || length < 0)
         return -1;
     if (offset >= size() || length == 0)
         return 0;
@@ -72,12 +73,16 @@ qint64 BoundedFile::readFromDisk(char *buffer, qint64 offset, qint64 length)
     while (got < length) {
         const long n
             = m_sys.preadFd(m_fd, buffer + got, (unsigned long)(length - got), long(offset + got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            m_failed = true;
         if (n <= 0)
             break;
         got += n;
     }
     m_bytesRead += got;
-    return got;
+    return m_failed ? -1 : got;
 }
 
 QByteArray BoundedFile::read(qint64 offset, qint64 length)

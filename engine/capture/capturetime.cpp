@@ -286,8 +286,8 @@ CaptureTime CaptureTimeCache::get(const QByteArray &folder, const QByteArray &na
     if (!file.ok())
         return {};
     const CaptureTime time = readFromFile(m_sys, file, folder, name, limits);
-    if (cancel && cancel->load())
-        return time; // cut short: read again next time
+    if ((cancel && cancel->load()) || file.failed())
+        return time; // cut short or not read whole: read again next time
     const QMutexLocker lock(&m_mutex);
     m_times.insert(stampOf(file.stat()), time);
     ++m_reads;

@@ -84,7 +84,7 @@ public:
     { }
 
     // The capture time of folder/name: from the cache when its stamp is known (one stat, no
-    // read), else read and kept.
+    // read), else read and kept, unless a read of the file failed or was cancelled.
     CaptureTime get(const QByteArray &folder, const QByteArray &name,
                     const std::atomic<bool> *cancel = nullptr);
     // How many files get() had to read since the cache was made or cleared.

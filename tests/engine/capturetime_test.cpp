@@ -2,6 +2,7 @@
 #include "capturefiles.h"
 #include "capturetime.h"
 #include "photoorder.h"
+#include "scriptedsyscalls.h"
 #include "tempfolder.h"
 
 #include <QDateTime>
@@ -261,6 +262,15 @@ TEST(CaptureTime, ScanThroughCache)
         EXPECT_EQ(cost.bytes, 0);
         EXPECT_TRUE(cost.stopped);
     }
+
+    // A read that fails (EIO of a failing card) gives the modification time and is not kept,
+    // so that the next scan reads the file again.
+    auto failing = std::make_unique<ScriptedSysCalls>();
+    failing->failures["pread"] = {EIO};
+    CaptureTimeCache onFailingCard(*failing);
+    EXPECT_EQ(int(onFailingCard.get(folder.path(), names[0]).source), int(CaptureSource::FileDate));
+    EXPECT_EQ(int(onFailingCard.get(folder.path(), names[0]).source), int(CaptureSource::Exif));
+    EXPECT_EQ(onFailingCard.reads(), 1);
 
     std::atomic<bool> cancel {false};
     cache.clear();

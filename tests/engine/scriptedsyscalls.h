@@ -99,6 +99,11 @@ public:
     {
         return run("read", nameOf(fd), "", [&] { return SysCalls::readFd(fd, buffer, size); });
     }
+    long preadFd(int fd, void *buffer, unsigned long size, long offset) override
+    {
+        return run("pread", nameOf(fd), "",
+                   [&] { return SysCalls::preadFd(fd, buffer, size, offset); });
+    }
     long writeFd(int fd, const void *data, unsigned long size) override
     {
         return run("write", nameOf(fd), "", [&] { return SysCalls::writeFd(fd, data, size); });
