@@ -514,7 +514,9 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(preview->rowCount(), 3);
         const QModelIndex conflict = preview->index(2);
-        QCOMPARE(conflict.data().toString(), QStringLiteral("C.png → Bild03.png"));
+        QCOMPARE(conflict.data().toString(),
+                 QStringLiteral("C.png → Bild03.png – Es gibt schon eine nicht ausgewählte Datei "
+                                "„Bild03.png“."));
         QCOMPARE(conflict.data(Qt::ForegroundRole).value<QColor>(), QColor(192, 0, 0));
         QCOMPARE(conflict.data(Qt::AccessibleDescriptionRole).toString(),
                  QStringLiteral("Es gibt schon eine nicht ausgewählte Datei „Bild03.png“."));
