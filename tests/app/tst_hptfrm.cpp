@@ -373,7 +373,9 @@ private slots:
         QCOMPARE(preview->rowCount(), 3);
         QCOMPARE(preview->index(0).data().toString(),
                  QStringLiteral("a.jpg → Groesse_Uebung01.jpg"));
-        QCOMPARE(Label9()->text(), QStringLiteral("Keine Konflikte"));
+        QCOMPARE(Label9()->text(),
+                 QStringLiteral("3 Dateien: Groesse_Uebung01 bis Groesse_Uebung03, keine "
+                                "Konflikte"));
         std::vector<std::pair<QByteArray, QByteArray>> planned;
         for (int row = 0; row < preview->rowCount(); ++row)
             planned.emplace_back(preview->oldName(row), preview->newName(row));
@@ -479,7 +481,9 @@ private slots:
                     .data(Qt::AccessibleDescriptionRole)
                     .toString()
                     .contains(QStringLiteral("Dateidatum")));
-        QCOMPARE(Label9()->text(), QStringLiteral("Keine Konflikte, 1 Datei ohne Aufnahmezeit"));
+        QCOMPARE(Label9()->text(),
+                 QStringLiteral("3 Aufnahmen: Urlaub 01 bis Urlaub 03, keine Konflikte, "
+                                "1 Datei ohne Aufnahmezeit"));
 
         clickAndSettle(Command5());
         QCOMPARE(m_boxes.messageTitles(), (QStringList {"Frage ...?", "Bin fertig!"}));
@@ -521,13 +525,14 @@ private slots:
         QCOMPARE(conflict.data(Qt::AccessibleDescriptionRole).toString(),
                  QStringLiteral("Es gibt schon eine nicht ausgewählte Datei „Bild03.png“."));
         QVERIFY(!preview->index(0).data(Qt::ForegroundRole).isValid());
-        QCOMPARE(Label9()->text(), QStringLiteral("1 Konflikt"));
+        QCOMPARE(Label9()->text(), QStringLiteral("3 Dateien: Bild01 bis Bild03, 1 Konflikt"));
         // The typed digit count, as the run takes it.
         Check1()->setChecked(false);
         Text4()->setText(QStringLiteral("4"));
         QCoreApplication::processEvents();
         QCOMPARE(preview->index(2).data().toString(), QStringLiteral("C.png → Bild0003.png"));
-        QCOMPARE(Label9()->text(), QStringLiteral("Keine Konflikte"));
+        QCOMPARE(Label9()->text(),
+                 QStringLiteral("3 Dateien: Bild0001 bis Bild0003, keine Konflikte"));
         Check1()->setChecked(true);
 
         // Where a check would stop the run, its one line instead of rows.
