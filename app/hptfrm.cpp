@@ -9,6 +9,7 @@
 #include "selectionpage.h"
 #include "version.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
@@ -51,6 +52,15 @@ QTextBrowser *documentBox(const char *resource, const char *name, const QString 
     return box;
 }
 
+// Qt presents a plain widget as a filler, also where it is a window; a screen reader wants
+// the window's role, and then takes its title as its name.
+QAccessibleInterface *windowAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("Hptfrm") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+    return nullptr;
+}
+
 } // namespace
 
 Hptfrm::Hptfrm(IMessageBoxes *boxes, QWidget *parent)
@@ -61,6 +71,8 @@ Hptfrm::Hptfrm(IMessageBoxes *boxes, QWidget *parent)
     , m_boxes(boxes ? boxes : m_realBoxes.get())
 {
     initResources();
+    static const bool accessibleAsWindow = (QAccessible::installFactory(&windowAccessible), true);
+    Q_UNUSED(accessibleAsWindow);
     m_timesReader.setMaxThreadCount(1);
     setObjectName(QStringLiteral("Hptfrm"));
     setWindowTitle(QStringLiteral("Brixelwand 2003"));

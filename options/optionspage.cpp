@@ -334,6 +334,7 @@ void OptionsPage::focusExtensionField()
 void OptionsPage::setPreviewSummary(const QString &text)
 {
     Label9->setText(text);
+    List1->setAccessibleDescription(text); // what a screen reader tells of the list
 }
 
 void OptionsPage::setRunWaiting(bool waiting)

@@ -53,10 +53,17 @@ void SelectionPage::buildControls()
                        "Bitte wählen Sie die Dateien aus, die umbenannt werden sollen:")),
                    "Label1");
     Drive1 = named(new DriveList, "Drive1");
+    // A screen reader on Linux names a combo box by its current text and finds what it is for
+    // in the label whose buddy it is; the label takes its room from the list's width.
+    Label10 = named(new QLabel(QStringLiteral("Laufwerk:")), "Label10");
+    Label10->setBuddy(Drive1);
+    const int labelGap = charWidth;
+    const int labelRoom = Label10->sizeHint().width() + labelGap;
     Drive1->setAccessibleName(QStringLiteral("Laufwerk"));
-    Drive1->setMinimumWidth(32 * charWidth);
+    Drive1->setMinimumWidth(32 * charWidth - labelRoom);
     Drive1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     Drive1->setMinimumContentsLength(28);
+    Drive1->giveWidthToLabel(labelRoom);
     Dir1 = named(new FolderList, "Dir1");
     Dir1->setAccessibleName(QStringLiteral("Ordner"));
     Dir1->setMinimumSize(32 * charWidth, 16 * lineHeight);
@@ -90,8 +97,12 @@ void SelectionPage::buildControls()
     underFiles->addLayout(display);
     underFiles->addStretch();
 
+    auto *drive = new QHBoxLayout;
+    drive->setSpacing(labelGap);
+    drive->addWidget(Label10);
+    drive->addWidget(Drive1, 1);
     auto *left = new QVBoxLayout;
-    left->addWidget(Drive1);
+    left->addLayout(drive);
     left->addWidget(Dir1, 1);
     auto *right = new QVBoxLayout;
     right->addWidget(File1, 1);

@@ -87,6 +87,7 @@ private:
 
     IMessageBoxes &m_boxes;
     QLabel *Label1, *Label6, *Label7;
+    QLabel *Label10; // "Laufwerk:", the label of Drive1
     DriveList *Drive1;
     FolderList *Dir1;
     FileList *File1;

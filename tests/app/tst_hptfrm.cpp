@@ -8,6 +8,7 @@
 #include "testmain.h"
 #include "windowtesting.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -142,6 +143,15 @@ private slots:
             QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
         for (QCheckBox *box : {Check8(), Check9()})
             QCOMPARE(box->accessibleName(), box->text());
+        // As the platform tells a screen reader: the window by its role and title; the volume
+        // list, whose name is its current text, by the label it names as its own.
+        QAccessibleInterface *window = QAccessible::queryAccessibleInterface(m_window.get());
+        QCOMPARE(window->role(), QAccessible::Window);
+        QCOMPARE(window->text(QAccessible::Name), QStringLiteral("Brixelwand 2003"));
+        const auto labels
+            = QAccessible::queryAccessibleInterface(Drive1())->relations(QAccessible::Label);
+        QCOMPARE(labels.size(), 1);
+        QCOMPARE(labels.first().first->text(QAccessible::Name), QStringLiteral("Laufwerk:"));
     }
 
     void enlargedWindowGivesTheSpaceToTheLists()
@@ -526,6 +536,8 @@ private slots:
                  QStringLiteral("Es gibt schon eine nicht ausgewählte Datei „Bild03.png“."));
         QVERIFY(!preview->index(0).data(Qt::ForegroundRole).isValid());
         QCOMPARE(Label9()->text(), QStringLiteral("3 Dateien: Bild01 bis Bild03, 1 Konflikt"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(List1())->text(QAccessible::Description),
+                 Label9()->text());
         // The typed digit count, as the run takes it.
         Check1()->setChecked(false);
         Text4()->setText(QStringLiteral("4"));
