@@ -91,9 +91,9 @@ Hptfrm::Hptfrm(IMessageBoxes *boxes, QWidget *parent)
     recoverInterruptedRun();
     updateUndoButton();
 
-    // Opens centred on the screen, at the size the controls ask for; it may be enlarged, never
-    // made smaller.
-    setMinimumSize(sizeHint());
+    // Opens centred on the screen, at the size the controls ask for. It may be enlarged, and
+    // made smaller down to what the layouts need (a laptop at 150 %): the lists give up height
+    // first, every other control keeps its size.
     resize(sizeHint());
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

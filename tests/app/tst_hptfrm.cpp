@@ -154,20 +154,31 @@ private slots:
         QCOMPARE(labels.first().first->text(QAccessible::Name), QStringLiteral("Laufwerk:"));
     }
 
-    void enlargedWindowGivesTheSpaceToTheLists()
+    void theListsGiveAndTakeTheRoomOfTheWindow()
     {
-        QCOMPARE(m_window->size(), m_window->minimumSize()); // opens at its smallest size
+        // Opens at the size the controls ask for; it fits 1280x720 with a title bar and a
+        // panel, down to which the lists alone give up height.
+        QCOMPARE(m_window->size(), m_window->sizeHint());
+        QVERIFY(m_window->minimumWidth() <= 696 && m_window->minimumHeight() <= 620);
         const QSize file = File1()->size(), folders = Dir1()->size(), step = Command3()->size();
         SSTab1()->setCurrentIndex(1);
-        const QSize preview = List1()->size();
-        m_window->resize(m_window->size() + QSize(300, 200));
-        QTRY_VERIFY(List1()->height() >= preview.height() + 150);
-        QVERIFY(List1()->width() >= preview.width() + 250);
+        const QSize preview = List1()->size(), names = control<QWidget>("Frame1")->size();
+        m_window->resize(m_window->minimumSize());
+        QTRY_VERIFY(List1()->height() < preview.height());
+        QCOMPARE(control<QWidget>("Frame1")->height(), names.height());
         SSTab1()->setCurrentIndex(0);
+        QTRY_VERIFY(File1()->height() < file.height());
+        QVERIFY(Dir1()->height() < folders.height());
+        QCOMPARE(Command3()->size(), step);
+
+        m_window->resize(m_window->sizeHint() + QSize(300, 200));
         QTRY_VERIFY(File1()->height() >= file.height() + 150);
         QVERIFY(File1()->width() >= file.width() + 100);
         QVERIFY(Dir1()->height() >= folders.height() + 150);
         QCOMPARE(Command3()->size(), step);
+        SSTab1()->setCurrentIndex(1);
+        QTRY_VERIFY(List1()->height() >= preview.height() + 150);
+        QVERIFY(List1()->width() >= preview.width() + 250);
     }
 
     void informationPage()
