@@ -81,6 +81,7 @@ Hptfrm::Hptfrm(IMessageBoxes *boxes, QWidget *parent)
         icon.addFile(
             QStringLiteral(":/brixelwand/icons/brixelwand-%1.png").arg(QLatin1String(size)));
     setWindowIcon(icon);
+    setAcceptDrops(true);
     buildControls();
     m_window
         = std::make_unique<RenameWindowAdapter>(*this, *SSTab1, *m_selection, *m_options, *m_boxes);
