@@ -111,7 +111,7 @@ Hptfrm::~Hptfrm()
 
 QString Hptfrm::versionLine()
 {
-    return QStringLiteral("Copyright 2003 die Brixelwand-Entwickler // Release %1.%2.%3")
+    return QStringLiteral("Copyright 2003-2026 die Brixelwand-Entwickler // Release %1.%2.%3")
         .arg(BRIXELWAND_VERSION_MAJOR)
         .arg(BRIXELWAND_VERSION_MINOR)
         .arg(BRIXELWAND_VERSION_PATCH);

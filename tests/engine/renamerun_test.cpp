@@ -616,8 +616,8 @@ TEST_F(RunFixture, FailureReasons)
          {{"renameat2", {0, EACCES, EEXIST}}},
          3,
          // Says which old name another file holds now.
-         QStringLiteral("„Urlaub01.jpg“ → „a.jpg“: Eine andere Datei oder ein Ordner heißt "
-                        "inzwischen „a.jpg“")},
+         QStringLiteral("„Urlaub01.jpg“ → „a.jpg“: Der frühere Name „a.jpg“ ist inzwischen "
+                        "durch eine andere Datei oder einen Ordner belegt.")},
         {"placeholder not made",
          {{"renameat2", {EINVAL}}, {"link", {0, EPERM}}, {"unlink", {0}}, {"create", {ENOSPC}}},
          1,
@@ -657,7 +657,7 @@ TEST_F(RunFixture, FailureReasons)
         {"record of a failed run cannot be updated",
          {{"renameat2", {0, EACCES}}},
          3,
-         QStringLiteral("konnte nicht nachgetragen werden (Der Datenträger ist schreibgeschützt)"),
+         QStringLiteral("konnte nicht aktualisiert werden (Der Datenträger ist schreibgeschützt)"),
          -1,
          true,
          {{"renameat", {0, EROFS}}},
