@@ -7,6 +7,7 @@
 #include "renamedialogue.h"
 #include "renamewindowadapter.h"
 #include "selectionpage.h"
+#include "switches.h"
 #include "version.h"
 
 #include <QAccessibleWidget>
@@ -158,17 +159,30 @@ void Hptfrm::buildPage2(QWidget *page)
 
 void Hptfrm::setFocusOrder()
 {
-    // After the tab strip, by objectName across the pages.
-    const char *const order[] = {
-        "Drive1", "Dir1",     "File1",    "Command1", "Command2",     "Command7",     "Check3",
-        "Check4", "Command3", "Text2",    "Text3",    "Text4",        "Check2",       "Check1",
-        "Check5", "Check7",   "Check6",   "Check8",   "Check9",       "Optionbtn1",   "Optionbtn2",
-        "Text1",  "List1",    "Command5", "Command4", "RichTextBox1", "RichTextBox2", "Command6"};
+    // After the tab strip, by objectName across the pages; the switches of each page where its
+    // table puts them, in the table's order.
+    const auto switchesOf = [](int page) {
+        std::vector<const char *> names;
+        for (const Switch &s : switches) {
+            if (s.page == page)
+                names.push_back(s.objectName);
+        }
+        return names;
+    };
+    const std::vector<std::vector<const char *>> order
+        = {{"Drive1", "Dir1", "File1", "Command1", "Command2", "Command7"},
+           switchesOf(0),
+           {"Command3", "Text2", "Text3", "Text4"},
+           switchesOf(1),
+           {"Optionbtn1", "Optionbtn2", "Text1", "List1", "Command5", "Command4", "RichTextBox1",
+            "RichTextBox2", "Command6"}};
     QWidget *previous = SSTab1->tabBar();
-    for (const char *name : order) {
-        QWidget *next = findChild<QWidget *>(QLatin1String(name));
-        setTabOrder(previous, next);
-        previous = next;
+    for (const std::vector<const char *> &names : order) {
+        for (const char *name : names) {
+            QWidget *next = findChild<QWidget *>(QLatin1String(name));
+            setTabOrder(previous, next);
+            previous = next;
+        }
     }
 }
 

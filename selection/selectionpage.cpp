@@ -8,6 +8,7 @@
 #include "filelist.h"
 #include "folderlist.h"
 #include "messageboxes.h"
+#include "switches.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -78,8 +79,12 @@ void SelectionPage::buildControls()
     Command7->setAccessibleName(QStringLiteral("Letzte Umbenennung rückgängig"));
     Command7->setEnabled(false);
     Label7 = centredLabel(QStringLiteral("Dateianzeige"), "Label7");
-    Check3 = named(new QCheckBox(QStringLiteral("Versteckte Dateien")), "Check3");
-    Check4 = named(new QCheckBox(QStringLiteral("Systemdateien")), "Check4");
+    for (const Switch &s : switches) {
+        if (s.page == 0)
+            m_switches.push_back(named(new QCheckBox(QString::fromUtf8(s.caption)), s.objectName));
+    }
+    Check3 = displaySwitchBox(OptionCheck::Check3);
+    Check4 = displaySwitchBox(OptionCheck::Check4);
     Command3 = named(new QPushButton(QStringLiteral("weiter >>")), "Command3");
 
     auto *buttons = new QGridLayout;
@@ -89,8 +94,8 @@ void SelectionPage::buildControls()
     buttons->addWidget(Command7, 2, 0, 1, 2);
     auto *display = new QVBoxLayout;
     display->addWidget(Label7);
-    display->addWidget(Check3);
-    display->addWidget(Check4);
+    for (QCheckBox *box : m_switches)
+        display->addWidget(box);
     auto *underFiles = new QHBoxLayout;
     underFiles->addLayout(buttons);
     underFiles->addSpacing(2 * charWidth);
@@ -213,14 +218,24 @@ void SelectionPage::rereadFiles()
     File1->reread();
 }
 
+QCheckBox *SelectionPage::displaySwitchBox(OptionCheck box) const
+{
+    const QLatin1String name(switchOf(box).objectName);
+    for (QCheckBox *made : m_switches) {
+        if (made->objectName() == name)
+            return made;
+    }
+    return nullptr;
+}
+
 bool SelectionPage::displaySwitch(OptionCheck box) const
 {
-    return (box == OptionCheck::Check3 ? Check3 : Check4)->isChecked();
+    return displaySwitchBox(box)->isChecked();
 }
 
 void SelectionPage::setDisplaySwitch(OptionCheck box, bool on)
 {
-    (box == OptionCheck::Check3 ? Check3 : Check4)->setChecked(on);
+    displaySwitchBox(box)->setChecked(on);
 }
 
 void SelectionPage::setUndoEnabled(bool enabled)

@@ -8,6 +8,8 @@
 #include <QList>
 #include <QWidget>
 
+#include <vector>
+
 class DriveList;
 class FileList;
 class FolderList;
@@ -49,7 +51,8 @@ public:
     // F5: volumes, folders and files read again, nothing selected.
     void refreshLists();
 
-    // Check3 ("Versteckte Dateien") and Check4 ("Systemdateien"); only these two.
+    // The switches of this page in the table of switches: Check3 ("Versteckte Dateien") and
+    // Check4 ("Systemdateien").
     bool displaySwitch(OptionCheck box) const;
     void setDisplaySwitch(OptionCheck box, bool on);
 
@@ -84,6 +87,7 @@ private:
     void connectHandlers();
     bool leavesPageAlone(Qt::FocusReason reason) const;
     void hiddenOrSystemSwitched(QCheckBox *box, void (FileList::*setFlag)(bool));
+    QCheckBox *displaySwitchBox(OptionCheck box) const;
 
     IMessageBoxes &m_boxes;
     QLabel *Label1, *Label6, *Label7;
@@ -93,6 +97,7 @@ private:
     FileList *File1;
     QPushButton *Command1, *Command2;
     QPushButton *Command7; // "Letzte Umbenennung rückgängig"
+    std::vector<QCheckBox *> m_switches; // made from the table, in its order
     QCheckBox *Check3, *Check4;
     QPushButton *Command3; // "weiter >>"
     bool m_forwardClicked = false; // set by "weiter >>", cleared by its next loss of focus

@@ -5,6 +5,9 @@
 #include "folderlist.h"
 #include "optionspage.h"
 #include "previewmodel.h"
+#include "renamewindowadapter.h"
+#include "selectionpage.h"
+#include "switches.h"
 #include "testmain.h"
 #include "windowtesting.h"
 
@@ -192,6 +195,43 @@ private slots:
         const QString html = RichTextBox2()->toHtml();
         QVERIFY(html.contains(QStringLiteral("#c0c0c0"))); // silver text
         QVERIFY(html.contains(QStringLiteral("Arial")));
+    }
+
+    // Every row of the table of switches: its control on its page with its caption, in the
+    // focus order, its key remembered across a restart, and its field of the run's options.
+    void switchTable_data()
+    {
+        QTest::addColumn<int>("row");
+        for (size_t row = 0; row < switchCount; ++row)
+            QTest::newRow(switches[row].objectName) << int(row);
+    }
+
+    void switchTable()
+    {
+        QFETCH(int, row);
+        const Switch &s = switches[row];
+        auto *box = control<QCheckBox>(s.objectName);
+        QCOMPARE(box->text(), QString::fromUtf8(s.caption));
+        QVERIFY(SSTab1()->widget(s.page)->isAncestorOf(box));
+        bool inFocusChain = false;
+        for (QWidget *w = SSTab1()->tabBar()->nextInFocusChain(); w != SSTab1()->tabBar();
+             w = w->nextInFocusChain())
+            inFocusChain = inFocusChain || w == box;
+        QVERIFY(inFocusChain);
+        m_boxes.answers = {MessageAnswer::Yes}; // the display switches ask first
+        box->setChecked(!box->isChecked());
+        const RenameWindowAdapter run(*m_window, *SSTab1(), *m_window->findChild<SelectionPage *>(),
+                                      *m_window->findChild<OptionsPage *>(), m_boxes);
+        QCOMPARE(RenameOptions::read(run).*s.option, box->isChecked());
+        if (!s.settingsKey)
+            return;
+        const bool on = box->isChecked();
+        QVERIFY(on != s.byDefault);
+        const QString key = QLatin1String(s.settingsKey);
+        QVERIFY(m_home->stored().contains(key + (on ? "=Wahr" : "=Falsch")));
+        m_window.reset();
+        open();
+        QCOMPARE(control<QCheckBox>(s.objectName)->isChecked(), on);
     }
 
     void focusOrder()
