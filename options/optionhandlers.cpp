@@ -2,6 +2,7 @@
 // The page's reactions to its switches, option buttons, number fields and buttons.
 
 #include "fieldedit.h"
+#include "focuslosswatch.h"
 #include "messageboxes.h"
 #include "numbers.h"
 #include "optionspage.h"
@@ -120,7 +121,7 @@ void OptionsPage::Command4_Click()
 
 void OptionsPage::Command4_LostFocus(Qt::FocusReason reason)
 {
-    if (!m_backClicked && !leavesPageAlone(reason))
+    if (!m_backClicked && !FocusLossWatch::leavesPageAlone(*this, reason))
         emit stayRequested();
     m_backClicked = false;
 }

@@ -5,13 +5,13 @@
 #include "optionspage.h"
 
 #include "fieldedit.h"
+#include "focuslosswatch.h"
 #include "messageboxes.h"
 #include "previewmodel.h"
 #include "switches.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -190,7 +190,8 @@ void OptionsPage::buildControls()
 void OptionsPage::connectHandlers()
 {
     connect(Command4, &QPushButton::clicked, this, &OptionsPage::Command4_Click);
-    Command4->installEventFilter(this); // for Command4_LostFocus
+    new FocusLossWatch(*Command4, *this,
+                       [this](Qt::FocusReason reason) { Command4_LostFocus(reason); });
     connect(Command5, &QPushButton::clicked, this, &OptionsPage::Command5_Click);
 
     // Every remembered switch writes its key first; Check1 then locks or unlocks Text4.
@@ -216,30 +217,6 @@ void OptionsPage::connectHandlers()
     }
     for (QAbstractButton *button : {Optionbtn1, Optionbtn2})
         connect(button, &QAbstractButton::toggled, this, &OptionsPage::namesChanged);
-}
-
-bool OptionsPage::eventFilter(QObject *watched, QEvent *event)
-{
-    // The loss of focus is handled after the handler that moved the focus has returned.
-    if (watched == Command4 && event->type() == QEvent::FocusOut) {
-        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-        QMetaObject::invokeMethod(
-            this, [this, reason] { Command4_LostFocus(reason); }, Qt::QueuedConnection);
-    }
-    return false;
-}
-
-// Losses of focus that leave the user where they are: another application came to the front,
-// a menu opened, the user clicked another control that is shown, or the user chose another page
-// (a click on its tab, Ctrl+Tab).
-bool OptionsPage::leavesPageAlone(Qt::FocusReason reason) const
-{
-    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
-        return true;
-    if (!isVisibleTo(window()))
-        return true;
-    const QWidget *now = QApplication::focusWidget();
-    return reason == Qt::MouseFocusReason && now && now->isVisible();
 }
 
 void OptionsPage::loadFirstState()

@@ -63,9 +63,6 @@ signals:
     void stayRequested();
     void namesChanged(); // a field or switch that shapes the new names changed
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private slots:
     void Command4_Click();
     void Command4_LostFocus(Qt::FocusReason reason);
@@ -81,7 +78,6 @@ private slots:
 private:
     void buildControls();
     void connectHandlers();
-    bool leavesPageAlone(Qt::FocusReason reason) const;
     FieldEdit *textField(OptionText field) const;
     QCheckBox *checkBox(OptionCheck box) const;
     // Check1_Click, Check2_Click and Check5_Click to Check9_Click: every remembered switch

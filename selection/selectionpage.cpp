@@ -6,13 +6,12 @@
 
 #include "drivelist.h"
 #include "filelist.h"
+#include "focuslosswatch.h"
 #include "folderlist.h"
 #include "messageboxes.h"
 #include "switches.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -134,36 +133,13 @@ void SelectionPage::connectHandlers()
     connect(Check3, &QCheckBox::toggled, this, &SelectionPage::Check3_Click);
     connect(Check4, &QCheckBox::toggled, this, &SelectionPage::Check4_Click);
     connect(Command3, &QPushButton::clicked, this, &SelectionPage::Command3_Click);
-    Command3->installEventFilter(this); // for Command3_LostFocus
+    new FocusLossWatch(*Command3, *this,
+                       [this](Qt::FocusReason reason) { Command3_LostFocus(reason); });
     connect(Command7, &QPushButton::clicked, this, &SelectionPage::Command7_Click);
 
     connect(File1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &SelectionPage::selectionChanged);
     connect(File1->model(), &QAbstractItemModel::modelReset, this, &SelectionPage::filesReread);
-}
-
-bool SelectionPage::eventFilter(QObject *watched, QEvent *event)
-{
-    // The loss of focus is handled after the handler that moved the focus has returned.
-    if (watched == Command3 && event->type() == QEvent::FocusOut) {
-        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-        QMetaObject::invokeMethod(
-            this, [this, reason] { Command3_LostFocus(reason); }, Qt::QueuedConnection);
-    }
-    return false;
-}
-
-// Losses of focus that leave the user where they are: another application came to the front,
-// a menu opened, the user clicked another control that is shown, or the user chose another page
-// (a click on its tab, Ctrl+Tab).
-bool SelectionPage::leavesPageAlone(Qt::FocusReason reason) const
-{
-    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
-        return true;
-    if (!isVisibleTo(window()))
-        return true;
-    const QWidget *now = QApplication::focusWidget();
-    return reason == Qt::MouseFocusReason && now && now->isVisible();
 }
 
 void SelectionPage::startIn(const QByteArray &folder)

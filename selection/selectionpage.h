@@ -68,9 +68,6 @@ signals:
     void selectionChanged(); // of the file list
     void filesReread(); // the file list read its folder anew
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private slots:
     void Drive1_Change();
     void Dir1_Change();
@@ -85,7 +82,6 @@ private slots:
 private:
     void buildControls();
     void connectHandlers();
-    bool leavesPageAlone(Qt::FocusReason reason) const;
     void hiddenOrSystemSwitched(QCheckBox *box, void (FileList::*setFlag)(bool));
     QCheckBox *displaySwitchBox(OptionCheck box) const;
 
