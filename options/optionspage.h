@@ -3,6 +3,7 @@
 
 #include "renamewindow.h"
 #include "settingsstore.h"
+#include "switches.h"
 
 #include <QWidget>
 
@@ -97,7 +98,7 @@ private:
     FieldEdit *Text1, *Text2, *Text3, *Text4;
     // The check boxes of this page, made from the table of switches, by OptionCheck; Check1
     // also by its name for its own reaction.
-    QCheckBox *m_switches[9] = {};
+    QCheckBox *m_switches[switchCount] = {};
     QCheckBox *Check1;
     QRadioButton *Optionbtn1, *Optionbtn2;
     QPushButton *Command5; // "Dateien umbenennen >>"
