@@ -7,8 +7,10 @@
 #include "renamedialogue.h"
 #include "renamewindowadapter.h"
 #include "selectionpage.h"
+#include "switches.h"
 #include "version.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
@@ -51,6 +53,15 @@ QTextBrowser *documentBox(const char *resource, const char *name, const QString 
     return box;
 }
 
+// Qt presents a plain widget as a filler, also where it is a window; a screen reader wants
+// the window's role, and then takes its title as its name.
+QAccessibleInterface *windowAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("Hptfrm") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+    return nullptr;
+}
+
 } // namespace
 
 Hptfrm::Hptfrm(IMessageBoxes *boxes, QWidget *parent)
@@ -61,6 +72,8 @@ Hptfrm::Hptfrm(IMessageBoxes *boxes, QWidget *parent)
     , m_boxes(boxes ? boxes : m_realBoxes.get())
 {
     initResources();
+    static const bool accessibleAsWindow = (QAccessible::installFactory(&windowAccessible), true);
+    Q_UNUSED(accessibleAsWindow);
     m_timesReader.setMaxThreadCount(1);
     setObjectName(QStringLiteral("Hptfrm"));
     setWindowTitle(QStringLiteral("Brixelwand 2003"));
@@ -69,6 +82,7 @@ Hptfrm::Hptfrm(IMessageBoxes *boxes, QWidget *parent)
         icon.addFile(
             QStringLiteral(":/brixelwand/icons/brixelwand-%1.png").arg(QLatin1String(size)));
     setWindowIcon(icon);
+    setAcceptDrops(true);
     buildControls();
     m_window
         = std::make_unique<RenameWindowAdapter>(*this, *SSTab1, *m_selection, *m_options, *m_boxes);
@@ -79,9 +93,9 @@ Hptfrm::Hptfrm(IMessageBoxes *boxes, QWidget *parent)
     recoverInterruptedRun();
     updateUndoButton();
 
-    // Opens centred on the screen, at the size the controls ask for; it may be enlarged, never
-    // made smaller.
-    setMinimumSize(sizeHint());
+    // Opens centred on the screen, at the size the controls ask for. It may be enlarged, and
+    // made smaller down to what the layouts need (a laptop at 150 %): the lists give up height
+    // first, every other control keeps its size.
     resize(sizeHint());
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -98,7 +112,7 @@ Hptfrm::~Hptfrm()
 
 QString Hptfrm::versionLine()
 {
-    return QStringLiteral("Copyright 2003 die Brixelwand-Entwickler // Release %1.%2.%3")
+    return QStringLiteral("Copyright 2003-2026 die Brixelwand-Entwickler // Release %1.%2.%3")
         .arg(BRIXELWAND_VERSION_MAJOR)
         .arg(BRIXELWAND_VERSION_MINOR)
         .arg(BRIXELWAND_VERSION_PATCH);
@@ -145,17 +159,30 @@ void Hptfrm::buildPage2(QWidget *page)
 
 void Hptfrm::setFocusOrder()
 {
-    // After the tab strip, by objectName across the pages.
-    const char *const order[] = {
-        "Drive1", "Dir1",     "File1",    "Command1", "Command2",     "Command7",     "Check3",
-        "Check4", "Command3", "Text2",    "Text3",    "Text4",        "Check2",       "Check1",
-        "Check5", "Check7",   "Check6",   "Check8",   "Check9",       "Optionbtn1",   "Optionbtn2",
-        "Text1",  "List1",    "Command5", "Command4", "RichTextBox1", "RichTextBox2", "Command6"};
+    // After the tab strip, by objectName across the pages; the switches of each page where its
+    // table puts them, in the table's order.
+    const auto switchesOf = [](int page) {
+        std::vector<const char *> names;
+        for (const Switch &s : switches) {
+            if (s.page == page)
+                names.push_back(s.objectName);
+        }
+        return names;
+    };
+    const std::vector<std::vector<const char *>> order
+        = {{"Drive1", "Dir1", "File1", "Command1", "Command2", "Command7"},
+           switchesOf(0),
+           {"Command3", "Text2", "Text3", "Text4"},
+           switchesOf(1),
+           {"Optionbtn1", "Optionbtn2", "Text1", "List1", "Command5", "Command4", "RichTextBox1",
+            "RichTextBox2", "Command6"}};
     QWidget *previous = SSTab1->tabBar();
-    for (const char *name : order) {
-        QWidget *next = findChild<QWidget *>(QLatin1String(name));
-        setTabOrder(previous, next);
-        previous = next;
+    for (const std::vector<const char *> &names : order) {
+        for (const char *name : names) {
+            QWidget *next = findChild<QWidget *>(QLatin1String(name));
+            setTabOrder(previous, next);
+            previous = next;
+        }
     }
 }
 

@@ -41,10 +41,11 @@ public:
     // the folder cannot be read (nothing changes) or a name is not in it.
     bool openFolder(const QByteArray &folder, const QList<QByteArray> &names = {});
 
-    // Start on what the command line named (after Form_Load): shows folder as if chosen in
-    // Dir1 and selects exactly the files of that folder whose raw names are in files; a
-    // warning names what could not be opened or selected.
-    void openAtStart(const QByteArray &folder, const std::vector<QByteArray> &files);
+    // Start on what the command line named (after Form_Load), or on what was dropped on the
+    // window: shows folder as if chosen in Dir1 and selects exactly the files of that folder
+    // whose raw names are in files. Returns the warning about what could not be opened or
+    // selected, empty when all could; the caller shows it.
+    QString openAtStart(const QByteArray &folder, const std::vector<QByteArray> &files);
     // A warning box "Achtung!" over the window, for what the command line asked in vain.
     void warnAtStart(const QString &message);
 
@@ -53,6 +54,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Files or a folder dragged from a file manager open as if passed at start.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private slots:
@@ -79,6 +83,8 @@ private:
     void updateUndoButton();
     void undoLastRun();
     void showFolder(const QByteArray &folder);
+    // arguments: "--" and the dropped URLs.
+    void openDropped(const std::vector<QByteArray> &arguments);
 
     void Form_Load();
     void Form_Unload();

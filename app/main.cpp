@@ -33,10 +33,13 @@ int main(int argc, char *argv[])
     setUpApplication(app);
 
     Hptfrm window;
-    if (!start.folder.isEmpty())
-        window.openAtStart(start.folder, start.files);
+    const QString warning = start.folder.isEmpty()
+        ? (start.message.isEmpty() ? QString() : startWarning(start.message))
+        : window.openAtStart(start.folder, start.files);
     window.show();
-    if (!start.message.isEmpty())
-        window.warnAtStart(start.message);
+    // The warning over the window, once that is on the screen.
+    if (!warning.isEmpty())
+        QMetaObject::invokeMethod(
+            &window, [&window, warning] { window.warnAtStart(warning); }, Qt::QueuedConnection);
     return app.exec();
 }

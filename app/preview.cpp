@@ -27,7 +27,7 @@ QString germanNumber(qsizetype n)
 
 QString conflictSummary(int conflicts)
 {
-    return conflicts == 0 ? QStringLiteral("Keine Konflikte")
+    return conflicts == 0 ? QStringLiteral("keine Konflikte")
         : conflicts == 1  ? QStringLiteral("1 Konflikt")
                           : QStringLiteral("%1 Konflikte").arg(germanNumber(conflicts));
 }
@@ -45,6 +45,24 @@ QString timesSummary(int without, bool shots)
     return (shots ? QStringLiteral("%1 Aufnahmen ohne Aufnahmezeit")
                   : QStringLiteral("%1 Dateien ohne Aufnahmezeit"))
         .arg(germanNumber(without));
+}
+
+// "300 Dateien: Urlaub 001 bis Urlaub 300": how many files, or shots where the files of a shot
+// share a number, get which numbers.
+QString numbersSummary(const RenamePlan &plan)
+{
+    QString separator, first, last;
+    Funktionen::ErmittleTrennzeichen(separator, plan.options);
+    Funktionen::FormatiereNummer(plan.firstNumber, first, plan.digits);
+    Funktionen::FormatiereNummer(plan.firstNumber + plan.numberCount - 1, last, plan.digits);
+    const int n = plan.numberCount;
+    const QString counted = plan.options.CaptureGroups
+        ? (n == 1 ? QStringLiteral("1 Aufnahme")
+                  : QStringLiteral("%1 Aufnahmen").arg(germanNumber(n)))
+        : (n == 1 ? QStringLiteral("1 Datei") : QStringLiteral("%1 Dateien").arg(germanNumber(n)));
+    const QString stem = plan.preparedName + separator;
+    return n == 1 ? QStringLiteral("%1: %2%3").arg(counted, stem, first)
+                  : QStringLiteral("%1: %2%3 bis %2%4").arg(counted, stem, first, last);
 }
 
 // The unselected files of the plan's shots, each after the last file of its shot.
@@ -113,13 +131,14 @@ void Hptfrm::updatePreview()
     for (const Conflict &c : plan.conflicts)
         reasons.insert(c.file, conflictReason(c, *m_previewScan));
     const int conflicts = int(reasons.size());
+    const QString numbers = numbersSummary(plan);
     const bool timed = plan.options.CaptureOrder;
     const bool shots = plan.options.CaptureGroups;
     const int withoutTime = plan.withoutCaptureTime;
     std::vector<PreviewModel::Unselected> unselected = unselectedRows(plan);
     preview->showPlan(std::move(plan.oldNames), std::move(plan.newNames), std::move(reasons),
                       std::move(plan.times), std::move(unselected));
-    QString summary = conflictSummary(conflicts);
+    QString summary = numbers + QStringLiteral(", ") + conflictSummary(conflicts);
     if (timed)
         summary += QStringLiteral(", ") + timesSummary(withoutTime, shots);
     m_options->setPreviewSummary(summary);

@@ -6,6 +6,7 @@
 #include "messageboxes.h"
 #include "optionspage.h"
 #include "selectionpage.h"
+#include "switches.h"
 
 #include <QTabBar>
 #include <QTabWidget>
@@ -56,7 +57,7 @@ QByteArray RenameWindowAdapter::currentFolder() const
 
 static bool onFirstPage(OptionCheck box)
 {
-    return box == OptionCheck::Check3 || box == OptionCheck::Check4;
+    return switchOf(box).page == 0;
 }
 
 QString RenameWindowAdapter::optionText(OptionText field) const

@@ -4,10 +4,10 @@
 #include "texts.h"
 #include "version.h"
 
-#include <QByteArrayList>
-
 #include <algorithm>
+#include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,26 +42,40 @@ const QtOption *qtOption(const QByteArray &argument)
     return nullptr;
 }
 
-// Absolute path without ".", ".." or doubled slashes, and without a trailing slash.
-QByteArray cleanPath(const QByteArray &path, const QByteArray &workingFolder)
+// The absolute path of an existing entry as the system finds it: links and ".." of the folders
+// above it resolved in the order the system walks them (a ".." after a link leads up from the
+// link's target), the entry itself named as it is (a link keeps its own name). Empty, with
+// *error set, where the system cannot find it.
+QByteArray resolvedPath(const QByteArray &path, const QByteArray &workingFolder, int *error)
 {
-    const QByteArray absolute = path.startsWith('/') ? path : workingFolder + '/' + path;
-    QByteArrayList parts;
-    for (const QByteArray &part : absolute.split('/')) {
-        if (part.isEmpty() || part == ".")
-            continue;
-        if (part == "..") {
-            if (!parts.isEmpty())
-                parts.removeLast();
-            continue;
-        }
-        parts << part;
+    QByteArray absolute = path.startsWith('/') ? path : workingFolder + '/' + path;
+    while (absolute.size() > 1 && absolute.endsWith('/'))
+        absolute.chop(1);
+    const qsizetype slash = absolute.lastIndexOf('/');
+    QByteArray above = absolute.left(std::max<qsizetype>(slash, 1));
+    QByteArray name = absolute.mid(slash + 1);
+    if (name == "." || name == "..") {
+        above = absolute;
+        name.clear();
     }
-    return '/' + parts.join('/');
+    char buffer[PATH_MAX];
+    if (!::realpath(above.constData(), buffer)) {
+        *error = errno;
+        return QByteArray();
+    }
+    QByteArray resolved(buffer);
+    if (!name.isEmpty())
+        resolved += (resolved.endsWith('/') ? "" : "/") + name;
+    struct stat st;
+    if (::lstat(resolved.constData(), &st) != 0) {
+        *error = errno;
+        return QByteArray();
+    }
+    return resolved;
 }
 
 // A file:// URL as a local path; the argument itself when it is no such URL. A URL of another
-// host gives an empty path.
+// host gives an empty path, one with an encoded zero byte ("%00") a path with a zero byte.
 QByteArray localPath(const QByteArray &argument)
 {
     if (!argument.startsWith("file:"))
@@ -78,19 +92,20 @@ QByteArray localPath(const QByteArray &argument)
     return QByteArray::fromPercentEncoding(rest);
 }
 
-// What every warning ends with: the window opens as it does without arguments.
-QString warning(const QString &what)
-{
-    return what
-        + QStringLiteral("\n\nBrixelwand öffnet deshalb den Ordner, mit dem es sonst beginnt. "
-                         "Bitte wählen Sie Ordner und Dateien in Schritt 1 selbst aus.");
-}
-
 StartArguments openAsUsual(const QString &what)
 {
     StartArguments result;
-    result.message = warning(what);
+    result.message = what;
     return result;
+}
+
+// Why path, as an argument, names nothing to open.
+QString notFound(const QByteArray &argument, int error)
+{
+    if (error == ENOENT || error == ENOTDIR)
+        return QStringLiteral("%1 wurde nicht gefunden.").arg(Texts::quoted(argument));
+    return QStringLiteral("%1 kann nicht geöffnet werden: %2")
+        .arg(Texts::quoted(argument), Texts::systemError(error));
 }
 
 } // namespace
@@ -130,11 +145,20 @@ StartArguments parseStartArguments(const std::vector<QByteArray> &arguments,
     std::vector<QByteArray> files;
     for (const QByteArray &argument : paths) {
         const QByteArray local = localPath(argument);
-        const QByteArray path = local.isEmpty() ? QByteArray() : cleanPath(local, workingFolder);
+        if (local.contains('\0'))
+            return openAsUsual(QStringLiteral("%1 ist kein gültiger Pfad: Er enthält ein "
+                                              "Nullzeichen.")
+                                   .arg(Texts::quoted(argument)));
+        int error = ENOENT;
+        const QByteArray path
+            = local.isEmpty() ? QByteArray() : resolvedPath(local, workingFolder, &error);
+        if (path.isEmpty())
+            return openAsUsual(notFound(argument, error));
         struct stat st;
-        if (path.isEmpty() || ::lstat(path.constData(), &st) != 0)
-            return openAsUsual(QStringLiteral("%1 gibt es nicht.").arg(Texts::quoted(argument)));
         if (::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
+            // A folder the user may not enter or read is said so now, not as unreadable later.
+            if (::access(path.constData(), R_OK | X_OK) != 0)
+                return openAsUsual(notFound(argument, errno));
             if (paths.size() > 1)
                 return openAsUsual(QStringLiteral("%1 ist ein Ordner. Übergeben Sie einen "
                                                   "Ordner allein oder nur Dateien eines Ordners.")
@@ -177,6 +201,13 @@ QByteArray currentWorkingFolder()
     return ::getcwd(buffer, sizeof buffer) ? QByteArray(buffer) : QByteArray("/");
 }
 
+QString startWarning(const QString &message)
+{
+    return message
+        + QStringLiteral("\n\nBrixelwand beginnt deshalb wie gewohnt in Ihrem persönlichen "
+                         "Ordner. Bitte wählen Sie Ordner und Dateien in Schritt 1 selbst aus.");
+}
+
 QString usageText()
 {
     return QStringLiteral(
@@ -186,7 +217,7 @@ QString usageText()
         "  ORDNER      öffnet diesen Ordner\n"
         "  DATEI …     öffnet den Ordner dieser Dateien und wählt genau sie aus;\n"
         "              alle Dateien müssen im selben Ordner liegen\n"
-        "  --help      zeigt diese Hilfe\n"
+        "  -h, --help  zeigt diese Hilfe\n"
         "  --version   zeigt die Version\n"
         "\n"
         "Pfade dürfen auch file://-Adressen sein. Ohne Angaben beginnt Brixelwand im\n"

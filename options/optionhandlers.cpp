@@ -2,10 +2,12 @@
 // The page's reactions to its switches, option buttons, number fields and buttons.
 
 #include "fieldedit.h"
+#include "focuslosswatch.h"
 #include "messageboxes.h"
 #include "numbers.h"
 #include "optionspage.h"
 #include "settingsstore.h"
+#include "switches.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -25,11 +27,7 @@ void OptionsPage::setLocked(FieldEdit *field, bool locked)
 
 void OptionsPage::writeSwitch(OptionCheck box)
 {
-    const char *key = nullptr;
-    for (const StoredSwitch &stored : storedSwitches) {
-        if (stored.box == box)
-            key = stored.key;
-    }
+    const char *key = switchOf(box).settingsKey;
     if (m_settings.write(QLatin1String(key), SettingsStore::switchText(checkBox(box)->isChecked()))
         || m_settingsWarned)
         return;
@@ -39,9 +37,9 @@ void OptionsPage::writeSwitch(OptionCheck box)
                  MessageKind::Warning, programTitle());
 }
 
+// After its key is written.
 void OptionsPage::Check1_Click()
 {
-    writeSwitch(OptionCheck::Check1);
     if (!Check1->isChecked()) {
         setLocked(Text4, false);
         Text4->setFocus();
@@ -49,36 +47,6 @@ void OptionsPage::Check1_Click()
     } else {
         setLocked(Text4, true);
     }
-}
-
-void OptionsPage::Check2_Click()
-{
-    writeSwitch(OptionCheck::Check2);
-}
-
-void OptionsPage::Check5_Click()
-{
-    writeSwitch(OptionCheck::Check5);
-}
-
-void OptionsPage::Check6_Click()
-{
-    writeSwitch(OptionCheck::Check6);
-}
-
-void OptionsPage::Check7_Click()
-{
-    writeSwitch(OptionCheck::Check7);
-}
-
-void OptionsPage::Check8_Click()
-{
-    writeSwitch(OptionCheck::Check8);
-}
-
-void OptionsPage::Check9_Click()
-{
-    writeSwitch(OptionCheck::Check9);
 }
 
 void OptionsPage::Optionbtn1_Click()
@@ -153,7 +121,7 @@ void OptionsPage::Command4_Click()
 
 void OptionsPage::Command4_LostFocus(Qt::FocusReason reason)
 {
-    if (!m_backClicked && !leavesPageAlone(reason))
+    if (!m_backClicked && !FocusLossWatch::leavesPageAlone(*this, reason))
         emit stayRequested();
     m_backClicked = false;
 }

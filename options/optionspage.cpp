@@ -5,12 +5,13 @@
 #include "optionspage.h"
 
 #include "fieldedit.h"
+#include "focuslosswatch.h"
 #include "messageboxes.h"
 #include "previewmodel.h"
+#include "switches.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -19,6 +20,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -36,19 +40,20 @@ template<typename T> T *named(T *widget, const char *name)
     return widget;
 }
 
-} // namespace
+// The remembered switches of the table in the order start-up reads and shut-down writes them.
+std::vector<const Switch *> rememberedSwitches()
+{
+    std::vector<const Switch *> stored;
+    for (const Switch &s : switches) {
+        if (s.settingsKey)
+            stored.push_back(&s);
+    }
+    std::sort(stored.begin(), stored.end(),
+              [](const Switch *a, const Switch *b) { return a->keyOrder < b->keyOrder; });
+    return stored;
+}
 
-// The remembered switches: key in section "Parameter", check box and the state when the key is
-// absent, in the order start-up reads and shut-down writes them.
-const OptionsPage::StoredSwitch OptionsPage::storedSwitches[] = {
-    {"Leerzeichen", OptionCheck::Check2, true},
-    {"Autostellen", OptionCheck::Check1, true},
-    {"Unix", OptionCheck::Check5, false},
-    {"CD", OptionCheck::Check6, false},
-    {"Umlaute", OptionCheck::Check7, false},
-    {"Aufnahmezeit", OptionCheck::Check8, false},
-    {"Aufnahmegruppen", OptionCheck::Check9, false},
-};
+} // namespace
 
 OptionsPage::OptionsPage(IMessageBoxes &boxes, QWidget *parent)
     : QWidget(parent)
@@ -87,21 +92,16 @@ void OptionsPage::buildControls()
     Text2->setAccessibleName(Label2->text());
     Text3->setAccessibleName(Label3->text());
     Text4->setAccessibleName(Label4->text());
-    Check2 = named(new QCheckBox(QStringLiteral("zwischen Dateiname und Zahl ein Leerzeichen")),
-                   "Check2");
-    Check1 = named(new QCheckBox(QStringLiteral("Stellenanzahl automatisch ermitteln")), "Check1");
-    Check5 = named(new QCheckBox(QStringLiteral("Leerzeichen durch Unterstriche ersetzen (Unix)")),
-                   "Check5");
-    Check7 = named(new QCheckBox(QStringLiteral("ä, ö, ü, ß durch ae, oe, ue und ss ersetzen")),
-                   "Check7");
-    Check6 = named(new QCheckBox(QStringLiteral("CD-Konventionen beachten (max. 64 Zeichen)")),
-                   "Check6");
-    Check8 = named(new QCheckBox(QStringLiteral("nach Aufnahmezeit nummerieren")), "Check8");
-    Check9 = named(
-        new QCheckBox(QStringLiteral("RAW, JPEG und XMP einer Aufnahme gleich nummerieren")),
-        "Check9");
-    for (QCheckBox *box : {Check8, Check9})
+    std::vector<QCheckBox *> column; // the switches in their order, beside the number fields
+    for (const Switch &s : switches) {
+        if (s.page != 1)
+            continue;
+        auto *box = named(new QCheckBox(QString::fromUtf8(s.caption)), s.objectName);
         box->setAccessibleName(box->text());
+        m_switches[int(s.box)] = box;
+        column.push_back(box);
+    }
+    Check1 = checkBox(OptionCheck::Check1);
 
     auto *nameRow = new QHBoxLayout;
     nameRow->addWidget(Label2);
@@ -113,16 +113,18 @@ void OptionsPage::buildControls()
     numbers->addWidget(Text4, 1, 1);
     numbers->setRowStretch(2, 1);
     numbers->setColumnStretch(2, 1); // an enlarged window leaves the fields beside their labels
-    auto *switches = new QVBoxLayout;
-    for (QCheckBox *box : {Check2, Check1, Check5, Check7, Check6})
-        switches->addWidget(box);
-    // The two photo switches share one row below the others, so the page grows by one row.
+    // The last two switches share one row below the others, so that the page grows by one row
+    // only.
+    auto *checks = new QVBoxLayout;
+    const size_t inColumn = column.size() - 2;
+    for (size_t i = 0; i < inColumn; ++i)
+        checks->addWidget(column[i]);
     auto *lower = new QGridLayout;
     lower->addLayout(numbers, 0, 0);
     lower->setColumnStretch(1, 1);
-    lower->addLayout(switches, 0, 2);
-    lower->addWidget(Check8, 1, 0);
-    lower->addWidget(Check9, 1, 2);
+    lower->addLayout(checks, 0, 2);
+    lower->addWidget(column[inColumn], 1, 0);
+    lower->addWidget(column[inColumn + 1], 1, 2);
     auto *frame1 = new QVBoxLayout(Frame1);
     frame1->addLayout(nameRow);
     frame1->addLayout(lower);
@@ -188,16 +190,17 @@ void OptionsPage::buildControls()
 void OptionsPage::connectHandlers()
 {
     connect(Command4, &QPushButton::clicked, this, &OptionsPage::Command4_Click);
-    Command4->installEventFilter(this); // for Command4_LostFocus
+    new FocusLossWatch(*Command4, *this,
+                       [this](Qt::FocusReason reason) { Command4_LostFocus(reason); });
     connect(Command5, &QPushButton::clicked, this, &OptionsPage::Command5_Click);
 
+    // Every remembered switch writes its key first; Check1 then locks or unlocks Text4.
+    for (const Switch &s : switches) {
+        if (s.page == 1 && s.settingsKey)
+            connect(checkBox(s.box), &QCheckBox::toggled, this,
+                    [this, box = s.box] { writeSwitch(box); });
+    }
     connect(Check1, &QCheckBox::toggled, this, &OptionsPage::Check1_Click);
-    connect(Check2, &QCheckBox::toggled, this, &OptionsPage::Check2_Click);
-    connect(Check5, &QCheckBox::toggled, this, &OptionsPage::Check5_Click);
-    connect(Check6, &QCheckBox::toggled, this, &OptionsPage::Check6_Click);
-    connect(Check7, &QCheckBox::toggled, this, &OptionsPage::Check7_Click);
-    connect(Check8, &QCheckBox::toggled, this, &OptionsPage::Check8_Click);
-    connect(Check9, &QCheckBox::toggled, this, &OptionsPage::Check9_Click);
     connect(Optionbtn1, &QRadioButton::toggled, this, &OptionsPage::Optionbtn1_Click);
     connect(Optionbtn2, &QRadioButton::toggled, this, &OptionsPage::Optionbtn2_Click);
     connect(Text3, &QLineEdit::textChanged, this, &OptionsPage::Text3_Change);
@@ -208,54 +211,33 @@ void OptionsPage::connectHandlers()
     // Everything that shapes the new names, after its own reaction.
     for (FieldEdit *field : {Text1, Text2, Text3, Text4})
         connect(field, &QLineEdit::textChanged, this, &OptionsPage::namesChanged);
-    for (QAbstractButton *button : std::initializer_list<QAbstractButton *> {
-             Check1, Check2, Check5, Check6, Check7, Check8, Check9, Optionbtn1, Optionbtn2})
-        connect(button, &QAbstractButton::toggled, this, &OptionsPage::namesChanged);
-}
-
-bool OptionsPage::eventFilter(QObject *watched, QEvent *event)
-{
-    // The loss of focus is handled after the handler that moved the focus has returned.
-    if (watched == Command4 && event->type() == QEvent::FocusOut) {
-        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-        QMetaObject::invokeMethod(
-            this, [this, reason] { Command4_LostFocus(reason); }, Qt::QueuedConnection);
+    for (QAbstractButton *button : m_switches) {
+        if (button)
+            connect(button, &QAbstractButton::toggled, this, &OptionsPage::namesChanged);
     }
-    return false;
-}
-
-// Losses of focus that leave the user where they are: another application came to the front,
-// a menu opened, the user clicked another control that is shown, or the user chose another page
-// (a click on its tab, Ctrl+Tab).
-bool OptionsPage::leavesPageAlone(Qt::FocusReason reason) const
-{
-    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
-        return true;
-    if (!isVisibleTo(window()))
-        return true;
-    const QWidget *now = QApplication::focusWidget();
-    return reason == Qt::MouseFocusReason && now && now->isVisible();
+    for (QAbstractButton *button : {Optionbtn1, Optionbtn2})
+        connect(button, &QAbstractButton::toggled, this, &OptionsPage::namesChanged);
 }
 
 void OptionsPage::loadFirstState()
 {
     Optionbtn1->setChecked(true);
     setLocked(Text1, true);
-    for (const StoredSwitch &stored : storedSwitches) {
-        const QString text = m_settings.read(QLatin1String(stored.key),
-                                             SettingsStore::switchText(stored.byDefault));
+    for (const Switch *stored : rememberedSwitches()) {
+        const QString text = m_settings.read(QLatin1String(stored->settingsKey),
+                                             SettingsStore::switchText(stored->byDefault));
         if (!SettingsStore::isSwitchOn(text))
             continue;
-        checkBox(stored.box)->setChecked(true);
-        if (stored.box == OptionCheck::Check1)
+        checkBox(stored->box)->setChecked(true);
+        if (stored->box == OptionCheck::Check1)
             setLocked(Text4, true);
     }
 }
 
 void OptionsPage::saveSwitches()
 {
-    for (const StoredSwitch &stored : storedSwitches)
-        writeSwitch(stored.box);
+    for (const Switch *stored : rememberedSwitches())
+        writeSwitch(stored->box);
 }
 
 FieldEdit *OptionsPage::textField(OptionText field) const
@@ -266,9 +248,7 @@ FieldEdit *OptionsPage::textField(OptionText field) const
 
 QCheckBox *OptionsPage::checkBox(OptionCheck box) const
 {
-    QCheckBox *const boxes[]
-        = {Check1, Check2, nullptr, nullptr, Check5, Check6, Check7, Check8, Check9};
-    return boxes[int(box)];
+    return m_switches[int(box)];
 }
 
 QString OptionsPage::optionText(OptionText field) const
@@ -334,6 +314,7 @@ void OptionsPage::focusExtensionField()
 void OptionsPage::setPreviewSummary(const QString &text)
 {
     Label9->setText(text);
+    List1->setAccessibleDescription(text); // what a screen reader tells of the list
 }
 
 void OptionsPage::setRunWaiting(bool waiting)

@@ -3,6 +3,7 @@
 
 #include "renamewindow.h"
 #include "settingsstore.h"
+#include "switches.h"
 
 #include <QWidget>
 
@@ -63,20 +64,11 @@ signals:
     void stayRequested();
     void namesChanged(); // a field or switch that shapes the new names changed
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private slots:
     void Command4_Click();
     void Command4_LostFocus(Qt::FocusReason reason);
     void Command5_Click();
     void Check1_Click();
-    void Check2_Click();
-    void Check5_Click();
-    void Check6_Click();
-    void Check7_Click();
-    void Check8_Click();
-    void Check9_Click();
     void Optionbtn1_Click();
     void Optionbtn2_Click();
     void Text3_Change();
@@ -85,21 +77,12 @@ private slots:
     void Text4_GotFocus();
 
 private:
-    // A remembered switch: its key in the section "Parameter", its check box and its state
-    // when the key is absent.
-    struct StoredSwitch
-    {
-        const char *key;
-        OptionCheck box;
-        bool byDefault;
-    };
-    static const StoredSwitch storedSwitches[7];
-
     void buildControls();
     void connectHandlers();
-    bool leavesPageAlone(Qt::FocusReason reason) const;
     FieldEdit *textField(OptionText field) const;
     QCheckBox *checkBox(OptionCheck box) const;
+    // Check1_Click, Check2_Click and Check5_Click to Check9_Click: every remembered switch
+    // writes its key at once.
     void writeSwitch(OptionCheck box);
     void checkNumberField(FieldEdit *field, double low, double high, const QString &resetText,
                           const QString &message);
@@ -113,9 +96,10 @@ private:
     QGroupBox *Frame1, *Frame2, *Frame5;
     QLabel *Label2, *Label3, *Label4, *Label5;
     FieldEdit *Text1, *Text2, *Text3, *Text4;
-    QCheckBox *Check1, *Check2, *Check5, *Check6, *Check7;
-    QCheckBox *Check8; // "nach Aufnahmezeit nummerieren"
-    QCheckBox *Check9; // "RAW, JPEG und XMP einer Aufnahme gleich nummerieren"
+    // The check boxes of this page, made from the table of switches, by OptionCheck; Check1
+    // also by its name for its own reaction.
+    QCheckBox *m_switches[switchCount] = {};
+    QCheckBox *Check1;
     QRadioButton *Optionbtn1, *Optionbtn2;
     QPushButton *Command5; // "Dateien umbenennen >>"
     QPushButton *Command4; // "<< zurück"

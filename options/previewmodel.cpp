@@ -83,6 +83,8 @@ QVariant PreviewModel::data(const QModelIndex &index, int role) const
             text += QStringLiteral("   %1 (%2)")
                         .arg(timeText(m_times[size_t(file)]),
                              sourceText(m_times[size_t(file)].source));
+        if (const auto reason = m_reasons.constFind(file); reason != m_reasons.cend())
+            text += QStringLiteral(" – ") + *reason; // not in a colour and a tooltip alone
         return text;
     }
     case Qt::ForegroundRole:

@@ -19,4 +19,16 @@ public:
     void reread();
     // Mount point of the volume that holds path (the longest listed mount point above it).
     QByteArray driveOf(const QByteArray &path) const;
+
+    // The list asks for width less the room of its label beside it, so that the two take the
+    // width the list alone would.
+    void giveWidthToLabel(int width) { m_labelRoom = width; }
+    QSize sizeHint() const override { return QComboBox::sizeHint() - QSize(m_labelRoom, 0); }
+    QSize minimumSizeHint() const override
+    {
+        return QComboBox::minimumSizeHint() - QSize(m_labelRoom, 0);
+    }
+
+private:
+    int m_labelRoom = 0;
 };

@@ -3,6 +3,7 @@
 
 #include "drivelist.h"
 #include "filelist.h"
+#include "focuslosswatch.h"
 #include "folderlist.h"
 #include "messageboxes.h"
 #include "selectionpage.h"
@@ -103,7 +104,7 @@ void SelectionPage::Command3_LostFocus(Qt::FocusReason reason)
         m_forwardClicked = false;
         return;
     }
-    if (leavesPageAlone(reason))
+    if (FocusLossWatch::leavesPageAlone(*this, reason))
         return;
     emit stayRequested();
 }

@@ -6,12 +6,12 @@
 
 #include "drivelist.h"
 #include "filelist.h"
+#include "focuslosswatch.h"
 #include "folderlist.h"
 #include "messageboxes.h"
+#include "switches.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -53,10 +53,17 @@ void SelectionPage::buildControls()
                        "Bitte wählen Sie die Dateien aus, die umbenannt werden sollen:")),
                    "Label1");
     Drive1 = named(new DriveList, "Drive1");
+    // A screen reader on Linux names a combo box by its current text and finds what it is for
+    // in the label whose buddy it is; the label takes its room from the list's width.
+    Label10 = named(new QLabel(QStringLiteral("Laufwerk:")), "Label10");
+    Label10->setBuddy(Drive1);
+    const int labelGap = charWidth;
+    const int labelRoom = Label10->sizeHint().width() + labelGap;
     Drive1->setAccessibleName(QStringLiteral("Laufwerk"));
-    Drive1->setMinimumWidth(32 * charWidth);
+    Drive1->setMinimumWidth(32 * charWidth - labelRoom);
     Drive1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     Drive1->setMinimumContentsLength(28);
+    Drive1->giveWidthToLabel(labelRoom);
     Dir1 = named(new FolderList, "Dir1");
     Dir1->setAccessibleName(QStringLiteral("Ordner"));
     Dir1->setMinimumSize(32 * charWidth, 16 * lineHeight);
@@ -71,8 +78,12 @@ void SelectionPage::buildControls()
     Command7->setAccessibleName(QStringLiteral("Letzte Umbenennung rückgängig"));
     Command7->setEnabled(false);
     Label7 = centredLabel(QStringLiteral("Dateianzeige"), "Label7");
-    Check3 = named(new QCheckBox(QStringLiteral("Versteckte Dateien")), "Check3");
-    Check4 = named(new QCheckBox(QStringLiteral("Systemdateien")), "Check4");
+    for (const Switch &s : switches) {
+        if (s.page == 0)
+            m_switches.push_back(named(new QCheckBox(QString::fromUtf8(s.caption)), s.objectName));
+    }
+    Check3 = displaySwitchBox(OptionCheck::Check3);
+    Check4 = displaySwitchBox(OptionCheck::Check4);
     Command3 = named(new QPushButton(QStringLiteral("weiter >>")), "Command3");
 
     auto *buttons = new QGridLayout;
@@ -82,16 +93,20 @@ void SelectionPage::buildControls()
     buttons->addWidget(Command7, 2, 0, 1, 2);
     auto *display = new QVBoxLayout;
     display->addWidget(Label7);
-    display->addWidget(Check3);
-    display->addWidget(Check4);
+    for (QCheckBox *box : m_switches)
+        display->addWidget(box);
     auto *underFiles = new QHBoxLayout;
     underFiles->addLayout(buttons);
     underFiles->addSpacing(2 * charWidth);
     underFiles->addLayout(display);
     underFiles->addStretch();
 
+    auto *drive = new QHBoxLayout;
+    drive->setSpacing(labelGap);
+    drive->addWidget(Label10);
+    drive->addWidget(Drive1, 1);
     auto *left = new QVBoxLayout;
-    left->addWidget(Drive1);
+    left->addLayout(drive);
     left->addWidget(Dir1, 1);
     auto *right = new QVBoxLayout;
     right->addWidget(File1, 1);
@@ -118,36 +133,13 @@ void SelectionPage::connectHandlers()
     connect(Check3, &QCheckBox::toggled, this, &SelectionPage::Check3_Click);
     connect(Check4, &QCheckBox::toggled, this, &SelectionPage::Check4_Click);
     connect(Command3, &QPushButton::clicked, this, &SelectionPage::Command3_Click);
-    Command3->installEventFilter(this); // for Command3_LostFocus
+    new FocusLossWatch(*Command3, *this,
+                       [this](Qt::FocusReason reason) { Command3_LostFocus(reason); });
     connect(Command7, &QPushButton::clicked, this, &SelectionPage::Command7_Click);
 
     connect(File1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &SelectionPage::selectionChanged);
     connect(File1->model(), &QAbstractItemModel::modelReset, this, &SelectionPage::filesReread);
-}
-
-bool SelectionPage::eventFilter(QObject *watched, QEvent *event)
-{
-    // The loss of focus is handled after the handler that moved the focus has returned.
-    if (watched == Command3 && event->type() == QEvent::FocusOut) {
-        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-        QMetaObject::invokeMethod(
-            this, [this, reason] { Command3_LostFocus(reason); }, Qt::QueuedConnection);
-    }
-    return false;
-}
-
-// Losses of focus that leave the user where they are: another application came to the front,
-// a menu opened, the user clicked another control that is shown, or the user chose another page
-// (a click on its tab, Ctrl+Tab).
-bool SelectionPage::leavesPageAlone(Qt::FocusReason reason) const
-{
-    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
-        return true;
-    if (!isVisibleTo(window()))
-        return true;
-    const QWidget *now = QApplication::focusWidget();
-    return reason == Qt::MouseFocusReason && now && now->isVisible();
 }
 
 void SelectionPage::startIn(const QByteArray &folder)
@@ -202,14 +194,24 @@ void SelectionPage::rereadFiles()
     File1->reread();
 }
 
+QCheckBox *SelectionPage::displaySwitchBox(OptionCheck box) const
+{
+    const QLatin1String name(switchOf(box).objectName);
+    for (QCheckBox *made : m_switches) {
+        if (made->objectName() == name)
+            return made;
+    }
+    return nullptr;
+}
+
 bool SelectionPage::displaySwitch(OptionCheck box) const
 {
-    return (box == OptionCheck::Check3 ? Check3 : Check4)->isChecked();
+    return displaySwitchBox(box)->isChecked();
 }
 
 void SelectionPage::setDisplaySwitch(OptionCheck box, bool on)
 {
-    (box == OptionCheck::Check3 ? Check3 : Check4)->setChecked(on);
+    displaySwitchBox(box)->setChecked(on);
 }
 
 void SelectionPage::setUndoEnabled(bool enabled)

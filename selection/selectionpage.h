@@ -8,6 +8,8 @@
 #include <QList>
 #include <QWidget>
 
+#include <vector>
+
 class DriveList;
 class FileList;
 class FolderList;
@@ -49,7 +51,8 @@ public:
     // F5: volumes, folders and files read again, nothing selected.
     void refreshLists();
 
-    // Check3 ("Versteckte Dateien") and Check4 ("Systemdateien"); only these two.
+    // The switches of this page in the table of switches: Check3 ("Versteckte Dateien") and
+    // Check4 ("Systemdateien").
     bool displaySwitch(OptionCheck box) const;
     void setDisplaySwitch(OptionCheck box, bool on);
 
@@ -65,9 +68,6 @@ signals:
     void selectionChanged(); // of the file list
     void filesReread(); // the file list read its folder anew
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private slots:
     void Drive1_Change();
     void Dir1_Change();
@@ -82,16 +82,18 @@ private slots:
 private:
     void buildControls();
     void connectHandlers();
-    bool leavesPageAlone(Qt::FocusReason reason) const;
     void hiddenOrSystemSwitched(QCheckBox *box, void (FileList::*setFlag)(bool));
+    QCheckBox *displaySwitchBox(OptionCheck box) const;
 
     IMessageBoxes &m_boxes;
     QLabel *Label1, *Label6, *Label7;
+    QLabel *Label10; // "Laufwerk:", the label of Drive1
     DriveList *Drive1;
     FolderList *Dir1;
     FileList *File1;
     QPushButton *Command1, *Command2;
     QPushButton *Command7; // "Letzte Umbenennung rückgängig"
+    std::vector<QCheckBox *> m_switches; // made from the table, in its order
     QCheckBox *Check3, *Check4;
     QPushButton *Command3; // "weiter >>"
     bool m_forwardClicked = false; // set by "weiter >>", cleared by its next loss of focus

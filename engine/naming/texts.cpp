@@ -277,8 +277,8 @@ QString moveError(int error, bool reserving, bool restoring, const QByteArray &d
     switch (error) {
     case EEXIST:
     case ENOTEMPTY:
-        return restoring ? QStringLiteral("Eine andere Datei oder ein Ordner heißt inzwischen %1, "
-                                          "wie diese Datei vorher hieß.")
+        return restoring ? QStringLiteral("Der frühere Name %1 ist inzwischen durch eine andere "
+                                          "Datei oder einen Ordner belegt.")
                                .arg(quoted(destination))
                          : QStringLiteral("Es gibt in diesem Ordner schon eine Datei oder einen "
                                           "Ordner mit dem neuen Namen.");
@@ -337,7 +337,7 @@ QString notRestored(const QString &failure, size_t notTried)
     if (notTried == 1)
         text += QStringLiteral("\n\nEine weitere Datei behält deshalb vorerst ihren neuen Namen.");
     else if (notTried > 1)
-        text += QStringLiteral("\n\n%1 weitere Umbenennungen wurden deshalb nicht zurückgenommen.")
+        text += QStringLiteral("\n\n%1 weitere Dateien behalten deshalb vorerst ihre neuen Namen.")
                     .arg(notTried);
     return text
         + QStringLiteral("\n\nSie können die Umbenennung später mit „Letzte Umbenennung "
@@ -347,8 +347,8 @@ QString notRestored(const QString &failure, size_t notTried)
 QString anotherRunGoingOn()
 {
     return journalError(EWOULDBLOCK)
-        + QStringLiteral(". Es wurde keine Datei umbenannt; bitte versuchen Sie es danach noch "
-                         "einmal.");
+        + QStringLiteral(". Es wurde keine Datei umbenannt; bitte versuchen Sie es noch einmal, "
+                         "wenn die Umbenennung im anderen Fenster abgeschlossen ist.");
 }
 
 QString journalNotCompleted(int error)
@@ -361,7 +361,7 @@ QString journalNotCompleted(int error)
 
 QString journalNotUpdated(int error)
 {
-    return QStringLiteral("Das Protokoll der Umbenennung konnte nicht nachgetragen werden (%1). "
+    return QStringLiteral("Das Protokoll der Umbenennung konnte nicht aktualisiert werden (%1). "
                           "Es bleibt erhalten und wird beim nächsten Start wieder geprüft.")
         .arg(journalError(error));
 }
@@ -484,7 +484,7 @@ QString misfitOtherFile(const QByteArray &name)
 
 QString misfitPlaceholder(const QByteArray &name)
 {
-    return QStringLiteral("%1 ist eine leere Platzhalter-Datei.").arg(quoted(name));
+    return QStringLiteral("%1 ist eine leere Platzhalterdatei.").arg(quoted(name));
 }
 
 QString misfitBothNames(const QByteArray &name, const QByteArray &other)
@@ -508,9 +508,10 @@ QString severalPoints(const QStringList &filesMoved)
     QString points = filesMoved.join(QStringLiteral(", "));
     if (filesMoved.size() > 1)
         points.replace(points.lastIndexOf(QStringLiteral(", ")), 2, QStringLiteral(" oder "));
-    return QStringLiteral("Der Ordner passt zu mehreren Ständen der Umbenennung (nach %1 "
-                          "umbenannten Dateien), denn Dateien, die ihre Namen tauschen, sind "
-                          "nicht zu unterscheiden.")
+    return QStringLiteral("Es lässt sich nicht feststellen, wie weit die Umbenennung gekommen "
+                          "ist: Der Ordner sieht nach %1 umbenannten Dateien gleich aus, denn die "
+                          "Dateien, die dabei ihre Namen tauschen, stimmen in Größe, Zeit und "
+                          "Inhalt überein.")
         .arg(points);
 }
 
@@ -537,7 +538,7 @@ QString undoQuestion(const QByteArray &folder, qsizetype moved)
 
 QString leftoverNotRemoved(const QByteArray &name, int error)
 {
-    return QStringLiteral("Die leere Platzhalter-Datei %1, die die unterbrochene Umbenennung "
+    return QStringLiteral("Die leere Platzhalterdatei %1, die die unterbrochene Umbenennung "
                           "hinterlassen hat, konnte nicht gelöscht werden.\nGrund: %2")
         .arg(quoted(name), systemError(error));
 }
@@ -547,9 +548,9 @@ QString recoveryFailed(const QString &failure, bool moving, size_t notTried, boo
     QString text = moving ? QStringLiteral("Diese Datei konnte nicht umbenannt werden:\n") + failure
                           : failure;
     if (notTried == 1)
-        text += QStringLiteral("\n\nEine weitere Umbenennung wurde deshalb nicht versucht.");
+        text += QStringLiteral("\n\nEine weitere Datei wurde deshalb nicht umbenannt.");
     else if (notTried > 1)
-        text += QStringLiteral("\n\nDie übrigen %1 Umbenennungen wurden deshalb nicht versucht.")
+        text += QStringLiteral("\n\nDie übrigen %1 Dateien wurden deshalb nicht umbenannt.")
                     .arg(notTried);
     return text
         + (undoButton ? QStringLiteral("\n\nDas Protokoll bleibt erhalten; Sie können die "
@@ -562,11 +563,11 @@ QString recoveryFailed(const QString &failure, bool moving, size_t notTried, boo
 QString recordNotUpdated(Settled settled, int error)
 {
     const QString done = settled == Settled::LastRunComplete
-        ? QStringLiteral("Die letzte Umbenennung ist vollständig")
+        ? QStringLiteral("Die letzte Umbenennung ist abgeschlossen")
         : settled == Settled::InterruptedRunComplete
-        ? QStringLiteral("Die unterbrochene Umbenennung ist vollständig")
+        ? QStringLiteral("Die unterbrochene Umbenennung ist abgeschlossen")
         : QStringLiteral("Alle Dateien haben ihre alten Namen");
-    return QStringLiteral("%1, aber das Protokoll konnte nicht nachgetragen werden (%2). Es "
+    return QStringLiteral("%1, aber das Protokoll konnte nicht aktualisiert werden (%2). Es "
                           "bleibt erhalten und wird beim nächsten Start wieder geprüft.")
         .arg(done, journalError(error));
 }

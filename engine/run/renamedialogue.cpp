@@ -32,6 +32,13 @@ void RenameDialogue::run()
         reportStop(checked);
         return;
     }
+    // What the preview already shows as refused is refused at once, without the question.
+    const RenamePlan known = buildPlan(input, FolderScan::read(checked.folder, m_mover.sys()));
+    if (known.stop == RenamePlan::Stop::Conflicts
+        || known.stop == RenamePlan::Stop::FolderUnreadable) {
+        reportStop(known);
+        return;
+    }
     if (!confirmed(input))
         return;
     // Read after the confirmation: the folder as it is when the first file moves.

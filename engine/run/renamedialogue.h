@@ -11,8 +11,10 @@ class JournalStore;
 
 // What "Dateien umbenennen >>" does: checks the selection and the options, asks for
 // confirmation, plans every new name and checks the plan against the folder, then renames every
-// selected file of the shown folder and puts the window back into its ready state. Every failed
-// check and every conflict ends the run before any file is touched; a move that still fails
+// selected file of the shown folder and puts the window back into its ready state. Conflicts
+// with the folder as it is when the button is pressed (and a folder that cannot be read) are
+// refused without the question; the folder is checked again after it. Every failed check and
+// every conflict ends the run before any file is touched; a move that still fails
 // stops the run at that file and offers to undo the renames before it. mover makes the moves;
 // the run is recorded in journal, where one is given.
 void runRename(IRenameWindow &window, FileMover &mover, JournalStore *journal);

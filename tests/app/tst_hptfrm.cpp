@@ -5,9 +5,13 @@
 #include "folderlist.h"
 #include "optionspage.h"
 #include "previewmodel.h"
+#include "renamewindowadapter.h"
+#include "selectionpage.h"
+#include "switches.h"
 #include "testmain.h"
 #include "windowtesting.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -142,22 +146,42 @@ private slots:
             QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
         for (QCheckBox *box : {Check8(), Check9()})
             QCOMPARE(box->accessibleName(), box->text());
+        // As the platform tells a screen reader: the window by its role and title; the volume
+        // list, whose name is its current text, by the label it names as its own.
+        QAccessibleInterface *window = QAccessible::queryAccessibleInterface(m_window.get());
+        QCOMPARE(window->role(), QAccessible::Window);
+        QCOMPARE(window->text(QAccessible::Name), QStringLiteral("Brixelwand 2003"));
+        const auto labels
+            = QAccessible::queryAccessibleInterface(Drive1())->relations(QAccessible::Label);
+        QCOMPARE(labels.size(), 1);
+        QCOMPARE(labels.first().first->text(QAccessible::Name), QStringLiteral("Laufwerk:"));
     }
 
-    void enlargedWindowGivesTheSpaceToTheLists()
+    void theListsGiveAndTakeTheRoomOfTheWindow()
     {
-        QCOMPARE(m_window->size(), m_window->minimumSize()); // opens at its smallest size
+        // Opens at the size the controls ask for; it fits 1280x720 with a title bar and a
+        // panel, down to which the lists alone give up height.
+        QCOMPARE(m_window->size(), m_window->sizeHint());
+        QVERIFY(m_window->minimumWidth() <= 696 && m_window->minimumHeight() <= 620);
         const QSize file = File1()->size(), folders = Dir1()->size(), step = Command3()->size();
         SSTab1()->setCurrentIndex(1);
-        const QSize preview = List1()->size();
-        m_window->resize(m_window->size() + QSize(300, 200));
-        QTRY_VERIFY(List1()->height() >= preview.height() + 150);
-        QVERIFY(List1()->width() >= preview.width() + 250);
+        const QSize preview = List1()->size(), names = control<QWidget>("Frame1")->size();
+        m_window->resize(m_window->minimumSize());
+        QTRY_VERIFY(List1()->height() < preview.height());
+        QCOMPARE(control<QWidget>("Frame1")->height(), names.height());
         SSTab1()->setCurrentIndex(0);
+        QTRY_VERIFY(File1()->height() < file.height());
+        QVERIFY(Dir1()->height() < folders.height());
+        QCOMPARE(Command3()->size(), step);
+
+        m_window->resize(m_window->sizeHint() + QSize(300, 200));
         QTRY_VERIFY(File1()->height() >= file.height() + 150);
         QVERIFY(File1()->width() >= file.width() + 100);
         QVERIFY(Dir1()->height() >= folders.height() + 150);
         QCOMPARE(Command3()->size(), step);
+        SSTab1()->setCurrentIndex(1);
+        QTRY_VERIFY(List1()->height() >= preview.height() + 150);
+        QVERIFY(List1()->width() >= preview.width() + 250);
     }
 
     void informationPage()
@@ -171,6 +195,43 @@ private slots:
         const QString html = RichTextBox2()->toHtml();
         QVERIFY(html.contains(QStringLiteral("#c0c0c0"))); // silver text
         QVERIFY(html.contains(QStringLiteral("Arial")));
+    }
+
+    // Every row of the table of switches: its control on its page with its caption, in the
+    // focus order, its key remembered across a restart, and its field of the run's options.
+    void switchTable_data()
+    {
+        QTest::addColumn<int>("row");
+        for (size_t row = 0; row < switchCount; ++row)
+            QTest::newRow(switches[row].objectName) << int(row);
+    }
+
+    void switchTable()
+    {
+        QFETCH(int, row);
+        const Switch &s = switches[row];
+        auto *box = control<QCheckBox>(s.objectName);
+        QCOMPARE(box->text(), QString::fromUtf8(s.caption));
+        QVERIFY(SSTab1()->widget(s.page)->isAncestorOf(box));
+        bool inFocusChain = false;
+        for (QWidget *w = SSTab1()->tabBar()->nextInFocusChain(); w != SSTab1()->tabBar();
+             w = w->nextInFocusChain())
+            inFocusChain = inFocusChain || w == box;
+        QVERIFY(inFocusChain);
+        m_boxes.answers = {MessageAnswer::Yes}; // the display switches ask first
+        box->setChecked(!box->isChecked());
+        const RenameWindowAdapter run(*m_window, *SSTab1(), *m_window->findChild<SelectionPage *>(),
+                                      *m_window->findChild<OptionsPage *>(), m_boxes);
+        QCOMPARE(RenameOptions::read(run).*s.option, box->isChecked());
+        if (!s.settingsKey)
+            return;
+        const bool on = box->isChecked();
+        QVERIFY(on != s.byDefault);
+        const QString key = QLatin1String(s.settingsKey);
+        QVERIFY(m_home->stored().contains(key + (on ? "=Wahr" : "=Falsch")));
+        m_window.reset();
+        open();
+        QCOMPARE(control<QCheckBox>(s.objectName)->isChecked(), on);
     }
 
     void focusOrder()
@@ -373,7 +434,9 @@ private slots:
         QCOMPARE(preview->rowCount(), 3);
         QCOMPARE(preview->index(0).data().toString(),
                  QStringLiteral("a.jpg → Groesse_Uebung01.jpg"));
-        QCOMPARE(Label9()->text(), QStringLiteral("Keine Konflikte"));
+        QCOMPARE(Label9()->text(),
+                 QStringLiteral("3 Dateien: Groesse_Uebung01 bis Groesse_Uebung03, keine "
+                                "Konflikte"));
         std::vector<std::pair<QByteArray, QByteArray>> planned;
         for (int row = 0; row < preview->rowCount(); ++row)
             planned.emplace_back(preview->oldName(row), preview->newName(row));
@@ -479,7 +542,9 @@ private slots:
                     .data(Qt::AccessibleDescriptionRole)
                     .toString()
                     .contains(QStringLiteral("Änderungsdatum")));
-        QCOMPARE(Label9()->text(), QStringLiteral("Keine Konflikte, 1 Aufnahme ohne Aufnahmezeit"));
+        QCOMPARE(Label9()->text(),
+                 QStringLiteral("3 Aufnahmen: Urlaub 01 bis Urlaub 03, keine Konflikte, "
+                                "1 Aufnahme ohne Aufnahmezeit"));
 
         clickAndSettle(Command5());
         QCOMPARE(m_boxes.messageTitles(), (QStringList {"Frage ...?", "Bin fertig!"}));
@@ -514,18 +579,23 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(preview->rowCount(), 3);
         const QModelIndex conflict = preview->index(2);
-        QCOMPARE(conflict.data().toString(), QStringLiteral("C.png → Bild03.png"));
+        QCOMPARE(conflict.data().toString(),
+                 QStringLiteral("C.png → Bild03.png – Es gibt schon eine nicht ausgewählte Datei "
+                                "„Bild03.png“."));
         QCOMPARE(conflict.data(Qt::ForegroundRole).value<QColor>(), QColor(192, 0, 0));
         QCOMPARE(conflict.data(Qt::AccessibleDescriptionRole).toString(),
                  QStringLiteral("Es gibt schon eine nicht ausgewählte Datei „Bild03.png“."));
         QVERIFY(!preview->index(0).data(Qt::ForegroundRole).isValid());
-        QCOMPARE(Label9()->text(), QStringLiteral("1 Konflikt"));
+        QCOMPARE(Label9()->text(), QStringLiteral("3 Dateien: Bild01 bis Bild03, 1 Konflikt"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(List1())->text(QAccessible::Description),
+                 Label9()->text());
         // The typed digit count, as the run takes it.
         Check1()->setChecked(false);
         Text4()->setText(QStringLiteral("4"));
         QCoreApplication::processEvents();
         QCOMPARE(preview->index(2).data().toString(), QStringLiteral("C.png → Bild0003.png"));
-        QCOMPARE(Label9()->text(), QStringLiteral("Keine Konflikte"));
+        QCOMPARE(Label9()->text(),
+                 QStringLiteral("3 Dateien: Bild0001 bis Bild0003, keine Konflikte"));
         Check1()->setChecked(true);
 
         // Where a check would stop the run, its one line instead of rows.

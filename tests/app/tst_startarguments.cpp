@@ -9,9 +9,13 @@
 #include "version.h"
 #include "windowtesting.h"
 
+#include <QDropEvent>
+#include <QMimeData>
 #include <QProcess>
+#include <QUrl>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using Action = StartArguments::Action;
@@ -37,12 +41,47 @@ class TestStartArguments : public WindowTest
         return program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
     }
 
+    // The arguments read as a user without privileges: root may enter every folder. Only the
+    // message comes back from the child that reads them.
+    static StartArguments parseUnprivileged(const std::vector<QByteArray> &arguments,
+                                            const QByteArray &home)
+    {
+        if (::geteuid() != 0)
+            return parseStartArguments(arguments, home);
+        int fds[2];
+        if (::pipe(fds) != 0 || ::chmod(home.constData(), 0711) != 0)
+            qFatal("no pipe");
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(fds[0]);
+            if (::setgid(65534) == 0 && ::setuid(65534) == 0) {
+                const QByteArray message = parseStartArguments(arguments, home).message.toUtf8();
+                if (::write(fds[1], message.constData(), size_t(message.size())) < 0)
+                    ::_exit(1);
+            }
+            ::_exit(0);
+        }
+        ::close(fds[1]);
+        QByteArray message;
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
+            message.append(buffer, n);
+        ::close(fds[0]);
+        ::waitpid(child, nullptr, 0);
+        StartArguments start;
+        start.message = QString::fromUtf8(message);
+        return start;
+    }
+
 private slots:
     void init()
     {
         WindowTest::init();
         QVERIFY(::mkdir((home() + "/Fotos").constData(), 0755) == 0);
         QVERIFY(::mkdir((home() + "/Andere").constData(), 0755) == 0);
+        QVERIFY(::mkdir((home() + "/Andere/tief").constData(), 0755) == 0);
+        QVERIFY(::symlink("Andere/tief", (home() + "/Verweis").constData()) == 0);
+        QVERIFY(::mkdir((home() + "/Gesperrt").constData(), 0) == 0);
         for (const char *n : {"Fotos/a.jpg", "Fotos/b.jpg", "Fotos/c.jpg", "Fotos/M\xfcll.jpg",
                               "Fotos/.versteckt.jpg", "Andere/x.jpg"})
             m_home->touch(n);
@@ -63,50 +102,64 @@ private slots:
         QTest::addColumn<QByteArray>("folder");
         QTest::addColumn<QByteArrayList>("files");
         QTest::addColumn<QString>("message"); // a part of the message; empty: none
+        QTest::addColumn<bool>("unprivileged"); // read as a user without privileges
 
         const QByteArrayList none;
-        QTest::newRow("nothing") << none << Action::OpenWindow << QByteArray() << none << QString();
+        QTest::newRow("nothing") << none << Action::OpenWindow << QByteArray() << none << QString()
+                                 << false;
         QTest::newRow("folder") << QByteArrayList {"{}/Fotos"} << Action::OpenWindow
-                                << QByteArray("{}/Fotos") << none << QString();
+                                << QByteArray("{}/Fotos") << none << QString() << false;
         QTest::newRow("relative folder with trailing slash and dots")
             << QByteArrayList {"Andere/../Fotos/./"} << Action::OpenWindow << QByteArray("{}/Fotos")
-            << none << QString();
+            << none << QString() << false;
         QTest::newRow("files of one folder, one twice, non-UTF-8 name")
             << QByteArrayList {"{}/Fotos/b.jpg", "Fotos/M\xfcll.jpg", "{}/Fotos/b.jpg"}
             << Action::OpenWindow << QByteArray("{}/Fotos")
-            << QByteArrayList {"b.jpg", "M\xfcll.jpg"} << QString();
+            << QByteArrayList {"b.jpg", "M\xfcll.jpg"} << QString() << false;
         QTest::newRow("file URLs, percent-encoded bytes")
             << QByteArrayList {"file://{}/Fotos/M%FCll.jpg", "file://localhost{}/Fotos/a.jpg"}
             << Action::OpenWindow << QByteArray("{}/Fotos")
-            << QByteArrayList {"M\xfcll.jpg", "a.jpg"} << QString();
+            << QByteArrayList {"M\xfcll.jpg", "a.jpg"} << QString() << false;
         QTest::newRow("folder URL") << QByteArrayList {"file://{}/Fotos"} << Action::OpenWindow
-                                    << QByteArray("{}/Fotos") << none << QString();
+                                    << QByteArray("{}/Fotos") << none << QString() << false;
         QTest::newRow("missing path")
             << QByteArrayList {"{}/Fotos/a.jpg", "{}/Fotos/fehlt.jpg"} << Action::OpenWindow
-            << QByteArray() << none << QStringLiteral("„{}/Fotos/fehlt.jpg“ gibt es nicht.");
+            << QByteArray() << none << QStringLiteral("„{}/Fotos/fehlt.jpg“ wurde nicht gefunden.")
+            << false;
         QTest::newRow("URL of another host")
             << QByteArrayList {"file://server/Fotos/a.jpg"} << Action::OpenWindow << QByteArray()
-            << none << QStringLiteral("„file://server/Fotos/a.jpg“ gibt es nicht.");
+            << none << QStringLiteral("„file://server/Fotos/a.jpg“ wurde nicht gefunden.") << false;
+        QTest::newRow("a link and .. after it, as the system resolves them")
+            << QByteArrayList {"{}/Verweis/../x.jpg"} << Action::OpenWindow
+            << QByteArray("{}/Andere") << QByteArrayList {"x.jpg"} << QString() << false;
+        QTest::newRow("a folder the user may not enter")
+            << QByteArrayList {"{}/Gesperrt/a.jpg"} << Action::OpenWindow << QByteArray() << none
+            << QStringLiteral("„{}/Gesperrt/a.jpg“ kann nicht geöffnet werden: Es fehlt die "
+                              "Berechtigung dazu.")
+            << true;
+        QTest::newRow("an encoded zero byte")
+            << QByteArrayList {"file://{}/Fotos/a.jpg%00.txt"} << Action::OpenWindow << QByteArray()
+            << none << QStringLiteral("ist kein gültiger Pfad") << false;
         QTest::newRow("files of two folders")
             << QByteArrayList {"{}/Fotos/a.jpg", "{}/Andere/x.jpg"} << Action::OpenWindow
             << QByteArray() << none
-            << QStringLiteral("verschiedenen Ordnern („{}/Fotos“ und „{}/Andere“)");
+            << QStringLiteral("verschiedenen Ordnern („{}/Fotos“ und „{}/Andere“)") << false;
         QTest::newRow("folder among files")
             << QByteArrayList {"{}/Fotos/a.jpg", "{}/Fotos"} << Action::OpenWindow << QByteArray()
-            << none << QStringLiteral("„{}/Fotos“ ist ein Ordner.");
+            << none << QStringLiteral("„{}/Fotos“ ist ein Ordner.") << false;
         QTest::newRow("help wins") << QByteArrayList {"{}/Fotos", "--help"} << Action::ShowHelp
-                                   << QByteArray() << none << QString();
+                                   << QByteArray() << none << QString() << false;
         QTest::newRow("version") << QByteArrayList {"--version"} << Action::ShowVersion
-                                 << QByteArray() << none << QString();
+                                 << QByteArray() << none << QString() << false;
         QTest::newRow("unknown option")
             << QByteArrayList {"{}/Fotos", "--umbenennen"} << Action::UsageError << QByteArray()
-            << none << QStringLiteral("Die Option „--umbenennen“ gibt es nicht.");
+            << none << QStringLiteral("Die Option „--umbenennen“ gibt es nicht.") << false;
         QTest::newRow("Qt's options left to Qt")
             << QByteArrayList {"-platform", "offscreen", "--style=Fusion", "-reverse", "{}/Fotos"}
-            << Action::OpenWindow << QByteArray("{}/Fotos") << none << QString();
+            << Action::OpenWindow << QByteArray("{}/Fotos") << none << QString() << false;
         QTest::newRow("a name with a dash after --")
             << QByteArrayList {"--", "-x.jpg"} << Action::OpenWindow << QByteArray() << none
-            << QStringLiteral("„-x.jpg“ gibt es nicht.");
+            << QStringLiteral("„-x.jpg“ wurde nicht gefunden.") << false;
     }
 
     void parse()
@@ -116,11 +169,13 @@ private slots:
         QFETCH(QByteArray, folder);
         QFETCH(QByteArrayList, files);
         QFETCH(QString, message);
+        QFETCH(bool, unprivileged);
 
         std::vector<QByteArray> arguments;
         for (QByteArray arg : args)
             arguments.push_back(arg.replace("{}", home()));
-        const StartArguments start = parseStartArguments(arguments, home());
+        const StartArguments start = unprivileged ? parseUnprivileged(arguments, home())
+                                                  : parseStartArguments(arguments, home());
         QCOMPARE(start.action, action);
         QCOMPARE(start.folder, folder.replace("{}", home()));
         QCOMPARE(QByteArrayList(start.files.begin(), start.files.end()), files);
@@ -134,7 +189,7 @@ private slots:
     void opensFolderWithExactlyTheFilesSelected()
     {
         open();
-        m_window->openAtStart(home() + "/Fotos", {"M\xfcll.jpg", "a.jpg"});
+        QCOMPARE(m_window->openAtStart(home() + "/Fotos", {"M\xfcll.jpg", "a.jpg"}), QString());
         QCOMPARE(Dir1()->path(), home() + "/Fotos");
         QCOMPARE(Drive1()->currentDrive(), Drive1()->driveOf(home()));
 
@@ -143,18 +198,46 @@ private slots:
             if (File1()->isSelected(i))
                 selected << File1()->rawName(i);
         QCOMPARE(selected, (QByteArrayList {"a.jpg", "M\xfcll.jpg"}));
-        QVERIFY(m_boxes.messages.empty());
 
-        // A folder alone selects nothing; a file the list does not show is reported.
-        m_window->openAtStart(home() + "/Andere", {});
+        // A folder alone selects nothing; a file the list does not show is named with the way
+        // to show it.
+        QCOMPARE(m_window->openAtStart(home() + "/Andere", {}), QString());
         QCOMPARE(Dir1()->path(), home() + "/Andere");
         QCOMPARE(File1()->count(), 1);
         QVERIFY(!File1()->isSelected(0));
-        m_window->openAtStart(home() + "/Fotos", {".versteckt.jpg", "c.jpg"});
-        QCOMPARE(m_boxes.messageTitles(), QStringList {QStringLiteral("Achtung!")});
-        QVERIFY(m_boxes.messagePrompts().front().startsWith(
-            QStringLiteral("1 der übergebenen Dateien")));
+        const QString warning
+            = m_window->openAtStart(home() + "/Fotos", {".versteckt.jpg", "c.jpg"});
+        QVERIFY2(warning.startsWith(QStringLiteral("Die übergebene Datei „.versteckt.jpg“ steht "
+                                                   "nicht in der Liste")),
+                 qPrintable(warning));
+        QVERIFY(warning.contains(QStringLiteral("„Dateianzeige“ „Versteckte Dateien“ ein")));
         QCOMPARE(File1()->selectionModel()->selectedIndexes().size(), 1);
+        QVERIFY(m_boxes.messages.empty());
+
+        // Dropped from a file manager: opened as the same files passed at start; what cannot
+        // be opened is said over the window, which stays where it is.
+        const auto drop = [this](const QStringList &paths) {
+            QMimeData data;
+            QList<QUrl> urls;
+            for (const QString &path : paths)
+                urls << QUrl::fromLocalFile(m_home->path() + path);
+            data.setUrls(urls);
+            QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton,
+                                  Qt::NoModifier);
+            QApplication::sendEvent(m_window.get(), &enter);
+            QVERIFY(enter.isAccepted());
+            QDropEvent event(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton,
+                             Qt::NoModifier);
+            QApplication::sendEvent(m_window.get(), &event);
+            QCoreApplication::processEvents();
+        };
+        drop({QStringLiteral("/Andere/x.jpg")});
+        QCOMPARE(Dir1()->path(), home() + "/Andere");
+        QVERIFY(File1()->isSelected(0));
+        drop({QStringLiteral("/Fotos/a.jpg"), QStringLiteral("/Andere/x.jpg")});
+        QCOMPARE(Dir1()->path(), home() + "/Andere");
+        QCOMPARE(m_boxes.messageTitles(), QStringList {"Achtung!"});
+        QVERIFY(m_boxes.messagePrompts().front().contains(QStringLiteral("verschiedenen Ordnern")));
     }
 
     void exitCodesWithoutDisplay()
@@ -162,6 +245,7 @@ private slots:
         QByteArray out, err;
         QCOMPARE(runProgram({QStringLiteral("--help")}, &out, &err), 0);
         QVERIFY(out.startsWith("Aufruf: brixelwand [ORDNER | DATEI"));
+        QVERIFY(out.contains("\n  -h, --help "));
         QCOMPARE(err, QByteArray());
         QCOMPARE(runProgram({QStringLiteral("--version")}, &out, &err), 0);
         QCOMPARE(out, QByteArray("brixelwand " BRIXELWAND_VERSION "\n"));

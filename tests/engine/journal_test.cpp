@@ -483,9 +483,9 @@ TEST(Journal, FailedMovesKeepTheRecordAndAreReported)
         const char *notTried;
     };
     const Case cases[] = {
-        {MessageAnswer::Continue, std::deque<int>(10, EROFS), "Die übrigen 3 Umbenennungen"},
-        {MessageAnswer::Undo, std::deque<int>(10, EROFS), "Die übrigen 2 Umbenennungen"},
-        {MessageAnswer::Undo, {0, EROFS}, "Eine weitere Umbenennung"}, // the last: one undone
+        {MessageAnswer::Continue, std::deque<int>(10, EROFS), "Die übrigen 3 Dateien"},
+        {MessageAnswer::Undo, std::deque<int>(10, EROFS), "Die übrigen 2 Dateien"},
+        {MessageAnswer::Undo, {0, EROFS}, "Eine weitere Datei"}, // the last: one undone
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.notTried);

@@ -238,8 +238,8 @@ TEST_F(RunFixture, EveryForbiddenCharacterIsRefused)
         ASSERT_EQ(w.messages.size(), 1u) << QString(c).toStdString();
         EXPECT_TRUE(w.messages[0].prompt.endsWith(line));
     }
-    FakeWindow blanks; // a name of blanks only passes the checks
-    blanks.entries = {{"a.jpg", true}};
+    Scene scene {"a.jpg"}; // a name of blanks only passes the checks
+    FakeWindow &blanks = scene.w;
     blanks.texts[OptionText::Text2] = QStringLiteral("   ");
     blanks.answers = {MessageAnswer::No};
     runRename(blanks);
@@ -323,11 +323,11 @@ TEST_F(RunFixture, TooManyFilesForTheStartNumberAreRefused)
                 w.entries.push_back({"s" + QByteArray::number(i) + extension, true});
         }
         runRename(w);
-        ASSERT_EQ(w.messages.size(), 2u) << shots;
-        const bool refused = w.messages[1].title == QStringLiteral("Eingabefehler ...");
+        // Not refused for their number, the files are refused as missing.
+        const bool refused = w.messages.back().title == QStringLiteral("Eingabefehler ...");
         EXPECT_EQ(refused, shots > 32767 - 9999) << shots;
         if (refused) {
-            EXPECT_TRUE(w.messages[1].prompt.contains(QStringLiteral("22769 Aufnahmen")));
+            EXPECT_TRUE(w.messages.back().prompt.contains(QStringLiteral("22769 Aufnahmen")));
         }
         EXPECT_TRUE(w.movedNothing()); // the files are not there
     }
@@ -357,6 +357,7 @@ TEST_F(RunFixture, ConflictsKnownBeforehandTouchNothing)
         QString name;
         QStringList listed; // lines the message must hold
         bool changed = false; // the folder no longer holds what the list shows
+        bool whileAsked = false; // prepared while "Sind Sie sicher…?" is open, else before
     };
     const QString tooLong = QString(250, QLatin1Char('n')); // + "01.jpg" is 256 bytes
     const Case cases[] = {
@@ -386,6 +387,13 @@ TEST_F(RunFixture, ConflictsKnownBeforehandTouchNothing)
          {"„a.jpg“ ist keine Datei mehr.", "„b.jpg“ ist keine Datei mehr.",
           "„c.jpg“ ist keine Datei mehr.", "„d.jpg“ ist nicht mehr vorhanden."},
          true},
+        {"an entry outside the run made while the question is open",
+         [](TempFolder &d) { d.write("Bild02.jpg", "other"); },
+         false,
+         QStringLiteral("Bild"),
+         {"„b.jpg“ → „Bild02.jpg“: Es gibt schon eine nicht ausgewählte Datei „Bild02.jpg“."},
+         false,
+         true},
         {"two files fold to one name",
          [](TempFolder &d) { d.write("bild02.JPG"); },
          true,
@@ -401,8 +409,18 @@ TEST_F(RunFixture, ConflictsKnownBeforehandTouchNothing)
         Scene scene {"a.jpg", "b.jpg", "c.jpg", "d.jpg"};
         auto &[local, w] = scene;
         w.checks.clear();
-        c.prepare(local);
-        const auto before = local.names();
+        auto before = local.names();
+        const auto prepare = [&] {
+            c.prepare(local);
+            before = local.names();
+        };
+        if (c.whileAsked)
+            w.onShow = [&](const ScriptedBoxes::Message &) {
+                if (w.messages.size() == 1)
+                    prepare();
+            };
+        else
+            prepare();
         auto *sys = new ScriptedSysCalls;
         sys->foldCase = c.foldCase;
         sys->inodePerSpelling = c.foldCase; // as FUSE exFAT: the lookup must decide, not inodes
@@ -410,10 +428,14 @@ TEST_F(RunFixture, ConflictsKnownBeforehandTouchNothing)
         w.texts[OptionText::Text2] = c.name;
         runRename(w);
         EXPECT_EQ(local.names(), before) << c.what;
-        ASSERT_EQ(w.messageTitles(), (QStringList {"Frage ...?", "Fehler ..."})) << c.what;
+        // Known when the button is pressed: refused at once; else after the question.
+        const QStringList titles
+            = c.whileAsked ? QStringList {"Frage ...?", "Fehler ..."} : QStringList {"Fehler ..."};
+        ASSERT_EQ(w.messageTitles(), titles) << c.what;
         for (const QString &line : c.listed)
-            EXPECT_TRUE(w.messages[1].prompt.contains(line)) << c.what << "\n"
-                                                             << w.messages[1].prompt.toStdString();
+            EXPECT_TRUE(w.messages.back().prompt.contains(line))
+                << c.what << "\n"
+                << w.messages.back().prompt.toStdString();
         EXPECT_TRUE(w.mover->moves.isEmpty()) << c.what;
         EXPECT_EQ(w.statusCaption, QStringLiteral("Bin bereit ...")) << c.what;
         // A changed folder is read again, so that the list shows what is there; otherwise the
@@ -437,9 +459,9 @@ TEST_F(RunFixture, ConflictListStopsAtTen)
     window.entries.erase(window.entries.begin(), window.entries.begin() + 12); // the Urlaub files
     window.selectAll();
     run();
-    ASSERT_EQ(window.messageTitles(), (QStringList {"Frage ...?", "Fehler ..."}));
-    EXPECT_EQ(window.messages[1].prompt.count(QStringLiteral("→")), 10);
-    EXPECT_TRUE(window.messages[1].prompt.endsWith(QStringLiteral("und 2 weitere")));
+    ASSERT_EQ(window.messageTitles(), QStringList {"Fehler ..."});
+    EXPECT_EQ(window.messages[0].prompt.count(QStringLiteral("→")), 10);
+    EXPECT_TRUE(window.messages[0].prompt.endsWith(QStringLiteral("und 2 weitere")));
 }
 
 TEST_F(RunFixture, RenumberingInPlace)
@@ -594,8 +616,8 @@ TEST_F(RunFixture, FailureReasons)
          {{"renameat2", {0, EACCES, EEXIST}}},
          3,
          // Says which old name another file holds now.
-         QStringLiteral("„Urlaub01.jpg“ → „a.jpg“: Eine andere Datei oder ein Ordner heißt "
-                        "inzwischen „a.jpg“")},
+         QStringLiteral("„Urlaub01.jpg“ → „a.jpg“: Der frühere Name „a.jpg“ ist inzwischen "
+                        "durch eine andere Datei oder einen Ordner belegt.")},
         {"placeholder not made",
          {{"renameat2", {EINVAL}}, {"link", {0, EPERM}}, {"unlink", {0}}, {"create", {ENOSPC}}},
          1,
@@ -635,7 +657,7 @@ TEST_F(RunFixture, FailureReasons)
         {"record of a failed run cannot be updated",
          {{"renameat2", {0, EACCES}}},
          3,
-         QStringLiteral("konnte nicht nachgetragen werden (Der Datenträger ist schreibgeschützt)"),
+         QStringLiteral("konnte nicht aktualisiert werden (Der Datenträger ist schreibgeschützt)"),
          -1,
          true,
          {{"renameat", {0, EROFS}}},
@@ -758,7 +780,7 @@ TEST_F(RunFixture, NumbersInCaptureOrderAndByShot)
             w.texts[OptionText::Text1] = QLatin1String(c.extension);
         runRename(w);
         if (c.refusal) {
-            EXPECT_EQ(w.messageTitles(), (QStringList {"Frage ...?", "Fehler ..."}));
+            EXPECT_EQ(w.messageTitles(), QStringList {"Fehler ..."});
             EXPECT_TRUE(w.messages.back().prompt.contains(QString::fromUtf8(c.refusal)))
                 << w.messages.back().prompt.toStdString();
             EXPECT_TRUE(w.movedNothing());
