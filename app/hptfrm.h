@@ -101,7 +101,8 @@ private:
     QPushButton *Command6; // "Ende"
     std::unique_ptr<RenameWindowAdapter> m_window; // what a run sees of this window
     bool m_unloaded = false;
-    std::unique_ptr<FolderScan> m_previewScan; // read once per folder shown, not per keystroke
+    // The folder as the file list read it: read once per folder shown, not per keystroke.
+    std::shared_ptr<const FolderScan> m_previewScan;
     bool m_previewPending = false;
     bool m_previewStale = true;
 

@@ -114,8 +114,10 @@ void Hptfrm::updatePreview()
         stopReadingTimes();
     }
     if (!m_previewScan)
-        m_previewScan
-            = std::make_unique<FolderScan>(FolderScan::read(folder, m_window->fileMover().sys()));
+        m_previewScan = m_selection->folderScan();
+    if (!m_previewScan)
+        m_previewScan = std::make_shared<const FolderScan>(
+            FolderScan::read(folder, m_window->fileMover().sys()));
     // The plan the run would carry out, made by the run's own planning.
     RenamePlan plan = buildPlan(input, *m_previewScan);
     switch (plan.stop) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "filelist.h"
 
+#include "syscalls.h"
+
 #include <QItemSelectionModel>
 
 int FileListModel::rowCount(const QModelIndex &parent) const
@@ -59,8 +61,11 @@ void FileList::setShowSystem(bool show)
 
 void FileList::reread()
 {
-    m_model.setEntries(m_folder.isNull() ? std::vector<ListedName>()
-                                         : readFiles(m_folder, m_filter));
+    m_scan.reset();
+    if (!m_folder.isNull())
+        m_scan = std::make_shared<const FolderScan>(
+            FolderScan::read(m_folder, SysCalls::real(), FolderScan::Details::Listing));
+    m_model.setEntries(m_scan ? readFiles(*m_scan, m_filter) : std::vector<ListedName>());
 }
 
 int FileList::count() const

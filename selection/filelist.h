@@ -6,6 +6,8 @@
 #include <QAbstractListModel>
 #include <QListView>
 
+#include <memory>
+
 // The entries File1 shows; each keeps the raw bytes of its name for the rename.
 class FileListModel : public QAbstractListModel
 {
@@ -45,6 +47,8 @@ public:
     // Selects entries first to last at once; the list ends showing the last one.
     void selectRange(int first, int last);
     void clearAllSelected();
+    // The read of the folder that the list shows, every entry in it; null without a folder.
+    std::shared_ptr<const FolderScan> scan() const { return m_scan; }
 
 private:
     void rebuildSelectedCache() const;
@@ -56,4 +60,5 @@ private:
     mutable bool m_cacheValid = false;
     QByteArray m_folder;
     FileFilter m_filter;
+    std::shared_ptr<const FolderScan> m_scan;
 };

@@ -2,133 +2,12 @@
 #include "folderreader.h"
 
 #include "displayname.h"
+#include "syscalls.h"
 
 #include <QCollator>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <dirent.h>
-#include <fcntl.h>
-#include <linux/msdos_fs.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <sys/statfs.h>
-#include <sys/xattr.h>
-#include <unistd.h>
-
-namespace {
-
-constexpr long msdosMagic = 0x4d44; // vfat, msdos
-constexpr long ntfs3Magic = 0x7366746e; // the kernel's ntfs3
-constexpr long fuseMagic = 0x65735546; // ntfs-3g mounts as fuseblk
-
-constexpr unsigned dosHidden = 0x02;
-constexpr unsigned dosSystem = 0x04;
-
-enum class Kind { NotAFile, File, SystemFile };
-
-// Reads the DOS attributes of files on FAT and NTFS media; elsewhere there are none.
-class DosAttributes
-{
-public:
-    explicit DosAttributes(int dirFd)
-        : m_dirFd(dirFd)
-    {
-        struct statfs fs;
-        if (::fstatfs(dirFd, &fs) == 0) {
-            m_fat = fs.f_type == msdosMagic;
-            m_xattr = fs.f_type == ntfs3Magic || fs.f_type == fuseMagic;
-        }
-    }
-
-    unsigned of(const char *name)
-    {
-        if (m_fat) {
-            const int fd = ::openat(m_dirFd, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
-            if (fd < 0)
-                return 0;
-            __u32 attributes = 0;
-            if (::ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attributes) != 0)
-                attributes = 0;
-            ::close(fd);
-            return attributes;
-        }
-        if (m_xattr) {
-            const QByteArray path
-                = QByteArray("/proc/self/fd/") + QByteArray::number(m_dirFd) + '/' + name;
-            unsigned char value[4] = {};
-            // ntfs-3g's little-endian and the kernel driver's attribute, whichever is there.
-            for (const char *key : {"system.ntfs_attrib", "system.dos_attrib"}) {
-                const ssize_t n = ::lgetxattr(path.constData(), key, value, sizeof value);
-                if (n == 4)
-                    return unsigned(value[0]) | unsigned(value[1]) << 8;
-                if (n < 0 && (errno == ENOTSUP || errno == EOPNOTSUPP)) {
-                    m_xattr = false; // a FUSE file system that is not NTFS
-                    break;
-                }
-            }
-        }
-        return 0;
-    }
-
-private:
-    int m_dirFd;
-    bool m_fat = false;
-    bool m_xattr = false;
-};
-
-Kind kindOf(int dirFd, const dirent *entry)
-{
-    switch (entry->d_type) {
-    case DT_REG:
-        return Kind::File;
-    case DT_DIR:
-        return Kind::NotAFile;
-    case DT_FIFO:
-    case DT_SOCK:
-    case DT_CHR:
-    case DT_BLK:
-        return Kind::SystemFile;
-    default:
-        break;
-    }
-    struct stat st;
-    if (::fstatat(dirFd, entry->d_name, &st, 0) != 0)
-        return ::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 ? Kind::SystemFile
-                                                                              : Kind::NotAFile;
-    if (S_ISDIR(st.st_mode))
-        return Kind::NotAFile;
-    return S_ISREG(st.st_mode) ? Kind::File : Kind::SystemFile;
-}
-
-bool isDotOrDotDot(const char *name)
-{
-    return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
-}
-
-template<typename Accept>
-std::vector<ListedName> readFolder(const QByteArray &folder, Accept accept)
-{
-    std::vector<ListedName> names;
-    DIR *dir = ::opendir(folder.isEmpty() ? "/" : folder.constData());
-    if (!dir)
-        return names;
-    const int dirFd = ::dirfd(dir);
-    DosAttributes dos(dirFd);
-    while (const dirent *entry = ::readdir(dir)) {
-        if (isDotOrDotDot(entry->d_name))
-            continue;
-        if (accept(dirFd, entry, dos)) {
-            names.push_back({QByteArray(entry->d_name)});
-        }
-    }
-    ::closedir(dir);
-    sortNames(names);
-    return names;
-}
-
-} // namespace
 
 QString ListedName::shown() const
 {
@@ -213,42 +92,58 @@ void sortNames(std::vector<ListedName> &names)
     names = std::move(sorted);
 }
 
-std::vector<ListedName> readFiles(const QByteArray &folder, FileFilter filter)
+namespace {
+
+// The entries of scan that accept takes, sorted.
+template<typename Accept> std::vector<ListedName> listed(const FolderScan &scan, Accept accept)
 {
-    return readFolder(folder, [filter](int dirFd, const dirent *entry, DosAttributes &dos) {
-        const Kind kind = kindOf(dirFd, entry);
-        if (kind == Kind::NotAFile)
+    std::vector<ListedName> names;
+    for (int e = 0; e < scan.entryCount(); ++e) {
+        if (accept(scan, e))
+            names.push_back({scan.name(e)});
+    }
+    sortNames(names);
+    return names;
+}
+
+FolderScan listingOf(const QByteArray &folder)
+{
+    return FolderScan::read(folder, SysCalls::real(), FolderScan::Details::Listing);
+}
+
+} // namespace
+
+std::vector<ListedName> readFiles(const FolderScan &scan, FileFilter filter)
+{
+    return listed(scan, [filter](const FolderScan &s, int e) {
+        const EntryType type = s.shownType(e);
+        if (type == EntryType::Folder)
             return false;
-        bool hidden = entry->d_name[0] == '.';
-        bool system = kind == Kind::SystemFile;
-        if (kind == Kind::File) {
-            const unsigned attributes = dos.of(entry->d_name);
-            hidden = hidden || (attributes & dosHidden);
-            system = system || (attributes & dosSystem);
-        }
+        // A device, socket, FIFO or a link that leads nowhere is a system file.
+        const bool hidden = s.name(e).startsWith('.') || s.dosHiddenFlag(e);
+        const bool system = type != EntryType::File || s.dosSystemFlag(e);
         return (!hidden || filter.showHidden) && (!system || filter.showSystem);
     });
 }
 
+std::vector<ListedName> readFiles(const QByteArray &folder, FileFilter filter)
+{
+    return readFiles(listingOf(folder), filter);
+}
+
 std::vector<ListedName> readSubFolders(const QByteArray &folder)
 {
-    return readFolder(folder, [](int dirFd, const dirent *entry, DosAttributes &) {
-        if (entry->d_name[0] == '.')
-            return false;
-        if (entry->d_type == DT_DIR)
-            return true;
-        if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
-            return false;
-        struct stat st;
-        return ::fstatat(dirFd, entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+    return listed(listingOf(folder), [](const FolderScan &scan, int e) {
+        return scan.shownType(e) == EntryType::Folder && !scan.name(e).startsWith('.');
     });
 }
 
 bool canReadFolder(const QByteArray &folder)
 {
-    DIR *dir = ::opendir(folder.isEmpty() ? "/" : folder.constData());
-    if (!dir)
+    SysCalls &sys = SysCalls::real();
+    const int fd = sys.openDirectory(folder.isEmpty() ? "/" : folder.constData());
+    if (fd < 0)
         return false;
-    ::closedir(dir);
+    sys.closeFd(fd);
     return true;
 }

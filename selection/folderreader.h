@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "folderscan.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -23,8 +25,11 @@ struct FileFilter
 // The files of folder (no sub-folders; a symlink to a file is a file, a dangling one a system
 // file), filtered and sorted by name without regard to case. Hidden: a leading dot, or the DOS
 // hidden attribute on FAT and NTFS media. System: device nodes, sockets, FIFOs, dangling
-// symlinks, and the DOS system attribute. A folder that cannot be read gives no files.
+// symlinks, and the DOS system attribute. A folder that cannot be read gives no files. The
+// folder is read by the engine's folder scan, as the preview and the run read it.
 std::vector<ListedName> readFiles(const QByteArray &folder, FileFilter filter);
+// The same from a scan of the folder read with FolderScan::Details::Listing.
+std::vector<ListedName> readFiles(const FolderScan &scan, FileFilter filter);
 
 // The sub-folders of folder that do not begin with a dot, sorted like the files.
 std::vector<ListedName> readSubFolders(const QByteArray &folder);

@@ -184,6 +184,11 @@ QByteArray SelectionPage::fileName(int index) const
     return File1->rawName(index);
 }
 
+std::shared_ptr<const FolderScan> SelectionPage::folderScan() const
+{
+    return File1->scan();
+}
+
 QByteArray SelectionPage::currentFolder() const
 {
     return Dir1->path();

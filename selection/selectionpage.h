@@ -8,10 +8,13 @@
 #include <QList>
 #include <QWidget>
 
+#include <memory>
+
 #include <vector>
 
 class DriveList;
 class FileList;
+class FolderScan;
 class FolderList;
 class IMessageBoxes;
 class QCheckBox;
@@ -44,6 +47,9 @@ public:
     bool isFileSelected(int index) const;
     QByteArray fileName(int index) const;
     QByteArray currentFolder() const;
+    // The read of the folder the file list shows (every entry, hidden ones included), for a
+    // preview that checks names against the folder without reading it again.
+    std::shared_ptr<const FolderScan> folderScan() const;
     // Reads the folder again under the same filters; nothing is selected afterwards.
     void rereadFiles();
     // Selects entry 0 and unselects it at once: nothing selected, the list at its top.

@@ -8,10 +8,11 @@
 #include <QString>
 
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
+#include <linux/msdos_fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
@@ -90,12 +91,11 @@ struct FuseKind
     bool countsUtf16 = false;
 };
 
-FuseKind fuseKindOf(const QByteArray &folder, dev_t device)
+FuseKind fuseKindOf(SysCalls &sys, const QByteArray &folder, dev_t device)
 {
-    char resolved[PATH_MAX];
-    const QByteArray path
-        = ::realpath(folder.constData(), resolved) ? QByteArray(resolved) : folder;
-    const std::vector<MountEntry> mounts = parseMountInfo(readMountInfo());
+    QByteArray path = folder;
+    sys.resolvePath(folder.constData(), path);
+    const std::vector<MountEntry> mounts = parseMountInfo(readMountInfo(sys));
     const MountEntry *mount = mountOf(mounts, path, device);
     if (!mount)
         return {};
@@ -111,6 +111,58 @@ FuseKind fuseKindOf(const QByteArray &folder, dev_t device)
     return {};
 }
 
+constexpr long ntfs3Magic = 0x7366746e; // the kernel's ntfs3
+constexpr quint8 dosHidden = 0x02;
+constexpr quint8 dosSystem = 0x04;
+
+// Reads the DOS attributes of files on FAT and NTFS media; elsewhere there are none.
+class DosAttributes
+{
+public:
+    DosAttributes(SysCalls &sys, int dirFd, long fsType)
+        : m_sys(sys)
+        , m_dirFd(dirFd)
+        , m_fat(fsType == msdosMagic)
+        , m_xattr(fsType == ntfs3Magic || fsType == fuseMagic) // ntfs-3g mounts as fuseblk
+    { }
+
+    quint8 of(const char *name)
+    {
+        if (m_fat) {
+            const int fd = m_sys.openAt(m_dirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
+            if (fd < 0)
+                return 0;
+            __u32 attributes = 0;
+            if (m_sys.ioctlFd(fd, FAT_IOCTL_GET_ATTRIBUTES, &attributes) != 0)
+                attributes = 0;
+            m_sys.closeFd(fd);
+            return quint8(attributes);
+        }
+        if (m_xattr) {
+            const QByteArray path
+                = QByteArray("/proc/self/fd/") + QByteArray::number(m_dirFd) + '/' + name;
+            unsigned char value[4] = {};
+            // ntfs-3g's little-endian and the kernel driver's attribute, whichever is there.
+            for (const char *key : {"system.ntfs_attrib", "system.dos_attrib"}) {
+                const long n = m_sys.getXattr(path.constData(), key, value, sizeof value);
+                if (n == 4)
+                    return quint8(value[0]);
+                if (n < 0 && (errno == ENOTSUP || errno == EOPNOTSUPP)) {
+                    m_xattr = false; // a FUSE file system that is not NTFS
+                    break;
+                }
+            }
+        }
+        return 0;
+    }
+
+private:
+    SysCalls &m_sys;
+    int m_dirFd;
+    bool m_fat;
+    bool m_xattr;
+};
+
 } // namespace
 
 QByteArray foldCase(const QByteArray &name, InvalidUtf8 invalid)
@@ -121,56 +173,51 @@ QByteArray foldCase(const QByteArray &name, InvalidUtf8 invalid)
     return invalid == InvalidUtf8::LowerAscii ? name.toLower() : name;
 }
 
-FolderScan FolderScan::read(const QByteArray &folder, SysCalls &sys)
+FolderScan FolderScan::read(const QByteArray &folder, SysCalls &sys, Details details)
 {
     FolderScan scan;
-    const int fd = sys.openDirectory(folder.isEmpty() ? "/" : folder.constData());
+    const QByteArray path = folder.isEmpty() ? QByteArray("/") : folder;
+    const int fd = sys.openDirectory(path.constData());
     if (fd < 0) {
         scan.m_error = errno ? errno : EIO;
         return scan;
     }
-    DIR *dir = ::fdopendir(fd);
-    if (!dir) {
-        scan.m_error = errno;
-        sys.closeFd(fd);
-        return scan;
-    }
     struct stat self;
-    if (::fstat(fd, &self) == 0) {
+    if (sys.fstatFd(fd, &self) == 0) {
         scan.m_device = self.st_dev;
         scan.m_inode = self.st_ino;
     }
     struct statfs fs;
     long fsType = 0;
-    if (::fstatfs(fd, &fs) == 0)
+    if (sys.fstatfsFd(fd, &fs) == 0)
         fsType = long(fs.f_type);
-    const FuseKind fuse = fsType == fuseMagic
-        ? fuseKindOf(folder.isEmpty() ? "/" : folder, scan.m_device)
-        : FuseKind();
+    const FuseKind fuse = fsType == fuseMagic ? fuseKindOf(sys, path, scan.m_device) : FuseKind();
     scan.m_countsUtf16 = fsType == msdosMagic || fsType == exfatMagic || fuse.countsUtf16;
-    const long max = ::fpathconf(fd, _PC_NAME_MAX);
+    const long max = sys.nameMaxOf(fd);
     scan.m_nameMax = scan.m_countsUtf16 ? 255 : (max > 0 ? max : 255);
 
-    // Only readdir's own error counts: errno is cleared before each call, as the end of the
-    // listing leaves it alone, and an entry deleted since the listing fails its lstat.
-    int readError = 0;
-    for (;;) {
-        errno = 0;
-        const dirent *entry = ::readdir(dir);
-        if (!entry) {
-            readError = errno;
-            break;
-        }
-        const char *n = entry->d_name;
-        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
-            continue;
-        EntryType type = typeOfDirent(entry->d_type);
-        if (type == EntryType::Missing) {
-            struct stat st;
+    // An entry deleted since the listing fails its lstat: it counts as special, not as an
+    // error of the folder.
+    const bool listing = details == Details::Listing;
+    DosAttributes dos(sys, fd, fsType);
+    const int listed = sys.listFolder(fd, [&](const char *n, unsigned char direntType) {
+        EntryType type = typeOfDirent(direntType);
+        struct stat st;
+        if (type == EntryType::Missing)
             type = sys.statEntry(fd, n, &st) == 0 ? typeOfMode(st.st_mode) : EntryType::Special;
-        }
         scan.add(QByteArrayView(n), type);
-    }
+        if (!listing)
+            return;
+        // What the list shows: a link as what it leads to (Missing where it leads nowhere),
+        // and the DOS attributes of files.
+        EntryType target = type;
+        if (type == EntryType::Symlink)
+            target
+                = sys.statFollowing(fd, n, &st) == 0 ? typeOfMode(st.st_mode) : EntryType::Missing;
+        scan.m_targets.push_back(target);
+        scan.m_dos.push_back(target == EntryType::File ? dos.of(n) : quint8(0));
+    });
+    const int readError = listed == 0 ? 0 : (errno ? errno : EIO);
     scan.buildIndex();
     if (readError != 0)
         scan.m_error = readError;
@@ -200,9 +247,24 @@ FolderScan FolderScan::read(const QByteArray &folder, SysCalls &sys)
     if (!decided)
         scan.m_ignoresCase
             = scan.m_countsUtf16 || fuse.ignoresCase || fsType == cifsMagic || fsType == smb2Magic;
-    ::closedir(dir);
+    sys.closeFd(fd);
     scan.setIgnoresCase(scan.m_ignoresCase);
     return scan;
+}
+
+EntryType FolderScan::shownType(int entry) const
+{
+    return m_targets.empty() ? type(entry) : m_targets[size_t(entry)];
+}
+
+bool FolderScan::dosHiddenFlag(int entry) const
+{
+    return !m_dos.empty() && (m_dos[size_t(entry)] & dosHidden);
+}
+
+bool FolderScan::dosSystemFlag(int entry) const
+{
+    return !m_dos.empty() && (m_dos[size_t(entry)] & dosSystem);
 }
 
 void FolderScan::add(QByteArrayView name, EntryType type)

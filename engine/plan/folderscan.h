@@ -28,8 +28,12 @@ enum class EntryType : unsigned char { Missing, File, Folder, Symlink, Device, S
 class FolderScan
 {
 public:
+    // Plain: what renames need. Listing: besides, what a symbolic link leads to and the DOS
+    // attributes of files, for the file list.
+    enum class Details { Plain, Listing };
     // Reads folder once; on failure ok() is false and error() holds the errno.
-    static FolderScan read(const QByteArray &folder, SysCalls &sys);
+    static FolderScan read(const QByteArray &folder, SysCalls &sys,
+                           Details details = Details::Plain);
 
     bool ok() const { return m_error == 0; }
     int error() const { return m_error; }
@@ -43,6 +47,11 @@ public:
     int entryCount() const { return int(m_types.size()); }
     QByteArray name(int entry) const;
     EntryType type(int entry) const { return m_types[size_t(entry)]; }
+    // With Details::Listing: the type of what the entry leads to, a link followed (Missing for
+    // a dangling one), and the DOS hidden and system attributes of a file on FAT or NTFS.
+    EntryType shownType(int entry) const;
+    bool dosHiddenFlag(int entry) const;
+    bool dosSystemFlag(int entry) const;
 
     EntryType typeOf(QByteArrayView name) const
     {
@@ -82,6 +91,8 @@ private:
     std::vector<quint32> m_offsets;
     std::vector<quint16> m_lengths;
     std::vector<EntryType> m_types;
+    std::vector<EntryType> m_targets; // with Details::Listing
+    std::vector<quint8> m_dos; // with Details::Listing
     std::vector<qint32> m_slots; // entry index or -1; a power of two, at least twice the entries
     QHash<QByteArray, int> m_byKey; // case-folded name to entry; only when ignoring case
 };

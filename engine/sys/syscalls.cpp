@@ -2,10 +2,16 @@
 #include "syscalls.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 int SysCalls::openDirectory(const char *path)
@@ -123,6 +129,74 @@ long SysCalls::preadFd(int fd, void *buffer, unsigned long size, long offset)
 int SysCalls::statPath(const char *path, struct stat *st)
 {
     return ::stat(path, st);
+}
+
+int SysCalls::listFolder(int dirFd,
+                         const std::function<void(const char *name, unsigned char type)> &entry)
+{
+    // A listing of its own: the folder's descriptor stays open for the calls on its entries.
+    const int fd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    DIR *dir = ::fdopendir(fd);
+    if (!dir) {
+        const int e = errno;
+        ::close(fd);
+        errno = e;
+        return -1;
+    }
+    // Only readdir's own error counts: errno is cleared before each call, as the end of the
+    // listing leaves it alone.
+    int error = 0;
+    for (;;) {
+        errno = 0;
+        const dirent *d = ::readdir(dir);
+        if (!d) {
+            error = errno;
+            break;
+        }
+        const char *n = d->d_name;
+        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+            continue;
+        entry(n, d->d_type);
+    }
+    ::closedir(dir);
+    errno = error;
+    return error == 0 ? 0 : -1;
+}
+
+int SysCalls::statFollowing(int dirFd, const char *name, struct stat *st)
+{
+    return ::fstatat(dirFd, name, st, 0);
+}
+
+int SysCalls::fstatfsFd(int fd, struct statfs *fs)
+{
+    return ::fstatfs(fd, fs);
+}
+
+long SysCalls::nameMaxOf(int fd)
+{
+    return ::fpathconf(fd, _PC_NAME_MAX);
+}
+
+int SysCalls::ioctlFd(int fd, unsigned long request, void *argument)
+{
+    return ::ioctl(fd, request, argument);
+}
+
+long SysCalls::getXattr(const char *path, const char *key, void *value, unsigned long size)
+{
+    return long(::lgetxattr(path, key, value, size));
+}
+
+bool SysCalls::resolvePath(const char *path, QByteArray &resolved)
+{
+    char buffer[PATH_MAX];
+    if (!::realpath(path, buffer))
+        return false;
+    resolved = QByteArray(buffer);
+    return true;
 }
 
 SysCalls &SysCalls::real()

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QtGlobal>
+#include <QByteArray>
+
+#include <functional>
 
 struct stat;
+struct statfs;
 
 // A time of the file system as nanoseconds since the epoch, the form sizeAndTime gives.
 constexpr qint64 nanosecondsOf(qint64 seconds, qint64 nanoseconds)
@@ -48,6 +51,23 @@ public:
     virtual long preadFd(int fd, void *buffer, unsigned long size, long offset);
     // stat(2) of a path, links followed.
     virtual int statPath(const char *path, struct stat *st);
+
+    // The calls of the folder reader and of the volume identity.
+    // Lists the entries of the open folder dirFd, which stays open, "." and ".." left out:
+    // entry is called with each name and its d_type. 0, or -1 with errno where the listing
+    // failed part way.
+    virtual int listFolder(int dirFd,
+                           const std::function<void(const char *name, unsigned char type)> &entry);
+    // fstatat(2) of an entry of the folder, links followed.
+    virtual int statFollowing(int dirFd, const char *name, struct stat *st);
+    virtual int fstatfsFd(int fd, struct statfs *fs);
+    // fpathconf(fd, _PC_NAME_MAX).
+    virtual long nameMaxOf(int fd);
+    virtual int ioctlFd(int fd, unsigned long request, void *argument);
+    // lgetxattr(2).
+    virtual long getXattr(const char *path, const char *key, void *value, unsigned long size);
+    // realpath(3): path with every link, "." and ".." resolved; false where that fails.
+    virtual bool resolvePath(const char *path, QByteArray &resolved);
 
     // The system itself, for whoever is given no other seam.
     static SysCalls &real();

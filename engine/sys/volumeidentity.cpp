@@ -1,22 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "volumeidentity.h"
 
+#include "syscalls.h"
+
 #include <QByteArrayView>
 #include <QList>
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <linux/msdos_fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/sysmacros.h>
-#include <unistd.h>
 
 namespace {
 
@@ -81,60 +79,57 @@ bool fsidFromUuid(const QByteArray &fsType)
 }
 
 // The block device behind a mount, or 0.
-dev_t blockDeviceOf(const MountEntry &mount)
+dev_t blockDeviceOf(SysCalls &sys, const MountEntry &mount)
 {
     if (major(mount.device) != 0)
         return mount.device; // also fuseblk, which reports its block device
     struct stat st;
-    if (mount.source.startsWith("/dev/") && ::stat(mount.source.constData(), &st) == 0
+    if (mount.source.startsWith("/dev/") && sys.statPath(mount.source.constData(), &st) == 0
         && S_ISBLK(st.st_mode))
         return st.st_rdev;
     return 0;
 }
 
 // The name of the /dev/disk/by-uuid link that leads to device; empty where udev does not run.
-QByteArray uuidLinkOf(dev_t device)
+QByteArray uuidLinkOf(SysCalls &sys, dev_t device)
 {
     QByteArray found;
-    DIR *dir = ::opendir("/dev/disk/by-uuid");
-    if (!dir)
+    const int fd = sys.openDirectory("/dev/disk/by-uuid");
+    if (fd < 0)
         return found;
-    const int fd = ::dirfd(dir);
-    while (const dirent *entry = ::readdir(dir)) {
+    sys.listFolder(fd, [&](const char *name, unsigned char) {
         struct stat st;
-        if (entry->d_name[0] != '.' && ::fstatat(fd, entry->d_name, &st, 0) == 0
-            && S_ISBLK(st.st_mode) && st.st_rdev == device) {
-            found = entry->d_name;
-            break;
-        }
-    }
-    ::closedir(dir);
+        if (found.isEmpty() && sys.statFollowing(fd, name, &st) == 0 && S_ISBLK(st.st_mode)
+            && st.st_rdev == device)
+            found = name;
+    });
+    sys.closeFd(fd);
     return found;
 }
 
-QByteArray uuidOfOpenFolder(int fd, const MountEntry &mount)
+QByteArray uuidOfOpenFolder(SysCalls &sys, int fd, const MountEntry &mount)
 {
     if (isFat(mount.fsType)) {
         __u32 serial = 0;
-        if (::ioctl(fd, FAT_IOCTL_GET_VOLUME_ID, &serial) == 0) {
+        if (sys.ioctlFd(fd, FAT_IOCTL_GET_VOLUME_ID, &serial) == 0) {
             const QByteArray h = QByteArray::number(serial, 16).toUpper().rightJustified(8, '0');
             return h.left(4) + '-' + h.mid(4);
         }
     }
     FsUuid2 u {};
     u.len = 16;
-    if (!isFat(mount.fsType) && ::ioctl(fd, FS_IOC_GETFSUUID, &u) == 0 && u.len == 16) {
+    if (!isFat(mount.fsType) && sys.ioctlFd(fd, FS_IOC_GETFSUUID, &u) == 0 && u.len == 16) {
         static const quint8 zero[16] = {};
         if (std::memcmp(u.uuid, zero, 16) != 0)
             return uuidText(u.uuid);
     }
-    if (const dev_t device = blockDeviceOf(mount)) {
-        const QByteArray link = uuidLinkOf(device);
+    if (const dev_t device = blockDeviceOf(sys, mount)) {
+        const QByteArray link = uuidLinkOf(sys, device);
         if (!link.isEmpty())
             return link;
     }
     struct statfs fs;
-    if (fsidFromUuid(mount.fsType) && ::fstatfs(fd, &fs) == 0) {
+    if (fsidFromUuid(mount.fsType) && sys.fstatfsFd(fd, &fs) == 0) {
         quint8 bytes[sizeof fs.f_fsid];
         std::memcpy(bytes, &fs.f_fsid, sizeof bytes);
         static const quint8 zero[sizeof fs.f_fsid] = {};
@@ -189,64 +184,63 @@ const MountEntry *mountOf(const std::vector<MountEntry> &mounts, const QByteArra
     return bestOfDevice ? bestOfDevice : best;
 }
 
-QByteArray readMountInfo()
+QByteArray readMountInfo(SysCalls &sys)
 {
     QByteArray text;
-    const int fd = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
+    const int fd = sys.openAt(AT_FDCWD, "/proc/self/mountinfo", O_RDONLY);
     if (fd < 0)
         return text;
     char buffer[16384];
-    ssize_t n;
-    while ((n = ::read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR))
+    long n;
+    while ((n = sys.readFd(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR))
         if (n > 0)
             text.append(buffer, n);
-    ::close(fd);
+    sys.closeFd(fd);
     return text;
 }
 
-VolumeIdentity volumeIdentityOf(const QByteArray &folder)
+VolumeIdentity volumeIdentityOf(const QByteArray &folder, SysCalls &sys)
 {
     VolumeIdentity id;
-    char resolved[PATH_MAX];
-    const QByteArray path
-        = ::realpath(folder.constData(), resolved) ? QByteArray(resolved) : folder;
-    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    QByteArray path = folder;
+    sys.resolvePath(folder.constData(), path);
+    const int fd = sys.openDirectory(path.constData());
     if (fd < 0)
         return id;
     struct stat st;
-    if (::fstat(fd, &st) == 0) {
-        const std::vector<MountEntry> mounts = parseMountInfo(readMountInfo());
+    if (sys.fstatFd(fd, &st) == 0) {
+        const std::vector<MountEntry> mounts = parseMountInfo(readMountInfo(sys));
         if (const MountEntry *mount = mountOf(mounts, path, st.st_dev)) {
             id.fsType = mount->fsType;
             id.mountPoint = mount->mountPoint;
-            id.uuid = uuidOfOpenFolder(fd, *mount);
+            id.uuid = uuidOfOpenFolder(sys, fd, *mount);
         }
     }
-    ::close(fd);
+    sys.closeFd(fd);
     return id;
 }
 
-std::vector<QByteArray> mountPointsOf(const QByteArray &uuid)
+std::vector<QByteArray> mountPointsOf(const QByteArray &uuid, SysCalls &sys)
 {
     std::vector<QByteArray> found;
     if (uuid.isEmpty() || uuid.contains('/'))
         return found;
-    const std::vector<MountEntry> mounts = parseMountInfo(readMountInfo());
+    const std::vector<MountEntry> mounts = parseMountInfo(readMountInfo(sys));
     struct stat link;
-    const bool linked
-        = ::stat(("/dev/disk/by-uuid/" + uuid).constData(), &link) == 0 && S_ISBLK(link.st_mode);
+    const bool linked = sys.statPath(("/dev/disk/by-uuid/" + uuid).constData(), &link) == 0
+        && S_ISBLK(link.st_mode);
     for (const MountEntry &m : mounts) {
         if (m.root != "/" || std::find(found.begin(), found.end(), m.mountPoint) != found.end())
             continue;
         if (linked) {
-            if (blockDeviceOf(m) == link.st_rdev)
+            if (blockDeviceOf(sys, m) == link.st_rdev)
                 found.push_back(m.mountPoint);
             continue;
         }
         // Only volumes on a local block device: asking a network mount could hang.
-        if (!m.source.startsWith("/dev/") || !blockDeviceOf(m))
+        if (!m.source.startsWith("/dev/") || !blockDeviceOf(sys, m))
             continue;
-        if (volumeIdentityOf(m.mountPoint).uuid == uuid)
+        if (volumeIdentityOf(m.mountPoint, sys).uuid == uuid)
             found.push_back(m.mountPoint);
     }
     return found;

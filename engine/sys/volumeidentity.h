@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "syscalls.h"
+
 #include <QByteArray>
 
 #include <vector>
@@ -31,9 +33,9 @@ struct VolumeIdentity
 };
 
 // The volume that holds folder; an empty uuid when it cannot be told.
-VolumeIdentity volumeIdentityOf(const QByteArray &folder);
+VolumeIdentity volumeIdentityOf(const QByteArray &folder, SysCalls &sys = SysCalls::real());
 // Where the volume with that uuid is mounted now (whole-volume mounts only), possibly nowhere.
-std::vector<QByteArray> mountPointsOf(const QByteArray &uuid);
+std::vector<QByteArray> mountPointsOf(const QByteArray &uuid, SysCalls &sys = SysCalls::real());
 
 // One line of /proc/self/mountinfo, with the octal escapes ("\040" for a blank) undone.
 struct MountEntry
@@ -52,4 +54,4 @@ std::vector<MountEntry> parseMountInfo(const QByteArray &text);
 const MountEntry *mountOf(const std::vector<MountEntry> &mounts, const QByteArray &path,
                           dev_t device);
 // /proc/self/mountinfo as text; empty when it cannot be read.
-QByteArray readMountInfo();
+QByteArray readMountInfo(SysCalls &sys = SysCalls::real());

@@ -358,6 +358,7 @@ TEST_F(RunFixture, ConflictsKnownBeforehandTouchNothing)
         QStringList listed; // lines the message must hold
         bool changed = false; // the folder no longer holds what the list shows
         bool whileAsked = false; // prepared while "Sind Sie sicher…?" is open, else before
+        int readError = 0; // the listing of the folder fails with it
     };
     const QString tooLong = QString(250, QLatin1Char('n')); // + "01.jpg" is 256 bytes
     const Case cases[] = {
@@ -404,6 +405,14 @@ TEST_F(RunFixture, ConflictsKnownBeforehandTouchNothing)
          false,
          tooLong,
          {"zu lang (höchstens 255 Bytes)"}},
+        {"the folder's listing fails part way (a card pulled)",
+         [](TempFolder &) {},
+         false,
+         QStringLiteral("Bild"),
+         {"Der Ordner kann nicht gelesen werden. Es wurde keine Datei umbenannt."},
+         true,
+         false,
+         EIO},
     };
     for (const auto &c : cases) {
         Scene scene {"a.jpg", "b.jpg", "c.jpg", "d.jpg"};
@@ -424,6 +433,8 @@ TEST_F(RunFixture, ConflictsKnownBeforehandTouchNothing)
         auto *sys = new ScriptedSysCalls;
         sys->foldCase = c.foldCase;
         sys->inodePerSpelling = c.foldCase; // as FUSE exFAT: the lookup must decide, not inodes
+        if (c.readError)
+            sys->failures["readdir"] = {c.readError};
         w.sysForMover.reset(sys);
         w.texts[OptionText::Text2] = c.name;
         runRename(w);

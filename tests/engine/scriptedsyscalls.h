@@ -99,6 +99,10 @@ public:
     {
         return run("read", nameOf(fd), "", [&] { return SysCalls::readFd(fd, buffer, size); });
     }
+    int listFolder(int fd, const std::function<void(const char *, unsigned char)> &entry) override
+    {
+        return run("readdir", nameOf(fd), "", [&] { return SysCalls::listFolder(fd, entry); });
+    }
     long preadFd(int fd, void *buffer, unsigned long size, long offset) override
     {
         return run("pread", nameOf(fd), "",
