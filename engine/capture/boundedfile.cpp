@@ -29,13 +29,18 @@ BoundedFile::~BoundedFile()
         m_sys.closeFd(m_fd);
 }
 
-bool BoundedFile::stopped()
+bool BoundedFile::expired()
 {
-    if (!m_stopped
+    if (!m_expired
         && ((m_limits.cancel && m_limits.cancel->load(std::memory_order_relaxed))
             || std::chrono::steady_clock::now() > m_deadline))
-        m_stopped = true;
-    return m_stopped;
+        m_expired = m_stopped = true;
+    return m_expired;
+}
+
+bool BoundedFile::stopped()
+{
+    return expired() || m_stopped;
 }
 
 qint64 BoundedFile::read(char *buffer, qint64 offset, qint64 length)

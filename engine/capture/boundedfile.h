@@ -50,6 +50,8 @@ public:
 
     // True once a limit has stopped a read, or when the deadline has passed or a cancel come.
     bool stopped();
+    // True when the deadline has passed or a cancel come: nothing read counts then.
+    bool expired();
     // True once the file failed a read (EIO of a failing card): every read after it fails too.
     bool failed() const { return m_failed; }
     qint64 bytesRead() const { return m_bytesRead; }
@@ -64,7 +66,8 @@ private:
     ReadLimits m_limits;
     std::chrono::steady_clock::time_point m_deadline;
     qint64 m_bytesRead = 0;
-    bool m_stopped = false;
+    bool m_stopped = false; // by the budget or expired
+    bool m_expired = false;
     bool m_failed = false;
     // The first bytes of the file, read once: every format's readers look at them many times.
     QByteArray m_head;

@@ -222,7 +222,8 @@ CaptureTime readFromFile(SysCalls &sys, BoundedFile &file, const QByteArray &fol
     case Kind::NotAPhoto:
         break;
     }
-    if (file.stopped())
+    // Past the deadline nothing counts; a read the budget ended keeps what was decoded whole.
+    if (file.expired())
         return fileDate(file.stat());
     if (found.hasExif)
         return found.exif;
@@ -235,7 +236,7 @@ CaptureTime readFromFile(SysCalls &sys, BoundedFile &file, const QByteArray &fol
         if (sidecar != name && xmpFromSidecar(sys, joinPath(folder, sidecar), limits, time))
             return time;
     }
-    if (kind == Kind::Movie && containers::movieCreationTime(file, time) && !file.stopped())
+    if (kind == Kind::Movie && containers::movieCreationTime(file, time) && !file.expired())
         return time;
     return fileDate(file.stat());
 }

@@ -263,6 +263,17 @@ TEST(CaptureTime, ScanThroughCache)
         EXPECT_TRUE(cost.stopped);
     }
 
+    // A read that the budget ends keeps the EXIF decoded before it.
+    folder.write("lang.jpg",
+                 jpeg(tiff(exif("2024:07:01 12:00:00", "", "Z")),
+                      xmpPacket("Xmp.xmp.CreatorTool", std::string(40000, 'x').c_str())));
+    ReadLimits small;
+    small.bytes = 24 * 1024;
+    CaptureReadCost cost;
+    EXPECT_EQ(readCaptureTime(folder.path(), "lang.jpg", small, &cost),
+              (CaptureTime {utc("2024-07-01T12:00:00Z"), 0, CaptureSource::Exif}));
+    EXPECT_TRUE(cost.stopped);
+
     // A read that fails (EIO of a failing card) gives the modification time and is not kept,
     // so that the next scan reads the file again.
     auto failing = std::make_unique<ScriptedSysCalls>();
