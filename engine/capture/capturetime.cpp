@@ -127,7 +127,8 @@ void readMetadata(Exiv2::BasicIo::AutoPtr io, Found &found)
     if (!image.get())
         return;
     try {
-        if (!found.hasExif)
+        // An XMP file is read as XMP only: Exiv2 copies its dates into EXIF fields as well.
+        if (!found.hasExif && image->imageType() != Exiv2::ImageType::xmp)
             found.hasExif = timeFromExif(image->exifData(), found.exif);
         if (!found.hasXmp)
             found.hasXmp = timeFromXmp(image->xmpData(), found.xmp);

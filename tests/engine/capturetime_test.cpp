@@ -174,6 +174,9 @@ TEST(CaptureTime, SourcesFormatsAndZones)
         {"XMP date without a time of day", "IMG_0020.JPG",
          jpeg(noDate, xmpPacket("Xmp.photoshop.DateCreated", "2024-07-01")),
          utc("2024-06-30T22:00:00Z"), 0, CaptureSource::Xmp, {}, {}, "Europe/Berlin"},
+        {"an XMP file of its own: XMP, not the EXIF Exiv2 makes of it", "Scan.xmp",
+         xmpPacket("Xmp.photoshop.DateCreated", "2024-07-01"), utc("2024-06-30T22:00:00Z"), 0,
+         CaptureSource::Xmp, {}, {}, "Europe/Berlin"},
         {"XMP with both dates: the original", "IMG_0021.JPG",
          jpeg(noDate, xmpPacket("Xmp.exif.DateTimeOriginal", "2024-07-01T12:00:21Z")
                           .replace("</rdf:Description>",
