@@ -111,8 +111,11 @@ int JournalStore::lock()
 int JournalStore::lockIn(int dirFd)
 {
     int fd = m_sys->openAt(dirFd, lockName, O_RDONLY | O_CREAT | O_NOFOLLOW, 0600);
-    if (fd < 0 && errno == EROFS)
+    if (fd < 0 && errno == EROFS) {
         fd = m_sys->openAt(dirFd, lockName, O_RDONLY | O_NOFOLLOW);
+        if (fd < 0)
+            return EROFS; // what keeps the lock file from being made
+    }
     if (fd < 0)
         return errno;
     if (m_sys->lockFd(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -184,9 +187,24 @@ int JournalStore::begin(const Journal &journal)
     const int dirFd = openFolder(true);
     if (dirFd < 0)
         return errno;
-    if (!wasLocked && lockIn(dirFd) == EWOULDBLOCK) {
+    // Never a run without the lock, whatever keeps it from being taken (ENOLCK where the home
+    // folder is on a network without a lock manager).
+    if (!wasLocked) {
+        if (const int e = lockIn(dirFd)) {
+            m_sys->closeFd(dirFd);
+            return e;
+        }
+    }
+    // The record of an interrupted run is never overwritten: it is settled first.
+    struct stat st;
+    const int pending = m_sys->statEntry(dirFd, runningName, &st) == 0 ? EEXIST
+        : errno == ENOENT                                              ? 0
+                                                                       : errno;
+    if (pending != 0) {
         m_sys->closeFd(dirFd);
-        return EWOULDBLOCK; // any other error: a read-only state disk shows itself below
+        if (!wasLocked)
+            unlock();
+        return pending;
     }
     const int e = writeWhole(dirFd, runningName, encodeJournal(journal));
     if (e != 0) {
@@ -303,6 +321,17 @@ int JournalStore::discardLast(const QByteArray &renamedFolder)
     if (e == 0)
         m_lastFolder.clear();
     return e;
+}
+
+bool JournalStore::hasRunning()
+{
+    const int dirFd = openFolder(false);
+    if (dirFd < 0)
+        return false;
+    struct stat st;
+    const bool there = m_sys->statEntry(dirFd, runningName, &st) == 0 || errno != ENOENT;
+    m_sys->closeFd(dirFd);
+    return there;
 }
 
 JournalStore::Load JournalStore::load(const char *name, Journal *journal)

@@ -44,7 +44,9 @@ public:
     bool locked() const { return m_lockFd >= 0; }
 
     // Records a run before its first rename; takes the lock where it is not held. Returns 0 or
-    // the errno (EWOULDBLOCK: another copy is running); on failure no running record is left.
+    // the errno (EWOULDBLOCK: another copy is running; EEXIST: the record of an interrupted run
+    // is there, and is never overwritten; any other error of the lock refuses the run too); on
+    // failure no running record is left and nothing is changed.
     int begin(const Journal &journal);
     // Syncs the renamed folder, then the running record says completed and becomes the last
     // run's record. 0 or the errno of the first call that failed; the running record stays
@@ -64,6 +66,8 @@ public:
 
     // Refused: the state folder is a link or not the user's own; Unreadable: an I/O error.
     enum class Load { None, Ok, Corrupt, Refused, Unreadable };
+    // Whether a record of a run going on or interrupted is there (readable or not).
+    bool hasRunning();
     Load loadRunning(Journal *journal);
     Load loadLast(Journal *journal);
     // Moves an unreadable running record out of the way, so that it is reported once.

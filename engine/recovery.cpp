@@ -457,8 +457,12 @@ QByteArray recoverInterruptedRun(IRenameWindow &window, JournalStore &store, Fil
     if (store.loadRunning(&journal) == JournalStore::Load::None)
         return QByteArray(); // nothing to do, and no state folder made for it
     // Another copy that holds the lock is at work on its run: its record is not ours to touch.
-    if (store.lock() == EWOULDBLOCK)
+    // Without the lock nothing is touched either.
+    if (const int error = store.lock()) {
+        if (error != EWOULDBLOCK)
+            window.messageBox(Texts::lockFailed(error), MessageKind::Warning, warningTitle());
         return QByteArray();
+    }
     Unlocker unlocker {store};
     switch (store.loadRunning(&journal)) {
     case JournalStore::Load::None:
@@ -519,7 +523,7 @@ bool canUndoLastRun(JournalStore &store, SysCalls &sys)
         || store.loadLast(&journal) != JournalStore::Load::Ok)
         return false;
     if (!store.locked()) {
-        if (store.lock() == EWOULDBLOCK)
+        if (store.lock() != 0)
             return false;
         store.unlock();
     }
@@ -531,8 +535,10 @@ QByteArray undoLastRun(IRenameWindow &window, JournalStore &store, FileMover &mo
 {
     if (refusedStateFolder(window, store))
         return QByteArray();
-    if (store.lock() == EWOULDBLOCK) {
-        window.messageBox(Texts::anotherRunGoingOn(), MessageKind::Warning, warningTitle());
+    if (const int error = store.lock()) {
+        window.messageBox(error == EWOULDBLOCK ? Texts::anotherRunGoingOn()
+                                               : Texts::lockFailed(error),
+                          MessageKind::Warning, warningTitle());
         return QByteArray();
     }
     Unlocker unlocker {store};

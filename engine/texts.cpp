@@ -262,6 +262,8 @@ QString systemError(int error)
         return QStringLiteral("Die Datei oder der Ordner ist nicht vorhanden.");
     case EEXIST:
         return QStringLiteral("Es gibt schon eine Datei oder einen Ordner mit diesem Namen.");
+    case ENOLCK:
+        return QStringLiteral("Das Dateisystem kann keine Sperre setzen.");
     default:
         return QStringLiteral("Systemfehler %1 (%2)")
             .arg(error)
@@ -349,6 +351,27 @@ QString anotherRunGoingOn()
     return journalError(EWOULDBLOCK)
         + QStringLiteral(". Es wurde keine Datei umbenannt; bitte versuchen Sie es danach noch "
                          "einmal.");
+}
+
+QString lockFailed(int error)
+{
+    return QStringLiteral("Brixelwand kann nicht sicherstellen, dass kein anderes Fenster zugleich "
+                          "umbenennt: Die Sperre im Ordner für die Protokolle lässt sich nicht "
+                          "setzen (%1). Es wird keine Datei umbenannt.")
+        .arg(journalError(error));
+}
+
+QString interruptedRunFirst(const QByteArray &folder)
+{
+    const QString which = folder.isEmpty()
+        ? QStringLiteral("Eine unterbrochene Umbenennung ist noch nicht abgeschlossen")
+        : QStringLiteral("Die unterbrochene Umbenennung im Ordner %1 ist noch nicht "
+                         "abgeschlossen")
+              .arg(quoted(folder));
+    return which
+        + QStringLiteral(". Solange sie weder fortgesetzt noch rückgängig gemacht ist, wird keine "
+                         "andere Umbenennung begonnen, denn ihr Protokoll würde sonst verloren "
+                         "gehen. Es wurde keine Datei umbenannt.");
 }
 
 QString journalNotCompleted(int error)

@@ -84,6 +84,11 @@ QString restoreQuestion(qsizetype moved);
 QString notRestored(const QString &failure, size_t notTried);
 // A second copy of the program is renaming: nothing was renamed.
 QString anotherRunGoingOn();
+// The lock that keeps a second copy from renaming at the same time cannot be taken.
+QString lockFailed(int error);
+// A new run is refused while the record of an interrupted one (in folder, empty where the
+// record cannot be read) waits.
+QString interruptedRunFirst(const QByteArray &folder);
 QString journalNotCompleted(int error);
 QString journalNotUpdated(int error);
 // The reason a write of the run record failed, without a closing full stop (it stands in

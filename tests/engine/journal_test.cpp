@@ -691,6 +691,59 @@ TEST(Journal, ASecondCopyLeavesTheRunningRecordAlone)
     EXPECT_TRUE(run.allOld(dir));
 }
 
+// A run in another folder while a run waits interrupted: the interrupted one is offered
+// first; "Später" refuses the new run and keeps the record, which is asked about again.
+TEST(Journal, AnInterruptedRunIsOfferedFirstAndNeverOverwritten)
+{
+    TempFolder cutDir, otherDir, state;
+    const SmallRun run;
+    run.make(cutDir);
+    const QString stateDir = QString::fromUtf8(state.path());
+    {
+        JournalStore store(stateDir);
+        run.cut(cutDir, store, 3); // inside the swap: one file under a temporary name
+    }
+    const Names cut = cutDir.names();
+    otherDir.write("x.jpg", "x");
+    FakeWindow window;
+    window.folder = otherDir.path();
+    window.list(otherDir.names());
+    window.selectAll();
+    window.texts[OptionText::Text2] = QStringLiteral("Bild");
+    window.journal = std::make_unique<JournalStore>(stateDir);
+    for (const MessageAnswer answer : {MessageAnswer::Later, MessageAnswer::Continue}) {
+        SCOPED_TRACE(int(answer));
+        window.messages.clear();
+        window.answers = {MessageAnswer::Yes, answer};
+        runRename(window);
+        Journal record;
+        if (answer == MessageAnswer::Later) {
+            ASSERT_EQ(window.messageTitles(),
+                      (QStringList {questionTitle(), questionTitle(), "Achtung!"}));
+            EXPECT_TRUE(window.messages[2].prompt.contains(Texts::quoted(cutDir.path())))
+                << window.messages[2].prompt.toStdString();
+            EXPECT_EQ(cutDir.names(), cut);
+            EXPECT_EQ(otherDir.names(), Names {"x.jpg"});
+            ASSERT_EQ(window.journal->loadRunning(&record), JournalStore::Load::Ok);
+            EXPECT_EQ(record.folderPath(), cutDir.path());
+            EXPECT_FALSE(window.journal->locked());
+        } else {
+            EXPECT_EQ(window.messageTitles().last(), doneTitle());
+            EXPECT_TRUE(run.allNew(cutDir)) << testing::PrintToString(cutDir.names());
+            EXPECT_EQ(otherDir.names(), Names {"Bild01.jpg"});
+            ASSERT_EQ(window.journal->loadLast(&record), JournalStore::Load::Ok);
+            EXPECT_EQ(record.folderPath(), otherDir.path());
+        }
+    }
+    // The store itself never writes over a waiting record.
+    TempFolder again;
+    run.make(again);
+    JournalStore store(stateDir);
+    run.cut(again, store, 1);
+    EXPECT_EQ(store.begin(run.journal(again)), EEXIST);
+    EXPECT_FALSE(store.locked());
+}
+
 // A card cut during a run: another card at the same path with the same pictures is left
 // alone, and the card itself is found again under another path.
 TEST(Journal, RecoveryActsOnlyOnTheRecordedCardWhereverItIsMounted)
