@@ -3,6 +3,7 @@
 
 #include "filemover.h"
 #include "fnv1a.h"
+#include "folderscan.h"
 #include "renameplan.h"
 #include "volumeidentity.h"
 
@@ -12,13 +13,17 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <system_error>
 #include <thread>
 
 namespace {
 
-const char magic[] = "BWJOURN3";
+// The format written; the two before it are read.
+const char magic[] = "BWJOURN4";
+const char magic3[] = "BWJOURN3"; // a fingerprint for every moving file
+const char magic2[] = "BWJOURN2"; // no volume and no start time; fingerprints in cycles only
 constexpr int magicSize = 8;
 constexpr int stateOffset = journalStateOffset;
 static_assert(stateOffset == magicSize);
@@ -162,6 +167,7 @@ struct Reader
 Fingerprint Fingerprint::of(const struct stat &st)
 {
     Fingerprint f;
+    f.known = true;
     f.size = quint64(st.st_size);
     f.mtimeNs = nanosecondsOf(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
     return f;
@@ -326,15 +332,17 @@ void Journal::readDisk(SysCalls *sysCalls)
         if (s.kind != JournalStep::TempToNew)
             moving.push_back(s.file);
     }
+    moving = needingFingerprints(moving);
     // Sizes and times first; most of the record's time is this one call per file, and on a
     // large run two cores share it, each its half of the files.
     std::vector<char> found(files.size(), 0); // by file; not vector<bool>: two writers
     const auto read = [&](size_t from, size_t to) {
         for (size_t i = from; i < to; ++i) {
             JournalFile &f = files[moving[i]];
-            found[moving[i]] = sys.sizeAndTime(dirFd, f.oldName.constData(), &f.fingerprint.size,
-                                               &f.fingerprint.mtimeNs)
+            f.fingerprint.known = sys.sizeAndTime(dirFd, f.oldName.constData(), &f.fingerprint.size,
+                                                  &f.fingerprint.mtimeNs)
                 == 0;
+            found[moving[i]] = f.fingerprint.known;
         }
     };
     const size_t half = moving.size() / 2;
@@ -363,6 +371,51 @@ void Journal::readDisk(SysCalls *sysCalls)
     sys.closeFd(dirFd);
 }
 
+namespace {
+
+// A hash of a name that is the same for names that differ in letter case only: a name that
+// is an old and a new name of the run only as far as the hashes go costs a fingerprint more,
+// never one less.
+quint64 looseHash(const QByteArray &name)
+{
+    quint64 hash = 14695981039346656037ull;
+    for (const char c : name) {
+        if (quint8(c) >= 0x80)
+            return fnv1a64(foldCase(name, InvalidUtf8::LowerAscii)) ^ 1;
+        hash ^= quint8(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+} // namespace
+
+std::vector<quint32> Journal::needingFingerprints(const std::vector<quint32> &moving) const
+{
+    std::vector<quint64> olds, news;
+    olds.reserve(moving.size());
+    news.reserve(moving.size());
+    for (const quint32 i : moving) {
+        olds.push_back(looseHash(files[i].oldName));
+        news.push_back(looseHash(files[i].newName));
+    }
+    std::vector<quint64> sortedOlds = olds, sortedNews = news;
+    std::sort(sortedOlds.begin(), sortedOlds.end());
+    std::sort(sortedNews.begin(), sortedNews.end());
+    const size_t sample = std::min(moving.size(), cardSample);
+    std::vector<quint32> chosen;
+    size_t nextSample = 0; // the sample: every (moving / sample)th file, from the first on
+    for (size_t k = 0; k < moving.size(); ++k) {
+        const bool sampled = nextSample < sample && k == nextSample * moving.size() / sample;
+        nextSample += sampled;
+        if (sampled || olds[k] == news[k]
+            || std::binary_search(sortedOlds.begin(), sortedOlds.end(), news[k])
+            || std::binary_search(sortedNews.begin(), sortedNews.end(), olds[k]))
+            chosen.push_back(moving[k]);
+    }
+    return chosen;
+}
+
 Journal Journal::of(const QByteArray &folder, const std::vector<QByteArray> &oldNames,
                     const std::vector<QByteArray> &newNames,
                     const std::vector<QByteArray> &tempNames, const std::vector<Step> &steps,
@@ -386,14 +439,16 @@ QByteArray encodeJournal(const Journal &journal)
     const QByteArray *oldBefore = &journal.folder, *newBefore = &journal.folder;
     qint64 mtimeBefore = 0;
     for (const JournalFile &f : journal.files) {
+        const Fingerprint &fp = f.fingerprint;
         size += 10 + f.oldName.size() - Writer::sharedPrefix(f.oldName, *oldBefore)
             + f.tempName.size() + f.newName.size() - Writer::sharedPrefix(f.newName, *newBefore)
-            + varintSize(f.fingerprint.size << 1 | quint64(f.fingerprint.hasHead))
-            + varintSize(zigzag(f.fingerprint.mtimeNs - mtimeBefore))
-            + (f.fingerprint.hasHead ? 8 : 0);
+            + (fp.known ? varintSize(fp.size << 2 | 2 | quint64(fp.hasHead))
+                       + varintSize(zigzag(fp.mtimeNs - mtimeBefore)) + (fp.hasHead ? 8 : 0)
+                        : 1);
         oldBefore = &f.oldName;
         newBefore = &f.newName;
-        mtimeBefore = f.fingerprint.mtimeNs;
+        if (fp.known)
+            mtimeBefore = fp.mtimeNs;
     }
     QByteArray out(size, Qt::Uninitialized);
     Writer w {out.data()};
@@ -416,12 +471,18 @@ QByteArray encodeJournal(const Journal &journal)
         w.nameAfter(f.newName, *newBefore);
         oldBefore = &f.oldName;
         newBefore = &f.newName;
-        // Size and whether a hash follows; the time as its step from the file before.
-        w.varint(f.fingerprint.size << 1 | quint64(f.fingerprint.hasHead));
-        w.varint(zigzag(f.fingerprint.mtimeNs - mtimeBefore));
-        mtimeBefore = f.fingerprint.mtimeNs;
-        if (f.fingerprint.hasHead)
-            w.put<quint64>(f.fingerprint.head);
+        // Size, whether size and time are known and whether a hash follows (0 for a file
+        // without a fingerprint); the time as its step from the last file that has one.
+        const Fingerprint &fp = f.fingerprint;
+        if (!fp.known) {
+            w.varint(0);
+            continue;
+        }
+        w.varint(fp.size << 2 | 2 | quint64(fp.hasHead));
+        w.varint(zigzag(fp.mtimeNs - mtimeBefore));
+        mtimeBefore = fp.mtimeNs;
+        if (fp.hasHead)
+            w.put<quint64>(fp.head);
     }
     w.put<quint32>(quint32(journal.steps.size()));
     for (const JournalStep &s : journal.steps) {
@@ -435,7 +496,13 @@ QByteArray encodeJournal(const Journal &journal)
 
 bool decodeJournal(const QByteArray &data, Journal *journal)
 {
-    if (data.size() < magicSize + 1 + 4 || std::memcmp(data.constData(), magic, magicSize) != 0)
+    if (data.size() < magicSize + 1 + 4)
+        return false;
+    const int version = std::memcmp(data.constData(), magic, magicSize) == 0 ? 4
+        : std::memcmp(data.constData(), magic3, magicSize) == 0              ? 3
+        : std::memcmp(data.constData(), magic2, magicSize) == 0              ? 2
+                                                                             : 0;
+    if (version == 0)
         return false;
     const char state = data[stateOffset];
     if (state != 'R' && state != 'C')
@@ -449,9 +516,14 @@ bool decodeJournal(const QByteArray &data, Journal *journal)
     j.completed = state == 'C';
     j.device = in.get<quint64>();
     j.inode = in.get<quint64>();
-    j.startedNs = in.get<qint64>();
-    j.volumeUuid = in.name();
-    j.mountPoint = in.name();
+    if (version >= 3) {
+        j.startedNs = in.get<qint64>();
+        j.volumeUuid = in.name();
+        j.mountPoint = in.name();
+    } else {
+        // No start time: no empty file is taken for a reservation of this run.
+        j.startedNs = std::numeric_limits<qint64>::max();
+    }
     j.folder = in.bytes(in.get<quint32>());
     const quint32 fileCount = in.get<quint32>();
     if (!in.ok || fileCount > quint32(data.size()))
@@ -466,13 +538,30 @@ bool decodeJournal(const QByteArray &data, Journal *journal)
         f.newName = in.nameAfter(newBefore);
         oldBefore = f.oldName;
         newBefore = f.newName;
-        const quint64 sizeAndHead = in.varint();
-        f.fingerprint.size = sizeAndHead >> 1;
-        f.fingerprint.hasHead = sizeAndHead & 1;
-        f.fingerprint.mtimeNs = mtimeBefore + unzigzag(in.varint());
-        mtimeBefore = f.fingerprint.mtimeNs;
-        if (f.fingerprint.hasHead)
-            f.fingerprint.head = in.get<quint64>();
+        Fingerprint &fp = f.fingerprint;
+        if (version == 2) {
+            // Inode, size and time of a file in a cycle; the inode is not used any more.
+            if (!f.tempName.isEmpty()) {
+                in.get<quint64>();
+                fp.known = true;
+                fp.size = in.get<quint64>();
+                fp.mtimeNs = in.get<qint64>();
+            }
+            j.files.push_back(std::move(f));
+            continue;
+        }
+        const quint64 sizeAndFlags = in.varint();
+        fp.known = version == 3 || (sizeAndFlags & 2);
+        fp.size = version == 3 ? sizeAndFlags >> 1 : sizeAndFlags >> 2;
+        fp.hasHead = sizeAndFlags & 1;
+        if (fp.known) {
+            fp.mtimeNs = mtimeBefore + unzigzag(in.varint());
+            mtimeBefore = fp.mtimeNs;
+        } else if (sizeAndFlags != 0) {
+            return false;
+        }
+        if (fp.hasHead)
+            fp.head = in.get<quint64>();
         j.files.push_back(std::move(f));
     }
     const quint32 stepCount = in.get<quint32>();

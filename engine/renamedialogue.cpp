@@ -245,7 +245,7 @@ void RenameDialogue::reportFailure(const RenamePlan &plan, const RunResult &resu
         && m_window.messageBox(Texts::restoreQuestion(moved), MessageKind::Question,
                                questionTitle())
             == MessageAnswer::Yes) {
-        const CarriedOut back = carryOut(record, Progress(), done, 0, m_mover);
+        const CarriedOut back = carryOut(record, done, 0, m_mover);
         reached = back.reached;
         if (!back.ok())
             m_window.messageBox(Texts::notRestored(back.failure, back.notTried), MessageKind::Error,
