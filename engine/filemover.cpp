@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -115,6 +116,16 @@ int SysCalls::makeFolder(int dirFd, const char *name, unsigned mode)
 int SysCalls::lockFd(int fd, int operation)
 {
     return ::flock(fd, operation);
+}
+
+int SysCalls::resolvePath(const char *path, QByteArray *resolved)
+{
+    char *real = ::realpath(path, nullptr);
+    if (!real)
+        return -1;
+    *resolved = real;
+    std::free(real);
+    return 0;
 }
 
 namespace {

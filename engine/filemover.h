@@ -46,6 +46,8 @@ public:
     virtual int makeFolder(int dirFd, const char *name, unsigned mode);
     // flock(2): LOCK_EX | LOCK_NB and LOCK_UN.
     virtual int lockFd(int fd, int operation);
+    // realpath(3): the absolute path with every link and "." or ".." resolved.
+    virtual int resolvePath(const char *path, QByteArray *resolved);
 };
 
 // Renames files inside one folder and never replaces an existing entry, on any file system:

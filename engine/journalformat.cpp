@@ -315,6 +315,10 @@ void Journal::readDisk(SysCalls *sysCalls)
 {
     SysCalls plain;
     SysCalls &sys = sysCalls ? *sysCalls : plain;
+    // The folder as it is, not as a link names it: its card is found again by its mount point.
+    QByteArray resolved;
+    if (sys.resolvePath(folderPath().constData(), &resolved) == 0)
+        folder = resolved == "/" ? QByteArray() : resolved;
     const VolumeIdentity volume = volumeIdentityOf(folderPath());
     volumeUuid = volume.uuid;
     mountPoint = volume.mountPoint;

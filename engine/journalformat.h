@@ -97,10 +97,10 @@ struct Journal
                             const std::vector<QByteArray> &tempNames,
                             const std::vector<Step> &steps);
     static Journal fromPlan(const RenamePlan &plan);
-    // Adds what the disk tells through sys (the plain system calls where nullptr): the volume
-    // of the folder, the folder's device and inode, and the fingerprints where names cannot
-    // decide: every file of a chain, a cycle or a case-only rename (a name that is both an old
-    // and a new name of the run, letter case aside), with the head of the first file of each
+    // Adds what the disk tells through sys (the plain system calls where nullptr): the folder
+    // with its links resolved, its volume, its device and inode, and the fingerprints where names
+    // cannot decide: every file of a chain, a cycle or a case-only rename (a name that is both an
+    // old and a new name of the run, letter case aside), with the head of the first file of each
     // cycle, and a sample of at most cardSample files spread over the run, which tells the card
     // where its volume has no identity. A run whose old and new names are apart reads only the
     // sample.

@@ -340,6 +340,72 @@ TEST(Journal, HoldsAnyByteAndRefusesDamage)
         EXPECT_FALSE(crafted([&](Journal &c) { c.folder = folder; })) << folder.constData();
 }
 
+// A record as the version before this one wrote it (BWJOURN2): no volume and no start time,
+// names after the one before, and inode, size and time of the files in cycles.
+QByteArray previousFormat(const Journal &j)
+{
+    QByteArray out = "BWJOURN2";
+    out += j.completed ? 'C' : 'R';
+    const auto put = [&out](quint64 value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            out += char(value >> (8 * i));
+    };
+    put(j.device, 8);
+    put(j.inode, 8);
+    put(quint64(j.folder.size()), 4);
+    out += j.folder;
+    put(j.files.size(), 4);
+    for (const JournalFile &f : j.files) {
+        for (const QByteArray *name : {&f.oldName, &f.tempName, &f.newName}) {
+            if (name != &f.tempName)
+                put(0, 2); // nothing shared with the name before
+            put(quint64(name->size()), 2);
+            out += *name;
+        }
+        if (!f.tempName.isEmpty()) {
+            put(0, 8);
+            put(f.fingerprint.size, 8);
+            put(quint64(f.fingerprint.mtimeNs), 8);
+        }
+    }
+    put(j.steps.size(), 4);
+    for (const JournalStep &s : j.steps) {
+        put(s.file, 4);
+        put(s.kind, 1);
+    }
+    quint32 hash = 2166136261u;
+    for (qsizetype i = 9; i < out.size(); ++i)
+        hash = (hash ^ quint8(out[i])) * 16777619u;
+    put(hash, 4);
+    return out;
+}
+
+// An interrupted run recorded by the version before is finished, and then undone as the last
+// run. Its files have times of their own: that version kept no hash to tell a swap of two
+// alike files.
+TEST(Journal, RecordsOfThePreviousVersionAreFinishedAndUndone)
+{
+    const SmallRun run;
+    TempFolder dir, state;
+    run.make(dir);
+    for (size_t i = 0; i < run.oldNames.size(); ++i)
+        dir.setTime(run.oldNames[i], 1700000000 + qint64(i) * 60);
+    const Journal journal = run.journal(dir);
+    moveUpTo(journal, 3);
+    state.write("laufende-umbenennung.journal", previousFormat(journal));
+    JournalStore store(QString::fromUtf8(state.path()));
+    FakeWindow window;
+    window.answers = {MessageAnswer::Continue};
+    FileMover mover;
+    recoverInterruptedRun(window, store, mover);
+    EXPECT_EQ(window.messageTitles(), QStringList {questionTitle()});
+    EXPECT_TRUE(run.allNew(dir)) << testing::PrintToString(dir.names());
+    window.messages.clear();
+    undoLastRun(window, store, mover);
+    EXPECT_EQ(window.messageTitles(), QStringList {questionTitle()});
+    EXPECT_TRUE(run.allOld(dir)) << testing::PrintToString(dir.names());
+}
+
 // A swap of six pictures of one size and one FAT time, cut anywhere: only the first 64 KiB
 // tell the points of the run apart.
 TEST(Journal, PointOfACutSwapIsFoundByContentWhereSizeAndTimeAgree)
@@ -875,7 +941,15 @@ TEST(Journal, RecoveryActsOnlyOnTheRecordedCardWhereverItIsMounted)
     const SmallRun run;
     run.make(first);
     JournalStore store(QString::fromUtf8(state.path()));
-    const Journal journal = run.cut(first, store, 3);
+    // Renamed through a link to the card's folder: the folder is recorded as it is.
+    TempFolder links;
+    const QByteArray link = links.pathOf("Karte");
+    ASSERT_EQ(::symlink(first.path().constData(), link.constData()), 0);
+    const Journal journal = Journal::of(link, run.oldNames, run.newNames, run.tempNames, run.steps);
+    EXPECT_EQ(journal.folderPath(), first.path());
+    ASSERT_EQ(store.begin(journal), 0);
+    store.unlock();
+    moveUpTo(journal, 3);
     ASSERT_FALSE(journal.volumeUuid.isEmpty());
 
     // Card B at the same path, at the same point of the same run: only the volume tells.
