@@ -833,6 +833,54 @@ TEST(Journal, StateFolderIsNeverFollowedThroughALinkNorTakenFromSomeoneElse)
     }
 }
 
+// The records live in $XDG_STATE_HOME/Brixelwand where that is absolute, else in
+// ~/.local/state/Brixelwand. An interrupted run recorded in the former place is found and
+// finished there, and its record then moves into the new place.
+TEST(Journal, StateFolderFollowsTheXdgRulesAndTheFormerPlaceIsFound)
+{
+    TempFolder home;
+    const QByteArray savedHome = qgetenv("HOME"), savedState = qgetenv("XDG_STATE_HOME");
+    qputenv("HOME", home.path());
+    const QString local
+        = QString::fromUtf8(home.path()) + QStringLiteral("/.local/state/Brixelwand");
+    const std::pair<const char *, QString> rows[] = {
+        {"/var/lib/zustand", QStringLiteral("/var/lib/zustand/Brixelwand")},
+        {"zustand", local}, // relative: ignored
+        {"", local},
+    };
+    for (const auto &[state, wanted] : rows) {
+        qputenv("XDG_STATE_HOME", state);
+        EXPECT_EQ(JournalStore::defaultDirectory(), wanted) << state;
+    }
+    qputenv("HOME", savedHome);
+    if (savedState.isNull())
+        qunsetenv("XDG_STATE_HOME");
+    else
+        qputenv("XDG_STATE_HOME", savedState);
+
+    TempFolder dir, former, fresh;
+    const SmallRun run;
+    run.make(dir);
+    {
+        JournalStore before(QString::fromUtf8(former.path()));
+        run.cut(dir, before, 3);
+    }
+    const QString place = QString::fromUtf8(fresh.path()) + QStringLiteral("/Brixelwand");
+    JournalStore store(place, nullptr, QString::fromUtf8(former.path()));
+    FakeWindow window;
+    window.answers = {MessageAnswer::Continue};
+    FileMover mover;
+    recoverInterruptedRun(window, store, mover);
+    EXPECT_EQ(window.messageTitles(), QStringList {questionTitle()});
+    EXPECT_TRUE(run.allNew(dir));
+    Journal last;
+    EXPECT_EQ(JournalStore(place).loadLast(&last), JournalStore::Load::Ok);
+    EXPECT_EQ(JournalStore(QString::fromUtf8(former.path())).loadLast(&last),
+              JournalStore::Load::None);
+    EXPECT_EQ(JournalStore(QString::fromUtf8(former.path())).loadRunning(&last),
+              JournalStore::Load::None);
+}
+
 // A second copy of the program while the first one runs: it neither offers the first one's
 // record nor records a run of its own.
 TEST(Journal, ASecondCopyLeavesTheRunningRecordAlone)
