@@ -257,6 +257,37 @@ TEST(Journal, RecordIsWrittenAndSyncedBeforeTheFirstMoveAndTheFolderBeforeItComp
     const qsizetype drop = sys->log.indexOf(QStringLiteral("unlink letzte-umbenennung.journal "));
     EXPECT_GE(sync, 0);
     EXPECT_GT(drop, sync) << sys->log.join(QLatin1Char('\n')).toStdString();
+    // And the state folder after the record is gone from it.
+    EXPECT_GT(sys->log.indexOf(QStringLiteral("fsync %1 ").arg(stateFolder), drop), drop)
+        << sys->log.join(QLatin1Char('\n')).toStdString();
+
+    // A run that failed and was not restored stays as the last run: its folder is synced before
+    // the record says so.
+    {
+        TempFolder failing;
+        for (const char *n : {"c.jpg", "d.jpg"})
+            failing.write(n, n);
+        FakeWindow failed;
+        failed.folder = failing.path();
+        failed.list(failing.names());
+        failed.selectAll();
+        failed.texts[OptionText::Text2] = QStringLiteral("Bild");
+        auto *failingSys = new ScriptedSysCalls;
+        failingSys->failures["renameat2"] = {0, EACCES};
+        failed.sysForMover.reset(failingSys);
+        failed.journal
+            = std::make_unique<JournalStore>(QString::fromUtf8(state.path()), failingSys);
+        failed.answers = {MessageAnswer::Yes, MessageAnswer::Ok, MessageAnswer::No};
+        runRename(failed);
+        ASSERT_EQ(failing.names(), (Names {"Bild01.jpg", "d.jpg"}));
+        const QStringList &log = failingSys->log;
+        const qsizetype synced
+            = log.indexOf(QStringLiteral("fsync %1 ").arg(QString::fromUtf8(failing.path())));
+        const qsizetype kept = log.indexOf(
+            QStringLiteral("renameat letzte-umbenennung.journal.neu letzte-umbenennung.journal"));
+        EXPECT_GE(synced, 0);
+        EXPECT_GT(kept, synced) << log.join(QLatin1Char('\n')).toStdString();
+    }
 
     // So does recovery, either way.
     const SmallRun small;
@@ -1014,6 +1045,24 @@ TEST(Journal, RecoveryActsOnlyOnTheRecordedCardWhereverItIsMounted)
     Journal kept;
     EXPECT_EQ(store.loadRunning(&kept), JournalStore::Load::Ok);
     cardB.unmount();
+
+    // Only a subfolder of card A mounted (a bind mount): that is not where the card's folder is.
+    {
+        ASSERT_TRUE(cardA.mountAt(second.path()));
+        TempFolder sub(second.path()), bound;
+        run.make(sub);
+        ASSERT_EQ(
+            std::system(("mount --bind '" + sub.path() + "' '" + bound.path() + "'").constData()),
+            0);
+        cardA.unmount();
+        const Names boundNames = bound.names();
+        window.messages.clear();
+        recoverInterruptedRun(window, store, mover);
+        EXPECT_EQ(window.messageTitles(), QStringList {"Achtung!"});
+        EXPECT_EQ(bound.names(), boundNames);
+        EXPECT_EQ(std::system(("umount '" + bound.path() + "'").constData()), 0);
+        ASSERT_TRUE(cardA.mountAt(second.path())); // sub goes with it
+    }
 
     // Card A back, under another path.
     ASSERT_TRUE(cardA.mountAt(second.path()));
