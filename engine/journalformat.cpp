@@ -394,27 +394,59 @@ quint64 looseHash(const QByteArray &name)
 
 } // namespace
 
+namespace {
+
+// A set of hashes in one open-addressing table: tens of thousands without an allocation each.
+class HashSet
+{
+public:
+    explicit HashSet(size_t count)
+        : m_slots(std::max<size_t>(16, size_t(1) << (64 - __builtin_clzll(2 * count + 1))), 0)
+    { }
+    void insert(quint64 hash)
+    {
+        for (size_t at = hash & (m_slots.size() - 1);; at = (at + 1) & (m_slots.size() - 1)) {
+            if (m_slots[at] == 0 || m_slots[at] == (hash | 1)) {
+                m_slots[at] = hash | 1;
+                return;
+            }
+        }
+    }
+    bool contains(quint64 hash) const
+    {
+        for (size_t at = hash & (m_slots.size() - 1);; at = (at + 1) & (m_slots.size() - 1)) {
+            if (m_slots[at] == 0)
+                return false;
+            if (m_slots[at] == (hash | 1))
+                return true;
+        }
+    }
+
+private:
+    std::vector<quint64> m_slots; // hash | 1; 0 for free
+};
+
+} // namespace
+
 std::vector<quint32> Journal::needingFingerprints(const std::vector<quint32> &moving) const
 {
     std::vector<quint64> olds, news;
     olds.reserve(moving.size());
     news.reserve(moving.size());
+    HashSet oldSet(moving.size()), newSet(moving.size());
     for (const quint32 i : moving) {
         olds.push_back(looseHash(files[i].oldName));
         news.push_back(looseHash(files[i].newName));
+        oldSet.insert(olds.back());
+        newSet.insert(news.back());
     }
-    std::vector<quint64> sortedOlds = olds, sortedNews = news;
-    std::sort(sortedOlds.begin(), sortedOlds.end());
-    std::sort(sortedNews.begin(), sortedNews.end());
     const size_t sample = std::min(moving.size(), cardSample);
     std::vector<quint32> chosen;
     size_t nextSample = 0; // the sample: every (moving / sample)th file, from the first on
     for (size_t k = 0; k < moving.size(); ++k) {
         const bool sampled = nextSample < sample && k == nextSample * moving.size() / sample;
         nextSample += sampled;
-        if (sampled || olds[k] == news[k]
-            || std::binary_search(sortedOlds.begin(), sortedOlds.end(), news[k])
-            || std::binary_search(sortedNews.begin(), sortedNews.end(), olds[k]))
+        if (sampled || olds[k] == news[k] || oldSet.contains(news[k]) || newSet.contains(olds[k]))
             chosen.push_back(moving[k]);
     }
     return chosen;
