@@ -190,7 +190,6 @@ Whereabouts locateFiles(const Journal &journal, const FolderScan &scan, SysCalls
     Entries entries(journal.folderPath(), sys);
     const std::vector<quint8> places = placesOf(journal);
     const qint64 shiftNs = clockShift(journal, scan, entries, places);
-    where.shiftNs = shiftNs;
     if (!cardProven && !sameCard(journal, scan, entries, places, shiftNs, &where.cardMisfits)) {
         where.sameCard = false;
         return where;
@@ -673,8 +672,8 @@ QByteArray recoverInterruptedRun(IRenameWindow &window, JournalStore &store, Fil
     }
     const int moved = where.filesAt(AtNew) + where.filesAt(AtTemp);
     MessageAnswer answer;
-    if (moved == 0 && where.leftovers.empty())
-        answer = MessageAnswer::Undo; // nothing moved: nothing to ask
+    if (moved == 0 && lost.isEmpty())
+        answer = MessageAnswer::Undo; // nothing moved: what a cut move left goes, unasked
     else if (ahead.files == 0 && where.filesAt(AtOld) + where.filesAt(AtTemp) == 0)
         answer = MessageAnswer::Continue; // every move made: only the record is left to settle
     else

@@ -26,7 +26,6 @@ struct Whereabouts
     // What cut moves left, to be removed before anything moves: an empty reservation of a name
     // made by this run, or the second link of a file cut between link and unlink.
     std::vector<QByteArray> leftovers;
-    qint64 shiftNs = 0; // the clock shift of the folder's times (FAT in another time zone)
     // False where no volume identity proved the card and its files do not show it either:
     // nothing may move then; cardMisfits says which files of the sample were not found.
     bool sameCard = true;
