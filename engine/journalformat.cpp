@@ -97,6 +97,26 @@ struct Writer
         std::memcpy(at, n.constData() + shared, size_t(n.size() - shared));
         at += n.size() - shared;
     }
+    // The same with the lengths as varints, as the files of a record are written.
+    void shortNameAfter(const QByteArray &n, const QByteArray &before)
+    {
+        const qsizetype shared = sharedPrefix(n, before);
+        varint(quint64(shared));
+        varint(quint64(n.size() - shared));
+        std::memcpy(at, n.constData() + shared, size_t(n.size() - shared));
+        at += n.size() - shared;
+    }
+    void shortName(const QByteArray &n)
+    {
+        varint(quint64(n.size()));
+        bytes(n);
+    }
+    static qsizetype shortNameAfterSize(const QByteArray &n, const QByteArray &before)
+    {
+        const qsizetype shared = sharedPrefix(n, before);
+        return varintSize(quint64(shared)) + varintSize(quint64(n.size() - shared)) + n.size()
+            - shared;
+    }
     static qsizetype sharedPrefix(const QByteArray &a, const QByteArray &b)
     {
         const qsizetype n = std::min<qsizetype>(std::min(a.size(), b.size()), 0xffff);
@@ -159,6 +179,22 @@ struct Reader
             return QByteArray();
         }
         return before.left(shared) + bytes(get<quint16>());
+    }
+    QByteArray shortNameAfter(const QByteArray &before)
+    {
+        const quint64 shared = varint();
+        if (shared > quint64(before.size())) {
+            ok = false;
+            return QByteArray();
+        }
+        const quint64 rest = varint();
+        return before.left(qsizetype(shared))
+            + bytes(rest > quint64(data.size()) ? -1 : qsizetype(rest));
+    }
+    QByteArray shortName()
+    {
+        const quint64 size = varint();
+        return bytes(size > quint64(data.size()) ? -1 : qsizetype(size));
     }
 };
 
@@ -470,14 +506,24 @@ Journal Journal::of(const RenamePlan &plan, SysCalls *sys)
 QByteArray encodeJournal(const Journal &journal)
 {
     qsizetype size = magicSize + 1 + 8 + 8 + 8 + 2 + journal.volumeUuid.size() + 2
-        + journal.mountPoint.size() + 4 + journal.folder.size() + 4 + 4
-        + qsizetype(journal.steps.size()) * 5 + 4;
+        + journal.mountPoint.size() + 4 + journal.folder.size() + 4 + 4 + 4;
+    // A step as its file's distance from the file of the step before, and its kind: one byte
+    // where the files move in their order.
+    const auto stepCode = [](const JournalStep &s, qint64 fileBefore) {
+        return zigzag(qint64(s.file) - fileBefore - 1) << 2 | s.kind;
+    };
+    qint64 fileBefore = -1;
+    for (const JournalStep &s : journal.steps) {
+        size += varintSize(stepCode(s, fileBefore));
+        fileBefore = s.file;
+    }
     const QByteArray *oldBefore = &journal.folder, *newBefore = &journal.folder;
     qint64 mtimeBefore = 0;
     for (const JournalFile &f : journal.files) {
         const Fingerprint &fp = f.fingerprint;
-        size += 10 + f.oldName.size() - Writer::sharedPrefix(f.oldName, *oldBefore)
-            + f.tempName.size() + f.newName.size() - Writer::sharedPrefix(f.newName, *newBefore)
+        size += Writer::shortNameAfterSize(f.oldName, *oldBefore)
+            + varintSize(quint64(f.tempName.size())) + f.tempName.size()
+            + Writer::shortNameAfterSize(f.newName, *newBefore)
             + (fp.known ? varintSize(fp.size << 2 | 2 | quint64(fp.hasHead))
                        + varintSize(zigzag(fp.mtimeNs - mtimeBefore)) + (fp.hasHead ? 8 : 0)
                         : 1);
@@ -502,9 +548,9 @@ QByteArray encodeJournal(const Journal &journal)
     oldBefore = newBefore = &journal.folder;
     mtimeBefore = 0;
     for (const JournalFile &f : journal.files) {
-        w.nameAfter(f.oldName, *oldBefore);
-        w.name(f.tempName);
-        w.nameAfter(f.newName, *newBefore);
+        w.shortNameAfter(f.oldName, *oldBefore);
+        w.shortName(f.tempName);
+        w.shortNameAfter(f.newName, *newBefore);
         oldBefore = &f.oldName;
         newBefore = &f.newName;
         // Size, whether size and time are known and whether a hash follows (0 for a file
@@ -521,9 +567,10 @@ QByteArray encodeJournal(const Journal &journal)
             w.put<quint64>(fp.head);
     }
     w.put<quint32>(quint32(journal.steps.size()));
+    fileBefore = -1;
     for (const JournalStep &s : journal.steps) {
-        w.put<quint32>(s.file);
-        w.put<quint8>(s.kind);
+        w.varint(stepCode(s, fileBefore));
+        fileBefore = s.file;
     }
     w.put<quint32>(fnv1a(out.constData() + stateOffset + 1, size - 4 - stateOffset - 1));
     Q_ASSERT(w.at == out.constData() + size);
@@ -569,9 +616,10 @@ bool decodeJournal(const QByteArray &data, Journal *journal)
     qint64 mtimeBefore = 0;
     for (quint32 i = 0; i < fileCount && in.ok; ++i) {
         JournalFile f;
-        f.oldName = in.nameAfter(oldBefore);
-        f.tempName = in.name();
-        f.newName = in.nameAfter(newBefore);
+        const bool compact = version >= 4; // lengths as varints
+        f.oldName = compact ? in.shortNameAfter(oldBefore) : in.nameAfter(oldBefore);
+        f.tempName = compact ? in.shortName() : in.name();
+        f.newName = compact ? in.shortNameAfter(newBefore) : in.nameAfter(newBefore);
         oldBefore = f.oldName;
         newBefore = f.newName;
         Fingerprint &fp = f.fingerprint;
@@ -604,12 +652,24 @@ bool decodeJournal(const QByteArray &data, Journal *journal)
     if (!in.ok || stepCount > quint32(data.size()))
         return false;
     j.steps.reserve(stepCount);
+    qint64 fileBefore = -1;
     for (quint32 i = 0; i < stepCount && in.ok; ++i) {
-        const quint32 file = in.get<quint32>();
-        const quint8 kind = in.get<quint8>();
+        qint64 file;
+        quint8 kind;
+        if (version >= 4) {
+            const quint64 code = in.varint();
+            file = fileBefore + 1 + unzigzag(code >> 2);
+            kind = quint8(code & 3);
+            if (file < 0 || file > qint64(std::numeric_limits<quint32>::max()))
+                return false;
+        } else {
+            file = in.get<quint32>();
+            kind = in.get<quint8>();
+        }
         if (kind > JournalStep::TempToNew)
             return false;
-        j.steps.push_back({file, JournalStep::Kind(kind)});
+        j.steps.push_back({quint32(file), JournalStep::Kind(kind)});
+        fileBefore = file;
     }
     if (!in.ok || in.pos != data.size() - 4 || !j.valid())
         return false;

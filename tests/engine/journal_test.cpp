@@ -371,21 +371,35 @@ TEST(Journal, HoldsAnyByteAndRefusesDamage)
         EXPECT_FALSE(crafted([&](Journal &c) { c.folder = folder; })) << folder.constData();
 }
 
-// A record as the version before this one wrote it (BWJOURN2): no volume and no start time,
-// names after the one before, and inode, size and time of the files in cycles.
-QByteArray previousFormat(const Journal &j)
+// A record as the versions before this one wrote it. BWJOURN2: no volume and no start time, and
+// inode, size and time of the files in cycles; BWJOURN3: size and time of every file. Both with
+// their lengths in two bytes each and every step in five.
+QByteArray previousFormat(const Journal &j, int version)
 {
-    QByteArray out = "BWJOURN2";
+    QByteArray out = "BWJOURN" + QByteArray::number(version);
     out += j.completed ? 'C' : 'R';
     const auto put = [&out](quint64 value, int bytes) {
         for (int i = 0; i < bytes; ++i)
             out += char(value >> (8 * i));
     };
+    const auto varint = [&out](quint64 value) {
+        for (; value >= 0x80; value >>= 7)
+            out += char((value & 0x7f) | 0x80);
+        out += char(value);
+    };
     put(j.device, 8);
     put(j.inode, 8);
+    if (version == 3) {
+        put(quint64(j.startedNs), 8);
+        for (const QByteArray *name : {&j.volumeUuid, &j.mountPoint}) {
+            put(quint64(name->size()), 2);
+            out += *name;
+        }
+    }
     put(quint64(j.folder.size()), 4);
     out += j.folder;
     put(j.files.size(), 4);
+    qint64 mtimeBefore = 0;
     for (const JournalFile &f : j.files) {
         for (const QByteArray *name : {&f.oldName, &f.tempName, &f.newName}) {
             if (name != &f.tempName)
@@ -393,10 +407,18 @@ QByteArray previousFormat(const Journal &j)
             put(quint64(name->size()), 2);
             out += *name;
         }
-        if (!f.tempName.isEmpty()) {
+        const Fingerprint &fp = f.fingerprint;
+        if (version == 3) {
+            varint(fp.size << 1 | quint64(fp.hasHead));
+            const qint64 step = fp.mtimeNs - mtimeBefore;
+            varint(quint64(step) << 1 ^ quint64(step >> 63));
+            mtimeBefore = fp.mtimeNs;
+            if (fp.hasHead)
+                put(fp.head, 8);
+        } else if (!f.tempName.isEmpty()) {
             put(0, 8);
-            put(f.fingerprint.size, 8);
-            put(quint64(f.fingerprint.mtimeNs), 8);
+            put(fp.size, 8);
+            put(quint64(fp.mtimeNs), 8);
         }
     }
     put(j.steps.size(), 4);
@@ -411,30 +433,33 @@ QByteArray previousFormat(const Journal &j)
     return out;
 }
 
-// An interrupted run recorded by the version before is finished, and then undone as the last
-// run. Its files have times of their own: that version kept no hash to tell a swap of two
-// alike files.
-TEST(Journal, RecordsOfThePreviousVersionAreFinishedAndUndone)
+// An interrupted run recorded by a version before is finished, and then undone as the last
+// run. Its files have times of their own: BWJOURN2 kept no hash to tell a swap of two alike
+// files.
+TEST(Journal, RecordsOfThePreviousVersionsAreFinishedAndUndone)
 {
     const SmallRun run;
-    TempFolder dir, state;
-    run.make(dir);
-    for (size_t i = 0; i < run.oldNames.size(); ++i)
-        dir.setTime(run.oldNames[i], 1700000000 + qint64(i) * 60);
-    const Journal journal = run.journal(dir);
-    moveUpTo(journal, 3);
-    state.write("laufende-umbenennung.journal", previousFormat(journal));
-    JournalStore store(QString::fromUtf8(state.path()));
-    FakeWindow window;
-    window.answers = {MessageAnswer::Continue};
-    FileMover mover;
-    recoverInterruptedRun(window, store, mover);
-    EXPECT_EQ(window.messageTitles(), QStringList {questionTitle()});
-    EXPECT_TRUE(run.allNew(dir)) << testing::PrintToString(dir.names());
-    window.messages.clear();
-    undoLastRun(window, store, mover);
-    EXPECT_EQ(window.messageTitles(), QStringList {questionTitle()});
-    EXPECT_TRUE(run.allOld(dir)) << testing::PrintToString(dir.names());
+    for (const int version : {2, 3}) {
+        SCOPED_TRACE(version);
+        TempFolder dir, state;
+        run.make(dir);
+        for (size_t i = 0; i < run.oldNames.size(); ++i)
+            dir.setTime(run.oldNames[i], 1700000000 + qint64(i) * 60);
+        const Journal journal = run.journal(dir);
+        moveUpTo(journal, 3);
+        state.write("laufende-umbenennung.journal", previousFormat(journal, version));
+        JournalStore store(QString::fromUtf8(state.path()));
+        FakeWindow window;
+        window.answers = {MessageAnswer::Continue};
+        FileMover mover;
+        recoverInterruptedRun(window, store, mover);
+        EXPECT_EQ(window.messageTitles(), QStringList {questionTitle()});
+        EXPECT_TRUE(run.allNew(dir)) << testing::PrintToString(dir.names());
+        window.messages.clear();
+        undoLastRun(window, store, mover);
+        EXPECT_EQ(window.messageTitles(), QStringList {questionTitle()});
+        EXPECT_TRUE(run.allOld(dir)) << testing::PrintToString(dir.names());
+    }
 }
 
 // A swap of six pictures of one size and one FAT time, cut anywhere: only the first 64 KiB
