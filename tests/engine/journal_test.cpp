@@ -122,11 +122,10 @@ void makeRun(const SmallRun &run, const TempFolder &dir, const QString &state,
 SmallRun disjointRun()
 {
     SmallRun run;
-    run.oldNames = {"a.jpg", "b.jpg", "c.jpg"};
-    run.newNames = {"Urlaub1.jpg", "Urlaub2.jpg", "Urlaub3.jpg"};
-    run.tempNames = {{}, {}, {}};
-    run.steps
-        = {{0, "a.jpg", "Urlaub1.jpg"}, {1, "b.jpg", "Urlaub2.jpg"}, {2, "c.jpg", "Urlaub3.jpg"}};
+    run.oldNames = {"a.jpg", "b.jpg"};
+    run.newNames = {"Urlaub1.jpg", "Urlaub2.jpg"};
+    run.tempNames = {{}, {}};
+    run.steps = {{0, "a.jpg", "Urlaub1.jpg"}, {1, "b.jpg", "Urlaub2.jpg"}};
     return run;
 }
 
