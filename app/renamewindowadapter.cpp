@@ -140,7 +140,8 @@ void RenameWindowAdapter::repaintNow()
 JournalStore *RenameWindowAdapter::journalStore()
 {
     if (!m_journal)
-        m_journal = std::make_unique<JournalStore>();
+        m_journal = std::make_unique<JournalStore>(JournalStore::defaultDirectory(), nullptr,
+                                                   JournalStore::formerDirectory());
     return m_journal.get();
 }
 

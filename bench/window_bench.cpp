@@ -4,7 +4,8 @@
 // "Bin fertig!" is asked; against a bare renameat2 loop over the same folder. Also
 // times the start of the window until it is shown, the preview's update after a change of the
 // name with every file selected, and the run journal's share of the run (the plan recorded,
-// synced and marked completed).
+// synced and marked completed), with the number of files whose entry or size and time the plan
+// and the record read before the first move.
 
 #include "allocator.h"
 #include "benchutil.h"
@@ -21,9 +22,26 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include <atomic>
 #include <cstdio>
 
 namespace {
+
+// The plain system calls, counting those that read a file's entry or its size and time.
+struct CountingSysCalls : SysCalls
+{
+    std::atomic<int> stats {0};
+    int statEntry(int dirFd, const char *name, struct stat *st) override
+    {
+        ++stats;
+        return SysCalls::statEntry(dirFd, name, st);
+    }
+    int sizeAndTime(int dirFd, const char *name, quint64 *size, qint64 *mtimeNs) override
+    {
+        ++stats;
+        return SysCalls::sizeAndTime(dirFd, name, size, mtimeNs);
+    }
+};
 
 // The parts of the journal's time in one round.
 struct JournalParts
@@ -32,6 +50,7 @@ struct JournalParts
     double begin = 0; // encoded, written, synced, renamed into place, its folder synced
     double folderSync = 0; // the renamed folder synced
     double complete = 0; // marked completed, synced, renamed to the last run's record
+    int stated = 0; // files whose entry or size and time were read before the first move
 };
 
 // What the journal adds to a run over count files: the plan made into a record (with every
@@ -45,14 +64,16 @@ double journalRound(int count, JournalParts *parts)
     for (int i = 1; i <= count; ++i)
         newNames.push_back("Urlaub" + QByteArray::number(i).rightJustified(5, '0') + ".jpg");
     FileMover mover;
-    const FolderScan scan = FolderScan::read(folder, mover.sys());
+    CountingSysCalls counting;
+    const FolderScan scan = FolderScan::read(folder, counting);
     std::vector<QByteArray> temps;
     unsigned counter = 0;
     const std::vector<Step> steps = orderMoves(scan, oldNames, newNames, &temps, counter);
     JournalStore store(QString::fromUtf8(folder) + QStringLiteral("/.state"));
     auto start = std::chrono::steady_clock::now();
-    const Journal journal = Journal::of(folder, oldNames, newNames, temps, steps);
+    const Journal journal = Journal::of(folder, oldNames, newNames, temps, steps, &counting);
     parts->record = bench::secondsSince(start);
+    parts->stated = counting.stats;
     start = std::chrono::steady_clock::now();
     if (store.begin(journal) != 0) {
         std::fprintf(stderr, "journal failed\n");
@@ -94,6 +115,7 @@ int main(int argc, char *argv[])
 
     std::vector<double> runTimes, bareTimes, startTimes, previewTimes, journalTimes, syncTimes,
         recordTimes, beginTimes, completeTimes;
+    int stated = 0;
     for (int round = 0; round < rounds; ++round) {
         {
             const QByteArray folder = bench::makeFolder();
@@ -160,6 +182,7 @@ int main(int argc, char *argv[])
         beginTimes.push_back(parts.begin);
         syncTimes.push_back(parts.folderSync);
         completeTimes.push_back(parts.complete);
+        stated = parts.stated;
     }
     const double run = bench::median(runTimes);
     const double bare = bench::median(bareTimes);
@@ -172,6 +195,7 @@ int main(int argc, char *argv[])
     std::printf("journal_median_seconds %.4f\n", bench::median(journalTimes));
     std::printf("journal_share_of_window_run %.3f\n", bench::median(journalTimes) / run);
     std::printf("journal_record_median_seconds %.4f\n", bench::median(recordTimes));
+    std::printf("files_stated_before_first_move %d\n", stated);
     std::printf("journal_begin_median_seconds %.4f\n", bench::median(beginTimes));
     std::printf("journal_complete_median_seconds %.4f\n", bench::median(completeTimes));
     std::printf("renamed_folder_sync_median_seconds %.4f\n", bench::median(syncTimes));

@@ -262,6 +262,8 @@ QString systemError(int error)
         return QStringLiteral("Die Datei oder der Ordner ist nicht vorhanden.");
     case EEXIST:
         return QStringLiteral("Es gibt schon eine Datei oder einen Ordner mit diesem Namen.");
+    case ENOLCK:
+        return QStringLiteral("Das Dateisystem kann keine Sperre setzen.");
     default:
         return QStringLiteral("Systemfehler %1 (%2)")
             .arg(error)
@@ -349,6 +351,27 @@ QString anotherRunGoingOn()
     return journalError(EWOULDBLOCK)
         + QStringLiteral(". Es wurde keine Datei umbenannt; bitte versuchen Sie es noch einmal, "
                          "wenn die Umbenennung im anderen Fenster abgeschlossen ist.");
+}
+
+QString lockFailed(int error)
+{
+    return QStringLiteral("Brixelwand kann nicht sicherstellen, dass kein anderes Fenster zugleich "
+                          "umbenennt: Die Sperre im Ordner für die Protokolle lässt sich nicht "
+                          "setzen (%1). Es wird keine Datei umbenannt.")
+        .arg(journalError(error));
+}
+
+QString interruptedRunFirst(const QByteArray &folder)
+{
+    const QString which = folder.isEmpty()
+        ? QStringLiteral("Eine unterbrochene Umbenennung ist noch nicht abgeschlossen")
+        : QStringLiteral("Die unterbrochene Umbenennung im Ordner %1 ist noch nicht "
+                         "abgeschlossen")
+              .arg(quoted(folder));
+    return which
+        + QStringLiteral(". Solange sie weder fortgesetzt noch rückgängig gemacht ist, wird keine "
+                         "andere Umbenennung begonnen, denn ihr Protokoll würde sonst verloren "
+                         "gehen. Es wurde keine Datei umbenannt.");
 }
 
 QString journalNotCompleted(int error)
@@ -459,20 +482,9 @@ QString journalFilesNotThere(Record record, const QByteArray &folder, const QStr
         + misfits.join(QLatin1Char('\n'));
 }
 
-QString journalPointUnclear(Record record, const QByteArray &folder, const QStringList &misfits)
-{
-    return inFolder(record, folder) + misfits.join(QLatin1Char('\n'))
-        + QStringLiteral(" Es wird keine Datei umbenannt; das Protokoll bleibt erhalten.");
-}
-
 QString misfitMissing(const QByteArray &name)
 {
     return QStringLiteral("%1 fehlt.").arg(quoted(name));
-}
-
-QString misfitRenamed(const QByteArray &name, const QByteArray &holder)
-{
-    return QStringLiteral("%1 heißt jetzt %2.").arg(quoted(name), quoted(holder));
 }
 
 QString misfitOtherFile(const QByteArray &name)
@@ -482,58 +494,110 @@ QString misfitOtherFile(const QByteArray &name)
         .arg(quoted(name));
 }
 
-QString misfitPlaceholder(const QByteArray &name)
-{
-    return QStringLiteral("%1 ist eine leere Platzhalterdatei.").arg(quoted(name));
-}
-
-QString misfitBothNames(const QByteArray &name, const QByteArray &other)
-{
-    return QStringLiteral("Die Datei ist zugleich unter %1 und %2 vorhanden.")
-        .arg(quoted(other), quoted(name));
-}
-
-QString misfitTaken(const QByteArray &name)
-{
-    return QStringLiteral("%1 ist vorhanden, sollte aber frei sein.").arg(quoted(name));
-}
-
 QString andMore(qsizetype count)
 {
     return QStringLiteral("und %1 weitere").arg(count);
 }
 
-QString severalPoints(const QStringList &filesMoved)
+QString fileMissing(const QByteArray &name)
 {
-    QString points = filesMoved.join(QStringLiteral(", "));
-    if (filesMoved.size() > 1)
-        points.replace(points.lastIndexOf(QStringLiteral(", ")), 2, QStringLiteral(" oder "));
-    return QStringLiteral("Es lässt sich nicht feststellen, wie weit die Umbenennung gekommen "
-                          "ist: Der Ordner sieht nach %1 umbenannten Dateien gleich aus, denn die "
-                          "Dateien, die dabei ihre Namen tauschen, stimmen in Größe, Zeit und "
-                          "Inhalt überein.")
-        .arg(points);
+    return QStringLiteral("%1 fehlt – sie behält ihren Namen.").arg(quoted(name));
 }
 
-QString recoveryQuestion(const QByteArray &folder, int filesDone, int filesTotal)
+QString fileRenamedSince(const QByteArray &name, const QByteArray &holder)
+{
+    return QStringLiteral("%1 heißt jetzt %2 – sie behält diesen Namen.")
+        .arg(quoted(name), quoted(holder));
+}
+
+QString fileChanged(const QByteArray &name)
+{
+    return QStringLiteral("%1 ist nicht mehr die Datei der Umbenennung (Größe, Zeit oder Inhalt "
+                          "anders) – sie behält ihren Namen.")
+        .arg(quoted(name));
+}
+
+QString fileUnclear(const QByteArray &name)
+{
+    return QStringLiteral("%1 lässt sich nicht eindeutig wiedererkennen (eine andere Datei "
+                          "gleicht ihr, oder sie ist unter zwei Namen da) – sie behält ihren "
+                          "Namen.")
+        .arg(quoted(name));
+}
+
+QString nameTaken(const QByteArray &name, const QByteArray &taken)
+{
+    return QStringLiteral("%1 behält ihren Namen, denn eine andere Datei oder ein Ordner heißt "
+                          "schon %2.")
+        .arg(quoted(name), quoted(taken));
+}
+
+QString filesLeft(const QStringList &lines, bool recordKept)
+{
+    constexpr qsizetype shown = 10;
+    QStringList list = lines.mid(0, shown);
+    if (lines.size() > shown)
+        list << andMore(lines.size() - shown);
+    return QStringLiteral("Nicht jede Datei konnte umbenannt werden:\n\n")
+        + list.join(QLatin1Char('\n'))
+        + (recordKept ? QStringLiteral("\n\nDas Protokoll bleibt erhalten; beim nächsten Start "
+                                       "oder mit F5 wird wieder gefragt.")
+                      : QString());
+}
+
+namespace {
+
+// "3 Dateien erhalten ihre neuen Namen.", "1 Datei erhält ihren alten Namen zurück.", ...
+QString filesGet(qsizetype count, bool newNames)
+{
+    if (count == 0)
+        return QStringLiteral("Keine Datei wird umbenannt.");
+    if (count == 1)
+        return newNames ? QStringLiteral("1 Datei erhält ihren neuen Namen.")
+                        : QStringLiteral("1 Datei erhält ihren alten Namen zurück.");
+    return (newNames ? QStringLiteral("%1 Dateien erhalten ihre neuen Namen.")
+                     : QStringLiteral("%1 Dateien erhalten ihre alten Namen zurück."))
+        .arg(count);
+}
+
+QString staySentence(qsizetype staying)
+{
+    if (staying == 0)
+        return QString();
+    return staying == 1 ? QStringLiteral("\n\nEine Datei ist nicht mehr so da, wie das Protokoll "
+                                         "sie nennt, oder ihr Name ist vergeben; sie behält "
+                                         "ihren Namen. Welche, steht danach im Bericht.")
+                        : QStringLiteral("\n\n%1 Dateien sind nicht mehr so da, wie das Protokoll "
+                                         "sie nennt, oder ihre Namen sind vergeben; sie behalten "
+                                         "ihre Namen. Welche, steht danach im Bericht.")
+                              .arg(staying);
+}
+
+} // namespace
+
+QString recoveryQuestion(const QByteArray &folder, int filesDone, int filesTotal, int ahead,
+                         int back, qsizetype staying)
 {
     return QStringLiteral("Die Umbenennung im Ordner %1 wurde nach %2 von %3 unterbrochen.\n\n"
-                          "Fortsetzen: Die übrigen Dateien werden umbenannt.\n"
-                          "Rückgängig machen: Alle Dateien erhalten ihre alten Namen zurück.\n"
+                          "Fortsetzen: %4\n"
+                          "Rückgängig machen: %5\n"
                           "Später: Alles bleibt, wie es ist; beim nächsten Start wird wieder "
                           "gefragt.")
-        .arg(quoted(folder))
-        .arg(filesDone)
-        .arg(files(filesTotal));
+               .arg(quoted(folder))
+               .arg(filesDone)
+               .arg(files(filesTotal))
+               .arg(filesGet(ahead, true), filesGet(back, false))
+        + staySentence(staying);
 }
 
-QString undoQuestion(const QByteArray &folder, qsizetype moved)
+QString undoQuestion(const QByteArray &folder, qsizetype moved, qsizetype staying)
 {
     return QStringLiteral("Soll die letzte Umbenennung im Ordner %1 rückgängig gemacht werden? %2")
-        .arg(quoted(folder),
-             moved == 1
-                 ? QStringLiteral("1 Datei erhält dann ihren alten Namen zurück.")
-                 : QStringLiteral("%1 Dateien erhalten dann ihre alten Namen zurück.").arg(moved));
+               .arg(quoted(folder),
+                    moved == 1 ? QStringLiteral("1 Datei erhält dann ihren alten Namen zurück.")
+                               : QStringLiteral("%1 Dateien erhalten dann ihre alten Namen zurück.")
+                                     .arg(moved))
+        + staySentence(staying);
 }
 
 QString leftoverNotRemoved(const QByteArray &name, int error)
@@ -543,10 +607,15 @@ QString leftoverNotRemoved(const QByteArray &name, int error)
         .arg(quoted(name), systemError(error));
 }
 
-QString recoveryFailed(const QString &failure, bool moving, size_t notTried, bool undoButton)
+QString recoveryFailed(const QString &failure, bool moving, size_t notTried, bool undoButton,
+                       const QStringList &left)
 {
     QString text = moving ? QStringLiteral("Diese Datei konnte nicht umbenannt werden:\n") + failure
                           : failure;
+    if (!left.isEmpty())
+        text += QStringLiteral("\n\nZuvor behielten diese Dateien ihre Namen:\n")
+            + left.mid(0, 10).join(QLatin1Char('\n'))
+            + (left.size() > 10 ? QLatin1Char('\n') + andMore(left.size() - 10) : QString());
     if (notTried == 1)
         text += QStringLiteral("\n\nEine weitere Datei wurde deshalb nicht umbenannt.");
     else if (notTried > 1)

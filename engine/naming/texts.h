@@ -84,6 +84,11 @@ QString restoreQuestion(qsizetype moved);
 QString notRestored(const QString &failure, size_t notTried);
 // A second copy of the program is renaming: nothing was renamed.
 QString anotherRunGoingOn();
+// The lock that keeps a second copy from renaming at the same time cannot be taken.
+QString lockFailed(int error);
+// A new run is refused while the record of an interrupted one (in folder, empty where the
+// record cannot be read) waits.
+QString interruptedRunFirst(const QByteArray &folder);
 QString journalNotCompleted(int error);
 QString journalNotUpdated(int error);
 // The reason a write of the run record failed, without a closing full stop (it stands in
@@ -106,30 +111,35 @@ QString otherVolume(Record record, const QByteArray &folder, const QByteArray &u
                     const QByteArray &uuidRecorded);
 QString journalFolderUnreachable(Record record, const QByteArray &folder);
 QString journalFolderUnreadable(Record record, const QByteArray &folder, int error);
-// misfits: the lines of how the folder differs from the record.
+// misfits: the lines of the files of the record's sample that the folder does not hold.
 QString journalFilesNotThere(Record record, const QByteArray &folder, const QStringList &misfits);
-// misfits: the line that the folder fits more than one point of the record.
-QString journalPointUnclear(Record record, const QByteArray &folder, const QStringList &misfits);
-// Lines of how the folder differs from a point of the record.
 QString misfitMissing(const QByteArray &name);
-QString misfitRenamed(const QByteArray &name, const QByteArray &holder);
 QString misfitOtherFile(const QByteArray &name);
-QString misfitPlaceholder(const QByteArray &name);
-QString misfitBothNames(const QByteArray &name, const QByteArray &other);
-QString misfitTaken(const QByteArray &name);
 // The last line of a list cut short: "und N weitere".
 QString andMore(qsizetype count);
-// The folder fits the record after each of filesMoved ("0", "2") moved files.
-QString severalPoints(const QStringList &filesMoved);
 
-QString recoveryQuestion(const QByteArray &folder, int filesDone, int filesTotal);
-QString undoQuestion(const QByteArray &folder, qsizetype files);
+// Lines of the files a recovery or an undo leaves as they are.
+QString fileMissing(const QByteArray &name);
+QString fileRenamedSince(const QByteArray &name, const QByteArray &holder);
+QString fileChanged(const QByteArray &name);
+QString fileUnclear(const QByteArray &name);
+QString nameTaken(const QByteArray &name, const QByteArray &taken);
+// The one report of the files that kept their names; recordKept: a file is left under a
+// temporary name, so the record stays.
+QString filesLeft(const QStringList &lines, bool recordKept = false);
+
+// ahead, back: the files that "Fortsetzen" and "Rückgängig machen" move; staying: files that
+// keep their names either way.
+QString recoveryQuestion(const QByteArray &folder, int filesDone, int filesTotal, int ahead,
+                         int back, qsizetype staying);
+QString undoQuestion(const QByteArray &folder, qsizetype files, qsizetype staying = 0);
 // The empty placeholder a cut move left could not be removed.
 QString leftoverNotRemoved(const QByteArray &name, int error);
 // A recovery or an undo stopped at failure: the line of a move that failed (moving), else the
 // text of the leftover that could not be removed; notTried moves were left. undoButton: the
 // undo of "Letzte Umbenennung rückgängig", else the recovery at start or F5.
-QString recoveryFailed(const QString &failure, bool moving, size_t notTried, bool undoButton);
+QString recoveryFailed(const QString &failure, bool moving, size_t notTried, bool undoButton,
+                       const QStringList &left = QStringList());
 // What was settled when the record could not be updated afterwards.
 enum class Settled { LastRunComplete, InterruptedRunComplete, OldNamesBack };
 QString recordNotUpdated(Settled settled, int error);

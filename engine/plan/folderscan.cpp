@@ -94,7 +94,7 @@ struct FuseKind
 FuseKind fuseKindOf(SysCalls &sys, const QByteArray &folder, dev_t device)
 {
     QByteArray path = folder;
-    sys.resolvePath(folder.constData(), path);
+    sys.resolvePath(folder.constData(), &path);
     const std::vector<MountEntry> mounts = parseMountInfo(readMountInfo(sys));
     const MountEntry *mount = mountOf(mounts, path, device);
     if (!mount)

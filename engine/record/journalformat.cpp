@@ -3,6 +3,7 @@
 
 #include "filemover.h"
 #include "fnv1a.h"
+#include "folderscan.h"
 #include "renameplan.h"
 #include "volumeidentity.h"
 
@@ -12,13 +13,17 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <system_error>
 #include <thread>
 
 namespace {
 
-const char magic[] = "BWJOURN3";
+// The format written; the two before it are read.
+const char magic[] = "BWJOURN4";
+const char magic3[] = "BWJOURN3"; // a fingerprint for every moving file
+const char magic2[] = "BWJOURN2"; // no volume and no start time; fingerprints in cycles only
 constexpr int magicSize = 8;
 constexpr int stateOffset = journalStateOffset;
 static_assert(stateOffset == magicSize);
@@ -92,6 +97,26 @@ struct Writer
         std::memcpy(at, n.constData() + shared, size_t(n.size() - shared));
         at += n.size() - shared;
     }
+    // The same with the lengths as varints, as the files of a record are written.
+    void shortNameAfter(const QByteArray &n, const QByteArray &before)
+    {
+        const qsizetype shared = sharedPrefix(n, before);
+        varint(quint64(shared));
+        varint(quint64(n.size() - shared));
+        std::memcpy(at, n.constData() + shared, size_t(n.size() - shared));
+        at += n.size() - shared;
+    }
+    void shortName(const QByteArray &n)
+    {
+        varint(quint64(n.size()));
+        bytes(n);
+    }
+    static qsizetype shortNameAfterSize(const QByteArray &n, const QByteArray &before)
+    {
+        const qsizetype shared = sharedPrefix(n, before);
+        return varintSize(quint64(shared)) + varintSize(quint64(n.size() - shared)) + n.size()
+            - shared;
+    }
     static qsizetype sharedPrefix(const QByteArray &a, const QByteArray &b)
     {
         const qsizetype n = std::min<qsizetype>(std::min(a.size(), b.size()), 0xffff);
@@ -155,6 +180,22 @@ struct Reader
         }
         return before.left(shared) + bytes(get<quint16>());
     }
+    QByteArray shortNameAfter(const QByteArray &before)
+    {
+        const quint64 shared = varint();
+        if (shared > quint64(before.size())) {
+            ok = false;
+            return QByteArray();
+        }
+        const quint64 rest = varint();
+        return before.left(qsizetype(shared))
+            + bytes(rest > quint64(data.size()) ? -1 : qsizetype(rest));
+    }
+    QByteArray shortName()
+    {
+        const quint64 size = varint();
+        return bytes(size > quint64(data.size()) ? -1 : qsizetype(size));
+    }
 };
 
 } // namespace
@@ -162,6 +203,7 @@ struct Reader
 Fingerprint Fingerprint::of(const struct stat &st)
 {
     Fingerprint f;
+    f.known = true;
     f.size = quint64(st.st_size);
     f.mtimeNs = nanosecondsOf(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
     return f;
@@ -307,9 +349,12 @@ Journal Journal::fromPlan(const RenamePlan &plan)
 
 void Journal::readDisk(SysCalls *sysCalls)
 {
-    SysCalls plain;
-    SysCalls &sys = sysCalls ? *sysCalls : plain;
-    const VolumeIdentity volume = volumeIdentityOf(folderPath());
+    SysCalls &sys = sysCalls ? *sysCalls : SysCalls::real();
+    // The folder as it is, not as a link names it: its card is found again by its mount point.
+    QByteArray resolved;
+    if (sys.resolvePath(folderPath().constData(), &resolved) == 0)
+        folder = resolved == "/" ? QByteArray() : resolved;
+    const VolumeIdentity volume = volumeIdentityOf(folderPath(), sys);
     volumeUuid = volume.uuid;
     mountPoint = volume.mountPoint;
     const int dirFd = sys.openAt(AT_FDCWD, folderPath().constData(), O_RDONLY | O_DIRECTORY);
@@ -326,15 +371,17 @@ void Journal::readDisk(SysCalls *sysCalls)
         if (s.kind != JournalStep::TempToNew)
             moving.push_back(s.file);
     }
+    moving = needingFingerprints(moving);
     // Sizes and times first; most of the record's time is this one call per file, and on a
     // large run two cores share it, each its half of the files.
     std::vector<char> found(files.size(), 0); // by file; not vector<bool>: two writers
     const auto read = [&](size_t from, size_t to) {
         for (size_t i = from; i < to; ++i) {
             JournalFile &f = files[moving[i]];
-            found[moving[i]] = sys.sizeAndTime(dirFd, f.oldName.constData(), &f.fingerprint.size,
-                                               &f.fingerprint.mtimeNs)
+            f.fingerprint.known = sys.sizeAndTime(dirFd, f.oldName.constData(), &f.fingerprint.size,
+                                                  &f.fingerprint.mtimeNs)
                 == 0;
+            found[moving[i]] = f.fingerprint.known;
         }
     };
     const size_t half = moving.size() / 2;
@@ -363,6 +410,83 @@ void Journal::readDisk(SysCalls *sysCalls)
     sys.closeFd(dirFd);
 }
 
+namespace {
+
+// A hash of a name that is the same for names that differ in letter case only: a name that
+// is an old and a new name of the run only as far as the hashes go costs a fingerprint more,
+// never one less.
+quint64 looseHash(const QByteArray &name)
+{
+    quint64 hash = 14695981039346656037ull;
+    for (const char c : name) {
+        if (quint8(c) >= 0x80)
+            return fnv1a64(foldCase(name, InvalidUtf8::LowerAscii)) ^ 1;
+        hash ^= quint8(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+} // namespace
+
+namespace {
+
+// A set of hashes in one open-addressing table: tens of thousands without an allocation each.
+class HashSet
+{
+public:
+    explicit HashSet(size_t count)
+        : m_slots(std::max<size_t>(16, size_t(1) << (64 - __builtin_clzll(2 * count + 1))), 0)
+    { }
+    void insert(quint64 hash)
+    {
+        for (size_t at = hash & (m_slots.size() - 1);; at = (at + 1) & (m_slots.size() - 1)) {
+            if (m_slots[at] == 0 || m_slots[at] == (hash | 1)) {
+                m_slots[at] = hash | 1;
+                return;
+            }
+        }
+    }
+    bool contains(quint64 hash) const
+    {
+        for (size_t at = hash & (m_slots.size() - 1);; at = (at + 1) & (m_slots.size() - 1)) {
+            if (m_slots[at] == 0)
+                return false;
+            if (m_slots[at] == (hash | 1))
+                return true;
+        }
+    }
+
+private:
+    std::vector<quint64> m_slots; // hash | 1; 0 for free
+};
+
+} // namespace
+
+std::vector<quint32> Journal::needingFingerprints(const std::vector<quint32> &moving) const
+{
+    std::vector<quint64> olds, news;
+    olds.reserve(moving.size());
+    news.reserve(moving.size());
+    HashSet oldSet(moving.size()), newSet(moving.size());
+    for (const quint32 i : moving) {
+        olds.push_back(looseHash(files[i].oldName));
+        news.push_back(looseHash(files[i].newName));
+        oldSet.insert(olds.back());
+        newSet.insert(news.back());
+    }
+    const size_t sample = std::min(moving.size(), cardSample);
+    std::vector<quint32> chosen;
+    size_t nextSample = 0; // the sample: every (moving / sample)th file, from the first on
+    for (size_t k = 0; k < moving.size(); ++k) {
+        const bool sampled = nextSample < sample && k == nextSample * moving.size() / sample;
+        nextSample += sampled;
+        if (sampled || olds[k] == news[k] || oldSet.contains(news[k]) || newSet.contains(olds[k]))
+            chosen.push_back(moving[k]);
+    }
+    return chosen;
+}
+
 Journal Journal::of(const QByteArray &folder, const std::vector<QByteArray> &oldNames,
                     const std::vector<QByteArray> &newNames,
                     const std::vector<QByteArray> &tempNames, const std::vector<Step> &steps,
@@ -381,19 +505,31 @@ Journal Journal::of(const RenamePlan &plan, SysCalls *sys)
 QByteArray encodeJournal(const Journal &journal)
 {
     qsizetype size = magicSize + 1 + 8 + 8 + 8 + 2 + journal.volumeUuid.size() + 2
-        + journal.mountPoint.size() + 4 + journal.folder.size() + 4 + 4
-        + qsizetype(journal.steps.size()) * 5 + 4;
+        + journal.mountPoint.size() + 4 + journal.folder.size() + 4 + 4 + 4;
+    // A step as its file's distance from the file of the step before, and its kind: one byte
+    // where the files move in their order.
+    const auto stepCode = [](const JournalStep &s, qint64 fileBefore) {
+        return zigzag(qint64(s.file) - fileBefore - 1) << 2 | s.kind;
+    };
+    qint64 fileBefore = -1;
+    for (const JournalStep &s : journal.steps) {
+        size += varintSize(stepCode(s, fileBefore));
+        fileBefore = s.file;
+    }
     const QByteArray *oldBefore = &journal.folder, *newBefore = &journal.folder;
     qint64 mtimeBefore = 0;
     for (const JournalFile &f : journal.files) {
-        size += 10 + f.oldName.size() - Writer::sharedPrefix(f.oldName, *oldBefore)
-            + f.tempName.size() + f.newName.size() - Writer::sharedPrefix(f.newName, *newBefore)
-            + varintSize(f.fingerprint.size << 1 | quint64(f.fingerprint.hasHead))
-            + varintSize(zigzag(f.fingerprint.mtimeNs - mtimeBefore))
-            + (f.fingerprint.hasHead ? 8 : 0);
+        const Fingerprint &fp = f.fingerprint;
+        size += Writer::shortNameAfterSize(f.oldName, *oldBefore)
+            + varintSize(quint64(f.tempName.size())) + f.tempName.size()
+            + Writer::shortNameAfterSize(f.newName, *newBefore)
+            + (fp.known ? varintSize(fp.size << 2 | 2 | quint64(fp.hasHead))
+                       + varintSize(zigzag(fp.mtimeNs - mtimeBefore)) + (fp.hasHead ? 8 : 0)
+                        : 1);
         oldBefore = &f.oldName;
         newBefore = &f.newName;
-        mtimeBefore = f.fingerprint.mtimeNs;
+        if (fp.known)
+            mtimeBefore = fp.mtimeNs;
     }
     QByteArray out(size, Qt::Uninitialized);
     Writer w {out.data()};
@@ -411,22 +547,29 @@ QByteArray encodeJournal(const Journal &journal)
     oldBefore = newBefore = &journal.folder;
     mtimeBefore = 0;
     for (const JournalFile &f : journal.files) {
-        w.nameAfter(f.oldName, *oldBefore);
-        w.name(f.tempName);
-        w.nameAfter(f.newName, *newBefore);
+        w.shortNameAfter(f.oldName, *oldBefore);
+        w.shortName(f.tempName);
+        w.shortNameAfter(f.newName, *newBefore);
         oldBefore = &f.oldName;
         newBefore = &f.newName;
-        // Size and whether a hash follows; the time as its step from the file before.
-        w.varint(f.fingerprint.size << 1 | quint64(f.fingerprint.hasHead));
-        w.varint(zigzag(f.fingerprint.mtimeNs - mtimeBefore));
-        mtimeBefore = f.fingerprint.mtimeNs;
-        if (f.fingerprint.hasHead)
-            w.put<quint64>(f.fingerprint.head);
+        // Size, whether size and time are known and whether a hash follows (0 for a file
+        // without a fingerprint); the time as its step from the last file that has one.
+        const Fingerprint &fp = f.fingerprint;
+        if (!fp.known) {
+            w.varint(0);
+            continue;
+        }
+        w.varint(fp.size << 2 | 2 | quint64(fp.hasHead));
+        w.varint(zigzag(fp.mtimeNs - mtimeBefore));
+        mtimeBefore = fp.mtimeNs;
+        if (fp.hasHead)
+            w.put<quint64>(fp.head);
     }
     w.put<quint32>(quint32(journal.steps.size()));
+    fileBefore = -1;
     for (const JournalStep &s : journal.steps) {
-        w.put<quint32>(s.file);
-        w.put<quint8>(s.kind);
+        w.varint(stepCode(s, fileBefore));
+        fileBefore = s.file;
     }
     w.put<quint32>(fnv1a(out.constData() + stateOffset + 1, size - 4 - stateOffset - 1));
     Q_ASSERT(w.at == out.constData() + size);
@@ -435,7 +578,13 @@ QByteArray encodeJournal(const Journal &journal)
 
 bool decodeJournal(const QByteArray &data, Journal *journal)
 {
-    if (data.size() < magicSize + 1 + 4 || std::memcmp(data.constData(), magic, magicSize) != 0)
+    if (data.size() < magicSize + 1 + 4)
+        return false;
+    const int version = std::memcmp(data.constData(), magic, magicSize) == 0 ? 4
+        : std::memcmp(data.constData(), magic3, magicSize) == 0              ? 3
+        : std::memcmp(data.constData(), magic2, magicSize) == 0              ? 2
+                                                                             : 0;
+    if (version == 0)
         return false;
     const char state = data[stateOffset];
     if (state != 'R' && state != 'C')
@@ -449,9 +598,14 @@ bool decodeJournal(const QByteArray &data, Journal *journal)
     j.completed = state == 'C';
     j.device = in.get<quint64>();
     j.inode = in.get<quint64>();
-    j.startedNs = in.get<qint64>();
-    j.volumeUuid = in.name();
-    j.mountPoint = in.name();
+    if (version >= 3) {
+        j.startedNs = in.get<qint64>();
+        j.volumeUuid = in.name();
+        j.mountPoint = in.name();
+    } else {
+        // No start time: no empty file is taken for a reservation of this run.
+        j.startedNs = std::numeric_limits<qint64>::max();
+    }
     j.folder = in.bytes(in.get<quint32>());
     const quint32 fileCount = in.get<quint32>();
     if (!in.ok || fileCount > quint32(data.size()))
@@ -461,30 +615,60 @@ bool decodeJournal(const QByteArray &data, Journal *journal)
     qint64 mtimeBefore = 0;
     for (quint32 i = 0; i < fileCount && in.ok; ++i) {
         JournalFile f;
-        f.oldName = in.nameAfter(oldBefore);
-        f.tempName = in.name();
-        f.newName = in.nameAfter(newBefore);
+        const bool compact = version >= 4; // lengths as varints
+        f.oldName = compact ? in.shortNameAfter(oldBefore) : in.nameAfter(oldBefore);
+        f.tempName = compact ? in.shortName() : in.name();
+        f.newName = compact ? in.shortNameAfter(newBefore) : in.nameAfter(newBefore);
         oldBefore = f.oldName;
         newBefore = f.newName;
-        const quint64 sizeAndHead = in.varint();
-        f.fingerprint.size = sizeAndHead >> 1;
-        f.fingerprint.hasHead = sizeAndHead & 1;
-        f.fingerprint.mtimeNs = mtimeBefore + unzigzag(in.varint());
-        mtimeBefore = f.fingerprint.mtimeNs;
-        if (f.fingerprint.hasHead)
-            f.fingerprint.head = in.get<quint64>();
+        Fingerprint &fp = f.fingerprint;
+        if (version == 2) {
+            // Inode, size and time of a file in a cycle; the inode is not used any more.
+            if (!f.tempName.isEmpty()) {
+                in.get<quint64>();
+                fp.known = true;
+                fp.size = in.get<quint64>();
+                fp.mtimeNs = in.get<qint64>();
+            }
+            j.files.push_back(std::move(f));
+            continue;
+        }
+        const quint64 sizeAndFlags = in.varint();
+        fp.known = version == 3 || (sizeAndFlags & 2);
+        fp.size = version == 3 ? sizeAndFlags >> 1 : sizeAndFlags >> 2;
+        fp.hasHead = sizeAndFlags & 1;
+        if (fp.known) {
+            fp.mtimeNs = mtimeBefore + unzigzag(in.varint());
+            mtimeBefore = fp.mtimeNs;
+        } else if (sizeAndFlags != 0) {
+            return false;
+        }
+        if (fp.hasHead)
+            fp.head = in.get<quint64>();
         j.files.push_back(std::move(f));
     }
     const quint32 stepCount = in.get<quint32>();
     if (!in.ok || stepCount > quint32(data.size()))
         return false;
     j.steps.reserve(stepCount);
+    qint64 fileBefore = -1;
     for (quint32 i = 0; i < stepCount && in.ok; ++i) {
-        const quint32 file = in.get<quint32>();
-        const quint8 kind = in.get<quint8>();
+        qint64 file;
+        quint8 kind;
+        if (version >= 4) {
+            const quint64 code = in.varint();
+            file = fileBefore + 1 + unzigzag(code >> 2);
+            kind = quint8(code & 3);
+            if (file < 0 || file > qint64(std::numeric_limits<quint32>::max()))
+                return false;
+        } else {
+            file = in.get<quint32>();
+            kind = in.get<quint8>();
+        }
         if (kind > JournalStep::TempToNew)
             return false;
-        j.steps.push_back({file, JournalStep::Kind(kind)});
+        j.steps.push_back({quint32(file), JournalStep::Kind(kind)});
+        fileBefore = file;
     }
     if (!in.ok || in.pos != data.size() - 4 || !j.valid())
         return false;

@@ -12,23 +12,27 @@ struct stat;
 class SysCalls;
 
 // What tells a file of a run apart from the others across a remount, where names alone cannot
-// (a cycle of renames brings back the same set of names). Inode numbers are not part of it:
-// FAT and exFAT make them up anew at every mount. Size and modification time are kept for
-// every file; a file in a cycle also carries a hash of its first 64 KiB, because on FAT two
-// pictures of one second and one size differ in nothing else.
+// (a chain or cycle of renames, where one name is both an old and a new name of the run), and
+// what proves the card where its volume has no identity. Inode numbers are not part of it: FAT
+// and exFAT make them up anew at every mount. Only some files carry one (see Journal::readDisk);
+// a file in a cycle also carries a hash of its first 64 KiB, because on FAT two pictures of one
+// second and one size differ in nothing else.
 struct Fingerprint
 {
     static Fingerprint of(const struct stat &st);
+    bool known = false; // size and time were read
     quint64 size = 0;
     qint64 mtimeNs = 0;
     bool hasHead = false;
     quint64 head = 0; // FNV-1a of the first 64 KiB, where hasHead
 
-    // Whether now (taken from the disk) is this file: size and time agree, and the first
-    // 64 KiB where this fingerprint has them.
-    bool matches(const Fingerprint &now) const
+    // Whether now (taken from the disk) is this file: size and time agree, the time after the
+    // shift of the clock the folder shows (FAT keeps local times), and the first 64 KiB where
+    // this fingerprint has them.
+    bool matches(const Fingerprint &now, qint64 shiftNs = 0) const
     {
-        return size == now.size && mtimeNs == now.mtimeNs && (!hasHead || head == now.head);
+        return known && size == now.size && mtimeNs + shiftNs == now.mtimeNs
+            && (!hasHead || head == now.head);
     }
 };
 
@@ -93,14 +97,24 @@ struct Journal
                             const std::vector<QByteArray> &tempNames,
                             const std::vector<Step> &steps);
     static Journal fromPlan(const RenamePlan &plan);
-    // Adds what the disk tells through sys (the plain system calls where nullptr): the volume
-    // of the folder, the folder's device and inode, and the fingerprint of every moving file.
+    // Adds what the disk tells through sys (the plain system calls where nullptr): the folder
+    // with its links resolved, its volume, its device and inode, and the fingerprints where names
+    // cannot decide: every file of a chain, a cycle or a case-only rename (a name that is both an
+    // old and a new name of the run, letter case aside), with the head of the first file of each
+    // cycle, and a sample of at most cardSample files spread over the run, which tells the card
+    // where its volume has no identity. A run whose old and new names are apart reads only the
+    // sample.
     void readDisk(SysCalls *sys = nullptr);
+    static constexpr size_t cardSample = 64;
+    // Of the moving files (in the order they move), those readDisk reads.
+    std::vector<quint32> needingFingerprints(const std::vector<quint32> &moving) const;
 };
 
 // Any byte of any name survives: lengths and raw bytes, with a checksum over all of it.
 QByteArray encodeJournal(const Journal &journal);
-// False for anything that is not a whole, valid record.
+// False for anything that is not a whole, valid record. Reads the records of earlier versions
+// too (BWJOURN2: no volume, fingerprints in cycles only; BWJOURN3: a fingerprint for every
+// moving file).
 bool decodeJournal(const QByteArray &data, Journal *journal);
 // Where the state byte ('R' running, 'C' completed) of an encoded record is.
 constexpr int journalStateOffset = 8;

@@ -3,6 +3,7 @@
 
 #include "filemover.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 
@@ -23,8 +24,9 @@ const char newSuffix[] = ".neu";
 
 } // namespace
 
-JournalStore::JournalStore(const QString &directory, SysCalls *sys)
+JournalStore::JournalStore(const QString &directory, SysCalls *sys, const QString &former)
     : m_directory(directory)
+    , m_former(former == directory ? QString() : former)
     , m_sys(sys)
 {
     if (!m_sys)
@@ -39,10 +41,80 @@ JournalStore::~JournalStore()
 
 QString JournalStore::defaultDirectory()
 {
+    if (QStandardPaths::isTestModeEnabled())
+        return QDir::homePath() + QStringLiteral("/.qttest/state/Brixelwand");
+    // A relative path is to be ignored, as the XDG base directories say.
     const QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    if (!state.isEmpty() && !QStandardPaths::isTestModeEnabled())
+    if (QDir::isAbsolutePath(state))
         return state + QStringLiteral("/Brixelwand");
-    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    return QDir::homePath() + QStringLiteral("/.local/state/Brixelwand");
+}
+
+QString JournalStore::formerDirectory()
+{
+    const QString former = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    return former == defaultDirectory() ? QString() : former;
+}
+
+bool JournalStore::holds(const char *name)
+{
+    const int dirFd = openFolder(false);
+    if (dirFd < 0)
+        return false;
+    struct stat st;
+    const bool there = m_sys->statEntry(dirFd, name, &st) == 0 || errno != ENOENT;
+    m_sys->closeFd(dirFd);
+    return there;
+}
+
+void JournalStore::useFormerPlace()
+{
+    if (m_former.isEmpty() || m_formerChecked)
+        return;
+    m_formerChecked = true;
+    if (holds(runningName) || holds(lastName))
+        return; // the records of this version come first
+    const QString here = m_directory;
+    m_directory = m_former;
+    if (holds(runningName)) {
+        m_newPlace = here; // used where it is until settled
+        return;
+    }
+    const bool last = holds(lastName);
+    m_directory = here;
+    if (last)
+        moveLastFrom(m_former);
+}
+
+void JournalStore::settledInFormerPlace()
+{
+    if (m_newPlace.isEmpty())
+        return;
+    const QString former = m_directory;
+    m_directory = m_newPlace;
+    m_newPlace.clear();
+    moveLastFrom(former);
+}
+
+void JournalStore::moveLastFrom(const QString &former)
+{
+    const QString here = m_directory;
+    m_directory = former;
+    QByteArray data;
+    const Load found = read(lastName, &data);
+    m_directory = here;
+    if (found != Load::Ok)
+        return;
+    const int dirFd = openFolder(true);
+    if (dirFd < 0)
+        return;
+    const int e = writeWhole(dirFd, lastName, data);
+    m_sys->closeFd(dirFd);
+    if (e != 0)
+        return; // stays in the former place, to be moved at the next start
+    m_directory = former;
+    removeRecord(lastName, QByteArray());
+    m_directory = here;
 }
 
 QString JournalStore::runningPath() const
@@ -100,6 +172,7 @@ int JournalStore::lock()
 {
     if (m_lockFd >= 0)
         return 0;
+    useFormerPlace();
     const int dirFd = openFolder(true);
     if (dirFd < 0)
         return errno;
@@ -111,8 +184,11 @@ int JournalStore::lock()
 int JournalStore::lockIn(int dirFd)
 {
     int fd = m_sys->openAt(dirFd, lockName, O_RDONLY | O_CREAT | O_NOFOLLOW, 0600);
-    if (fd < 0 && errno == EROFS)
+    if (fd < 0 && errno == EROFS) {
         fd = m_sys->openAt(dirFd, lockName, O_RDONLY | O_NOFOLLOW);
+        if (fd < 0)
+            return EROFS; // what keeps the lock file from being made
+    }
     if (fd < 0)
         return errno;
     if (m_sys->lockFd(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -179,14 +255,30 @@ int JournalStore::writeWhole(int dirFd, const char *name, const QByteArray &data
 
 int JournalStore::begin(const Journal &journal)
 {
+    useFormerPlace();
     const bool wasLocked = locked();
     // The folder made and opened once, for the lock and the record.
     const int dirFd = openFolder(true);
     if (dirFd < 0)
         return errno;
-    if (!wasLocked && lockIn(dirFd) == EWOULDBLOCK) {
+    // Never a run without the lock, whatever keeps it from being taken (ENOLCK where the home
+    // folder is on a network without a lock manager).
+    if (!wasLocked) {
+        if (const int e = lockIn(dirFd)) {
+            m_sys->closeFd(dirFd);
+            return e;
+        }
+    }
+    // The record of an interrupted run is never overwritten: it is settled first.
+    struct stat st;
+    const int pending = m_sys->statEntry(dirFd, runningName, &st) == 0 ? EEXIST
+        : errno == ENOENT                                              ? 0
+                                                                       : errno;
+    if (pending != 0) {
         m_sys->closeFd(dirFd);
-        return EWOULDBLOCK; // any other error: a read-only state disk shows itself below
+        if (!wasLocked)
+            unlock();
+        return pending;
     }
     const int e = writeWhole(dirFd, runningName, encodeJournal(journal));
     if (e != 0) {
@@ -242,6 +334,7 @@ int JournalStore::markCompleted(const QByteArray &folder)
         m_lastFolder = folder;
         m_runningFolder.clear();
         unlock();
+        settledInFormerPlace();
     }
     return e;
 }
@@ -264,6 +357,7 @@ int JournalStore::keepAsLast(Journal journal)
         m_lastFolder = journal.folderPath();
         m_runningFolder.clear();
         unlock();
+        settledInFormerPlace();
     }
     return e;
 }
@@ -293,6 +387,7 @@ int JournalStore::discardRunning(const QByteArray &renamedFolder)
     if (e == 0) {
         m_runningFolder.clear();
         unlock();
+        settledInFormerPlace();
     }
     return e;
 }
@@ -305,8 +400,24 @@ int JournalStore::discardLast(const QByteArray &renamedFolder)
     return e;
 }
 
+bool JournalStore::hasRunning()
+{
+    useFormerPlace();
+    return holds(runningName);
+}
+
 JournalStore::Load JournalStore::load(const char *name, Journal *journal)
 {
+    QByteArray data;
+    const Load result = read(name, &data);
+    if (result != Load::Ok)
+        return result;
+    return decodeJournal(data, journal) ? Load::Ok : Load::Corrupt;
+}
+
+JournalStore::Load JournalStore::read(const char *name, QByteArray *out)
+{
+    useFormerPlace();
     const int dirFd = openFolder(false);
     if (dirFd < 0)
         return errno == ENOENT ? Load::None : Load::Refused;
@@ -337,9 +448,9 @@ JournalStore::Load JournalStore::load(const char *name, Journal *journal)
         }
     }
     m_sys->closeFd(fd);
-    if (result != Load::Ok)
-        return result;
-    return decodeJournal(data, journal) ? Load::Ok : Load::Corrupt;
+    if (result == Load::Ok)
+        *out = std::move(data);
+    return result;
 }
 
 JournalStore::Load JournalStore::loadRunning(Journal *journal)

@@ -21,13 +21,21 @@ class JournalStore
 {
 public:
     // sys: the calls to make (the plain system calls where nullptr); it must outlive the store.
-    explicit JournalStore(const QString &directory = defaultDirectory(), SysCalls *sys = nullptr);
+    // former: where an earlier version kept the records (empty for none): an interrupted run
+    // recorded there is used there until it is settled, and the last run's record is moved to
+    // directory.
+    explicit JournalStore(const QString &directory = defaultDirectory(), SysCalls *sys = nullptr,
+                          const QString &former = QString());
     ~JournalStore();
     JournalStore(const JournalStore &) = delete;
     JournalStore &operator=(const JournalStore &) = delete;
 
-    // $XDG_STATE_HOME/Brixelwand, else the application's local data folder.
+    // $XDG_STATE_HOME/Brixelwand where that is an absolute path, else
+    // ~/.local/state/Brixelwand (~/.qttest/state/Brixelwand in Qt's test mode).
     static QString defaultDirectory();
+    // Where the versions before kept the records: the application's local data folder
+    // (~/.local/share/Brixelwand/Brixelwand); empty where that is the default directory.
+    static QString formerDirectory();
     const QString &directory() const { return m_directory; }
     SysCalls &sys() { return *m_sys; }
 
@@ -44,7 +52,9 @@ public:
     bool locked() const { return m_lockFd >= 0; }
 
     // Records a run before its first rename; takes the lock where it is not held. Returns 0 or
-    // the errno (EWOULDBLOCK: another copy is running); on failure no running record is left.
+    // the errno (EWOULDBLOCK: another copy is running; EEXIST: the record of an interrupted run
+    // is there, and is never overwritten; any other error of the lock refuses the run too); on
+    // failure no running record is left and nothing is changed.
     int begin(const Journal &journal);
     // Syncs the renamed folder, then the running record says completed and becomes the last
     // run's record. 0 or the errno of the first call that failed; the running record stays
@@ -64,6 +74,8 @@ public:
 
     // Refused: the state folder is a link or not the user's own; Unreadable: an I/O error.
     enum class Load { None, Ok, Corrupt, Refused, Unreadable };
+    // Whether a record of a run going on or interrupted is there (readable or not).
+    bool hasRunning();
     Load loadRunning(Journal *journal);
     Load loadLast(Journal *journal);
     // Moves an unreadable running record out of the way, so that it is reported once.
@@ -81,9 +93,20 @@ private:
     int lockIn(int dirFd);
     int writeWhole(int dirFd, const char *name, const QByteArray &data);
     int removeRecord(const char *name, const QByteArray &renamedFolder);
+    Load read(const char *name, QByteArray *data);
     Load load(const char *name, Journal *journal);
+    bool holds(const char *name);
+    // Looks once for records in the former place, where the directory holds none.
+    void useFormerPlace();
+    // After the record in the former place is settled: the directory again, with the last
+    // run's record moved there.
+    void settledInFormerPlace();
+    void moveLastFrom(const QString &former);
 
     QString m_directory;
+    QString m_former;
+    QString m_newPlace; // the directory, while the former place is used
+    bool m_formerChecked = false;
     SysCalls *m_sys;
     SysCalls *m_ownSys = nullptr;
     int m_lockFd = -1;

@@ -41,6 +41,18 @@ void RenameDialogue::run()
     }
     if (!confirmed(input))
         return;
+    // The lock is held from here to the end of the run; the record settles it earlier.
+    struct Unlock
+    {
+        JournalStore *store;
+        ~Unlock()
+        {
+            if (store)
+                store->unlock();
+        }
+    } unlock {m_journal};
+    if (!lockedWithNothingPending())
+        return;
     // Read after the confirmation: the folder as it is when the first file moves.
     const FolderScan scan = FolderScan::read(checked.folder, m_mover.sys());
     const RenamePlan plan = buildPlan(input, scan);
@@ -119,6 +131,46 @@ void RenameDialogue::reportStop(const RenamePlan &plan)
     }
 }
 
+// Takes the lock of the record store, so that one run at a time renames, also across copies of
+// the program; a lock that cannot be taken refuses the run, whatever the reason. A record of an
+// interrupted run is never overwritten: its recovery is offered first, and while it waits
+// ("Später", or its card is not there) no other run begins.
+bool RenameDialogue::lockedWithNothingPending()
+{
+    if (!m_journal)
+        return true;
+    const auto locked = [this] {
+        const int error = m_journal->lock();
+        if (error != 0) {
+            m_window.messageBox(error == EWOULDBLOCK ? Texts::anotherRunGoingOn()
+                                                     : Texts::lockFailed(error),
+                                MessageKind::Warning, warningTitle());
+            backToReady();
+        }
+        return error == 0;
+    };
+    if (!locked())
+        return false;
+    if (!m_journal->hasRunning())
+        return true;
+    recoverInterruptedRun(m_window, *m_journal, m_mover); // releases the lock when done
+    if (!locked())
+        return false;
+    if (!m_journal->hasRunning())
+        return true;
+    refusePending();
+    return false;
+}
+
+void RenameDialogue::refusePending()
+{
+    Journal pending;
+    const bool named = m_journal->loadRunning(&pending) == JournalStore::Load::Ok;
+    m_window.messageBox(Texts::interruptedRunFirst(named ? pending.folderPath() : QByteArray()),
+                        MessageKind::Warning, warningTitle());
+    backToReady();
+}
+
 // Records the plan before the first rename, so that a run cut short by a crash can be finished
 // or undone at the next start. Without a record the user decides whether to go on.
 bool RenameDialogue::beginJournal(const RenamePlan &plan)
@@ -134,6 +186,10 @@ bool RenameDialogue::beginJournal(const RenamePlan &plan)
     if (error == EWOULDBLOCK) { // one run at a time, also across copies of the program
         m_window.messageBox(Texts::anotherRunGoingOn(), MessageKind::Warning, warningTitle());
         backToReady();
+        return false;
+    }
+    if (error == EEXIST) {
+        refusePending();
         return false;
     }
     if (m_window.messageBox(Texts::journalNotWritten(error), MessageKind::Question, questionTitle())
@@ -196,7 +252,7 @@ void RenameDialogue::reportFailure(const RenamePlan &plan, const RunResult &resu
         && m_window.messageBox(Texts::restoreQuestion(moved), MessageKind::Question,
                                questionTitle())
             == MessageAnswer::Yes) {
-        const CarriedOut back = carryOut(record, Progress(), done, 0, m_mover);
+        const CarriedOut back = carryOut(record, done, 0, m_mover);
         reached = back.reached;
         if (!back.ok())
             m_window.messageBox(Texts::notRestored(back.failure, back.notTried), MessageKind::Error,

@@ -31,6 +31,8 @@ public:
 private:
     bool confirmed(const PlanInput &input);
     void reportStop(const RenamePlan &plan);
+    bool lockedWithNothingPending();
+    void refusePending();
     bool beginJournal(const RenamePlan &plan);
     void complete(const RenamePlan &plan);
     void reportFailure(const RenamePlan &plan, const RunResult &result);

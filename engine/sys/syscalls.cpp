@@ -2,7 +2,6 @@
 #include "syscalls.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
@@ -190,13 +189,14 @@ long SysCalls::getXattr(const char *path, const char *key, void *value, unsigned
     return long(::lgetxattr(path, key, value, size));
 }
 
-bool SysCalls::resolvePath(const char *path, QByteArray &resolved)
+int SysCalls::resolvePath(const char *path, QByteArray *resolved)
 {
-    char buffer[PATH_MAX];
-    if (!::realpath(path, buffer))
-        return false;
-    resolved = QByteArray(buffer);
-    return true;
+    char *real = ::realpath(path, nullptr);
+    if (!real)
+        return -1;
+    *resolved = real;
+    std::free(real);
+    return 0;
 }
 
 SysCalls &SysCalls::real()

@@ -66,8 +66,8 @@ public:
     virtual int ioctlFd(int fd, unsigned long request, void *argument);
     // lgetxattr(2).
     virtual long getXattr(const char *path, const char *key, void *value, unsigned long size);
-    // realpath(3): path with every link, "." and ".." resolved; false where that fails.
-    virtual bool resolvePath(const char *path, QByteArray &resolved);
+    // realpath(3): the absolute path with every link and "." or ".." resolved.
+    virtual int resolvePath(const char *path, QByteArray *resolved);
 
     // The system itself, for whoever is given no other seam.
     static SysCalls &real();

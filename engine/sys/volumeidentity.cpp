@@ -203,7 +203,7 @@ VolumeIdentity volumeIdentityOf(const QByteArray &folder, SysCalls &sys)
 {
     VolumeIdentity id;
     QByteArray path = folder;
-    sys.resolvePath(folder.constData(), path);
+    sys.resolvePath(folder.constData(), &path);
     const int fd = sys.openDirectory(path.constData());
     if (fd < 0)
         return id;

@@ -42,7 +42,7 @@ void emulate(ScriptedSysCalls &sys, Mover mover)
 void moveUpTo(const Journal &journal, size_t k)
 {
     FileMover mover;
-    ASSERT_TRUE(carryOut(journal, Progress(), 0, k, mover).ok());
+    ASSERT_TRUE(carryOut(journal, 0, k, mover).ok());
 }
 
 // A small run with a chain (a2 -> a3, a1 -> a2), a swap (s1 <-> s2, through a temporary name)
@@ -117,77 +117,90 @@ void makeRun(const SmallRun &run, const TempFolder &dir, const QString &state,
 
 } // namespace
 
+// A run whose old and new names are apart, the common case: names alone tell where each file
+// is, and only the card's sample carries fingerprints.
+SmallRun disjointRun()
+{
+    SmallRun run;
+    run.oldNames = {"a.jpg", "b.jpg"};
+    run.newNames = {"Urlaub1.jpg", "Urlaub2.jpg"};
+    run.tempNames = {{}, {}};
+    run.steps = {{0, "a.jpg", "Urlaub1.jpg"}, {1, "b.jpg", "Urlaub2.jpg"}};
+    return run;
+}
+
 TEST(Journal, RunKilledAtEveryCallIsFinishedOrUndoneFromTheDisk)
 {
-    const SmallRun run;
     RealMedia card(RealMedia::ExfatFuse);
     const bool exFat = card.mounted();
     if (!exFat)
         std::printf("exFAT through FUSE: %s\n", card.skipReason().c_str());
-    for (const Mover mode : {Mover::NoReplace, Mover::Link, Mover::Placeholder, Mover::ExFat}) {
-        if (mode == Mover::ExFat && !exFat)
-            continue;
-        const QByteArray parent = mode == Mover::ExFat ? card.path() : QByteArray("/tmp");
-        // The calls of a whole run, counted on a run that is not killed.
-        int total = 0;
-        {
-            TempFolder dir(parent), state;
-            run.make(dir);
-            auto &&[sys, mover] = ScriptedMover();
-            emulate(*sys, mode);
-            sys->beforeCall = [&](const char *) { ++total; };
-            makeRun(run, dir, QString::fromUtf8(state.path()), sys, mover);
-            ASSERT_TRUE(run.allNew(dir));
-        }
-        for (int killAt = 1; killAt <= total; ++killAt) {
-            for (const MessageAnswer answer : {MessageAnswer::Continue, MessageAnswer::Undo}) {
-                SCOPED_TRACE(testing::Message() << "mode " << int(mode) << " kill " << killAt
-                                                << " of " << total << " answer " << int(answer));
+    for (const SmallRun &run : {SmallRun(), disjointRun()})
+        for (const Mover mode : {Mover::NoReplace, Mover::Link, Mover::Placeholder, Mover::ExFat}) {
+            if (mode == Mover::ExFat && !exFat)
+                continue;
+            const QByteArray parent = mode == Mover::ExFat ? card.path() : QByteArray("/tmp");
+            // The calls of a whole run, counted on a run that is not killed.
+            int total = 0;
+            {
                 TempFolder dir(parent), state;
-                const QString stateDir = QString::fromUtf8(state.path());
                 run.make(dir);
-                const pid_t child = ::fork();
-                ASSERT_GE(child, 0);
-                if (child == 0) {
-                    auto &&[sys, mover] = ScriptedMover();
-                    emulate(*sys, mode);
-                    int calls = 0;
-                    sys->beforeCall = [&](const char *) {
-                        if (++calls == killAt)
-                            ::raise(SIGKILL);
-                    };
-                    makeRun(run, dir, stateDir, sys, mover);
-                    ::_exit(3);
-                }
-                int status = 0;
-                ::waitpid(child, &status, 0);
-                ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
-
                 auto &&[sys, mover] = ScriptedMover();
                 emulate(*sys, mode);
-                JournalStore store(stateDir, sys);
-                FakeWindow window;
-                window.answers = {answer};
-                recoverInterruptedRun(window, store, mover);
-                const bool asked = window.answers.empty(); // a question took the answer
-                EXPECT_FALSE(window.messageTitles().contains(QStringLiteral("Achtung!")))
-                    << window.messages.front().prompt.toStdString();
-                EXPECT_FALSE(window.messageTitles().contains(errorTitle()));
-                Journal journal;
-                EXPECT_EQ(store.loadRunning(&journal), JournalStore::Load::None);
-                ASSERT_TRUE(run.allOld(dir) || run.allNew(dir))
-                    << testing::PrintToString(dir.names());
-                if (run.allNew(dir)) {
-                    window.answers = {MessageAnswer::Yes};
-                    undoLastRun(window, store, mover);
-                    EXPECT_TRUE(run.allOld(dir)) << testing::PrintToString(dir.names());
-                    EXPECT_EQ(store.loadLast(&journal), JournalStore::Load::None);
+                sys->beforeCall = [&](const char *) { ++total; };
+                makeRun(run, dir, QString::fromUtf8(state.path()), sys, mover);
+                ASSERT_TRUE(run.allNew(dir));
+            }
+            for (int killAt = 1; killAt <= total; ++killAt) {
+                for (const MessageAnswer answer : {MessageAnswer::Continue, MessageAnswer::Undo}) {
+                    SCOPED_TRACE(testing::Message()
+                                 << "mode " << int(mode) << " kill " << killAt << " of " << total
+                                 << " answer " << int(answer));
+                    TempFolder dir(parent), state;
+                    const QString stateDir = QString::fromUtf8(state.path());
+                    run.make(dir);
+                    const pid_t child = ::fork();
+                    ASSERT_GE(child, 0);
+                    if (child == 0) {
+                        auto &&[sys, mover] = ScriptedMover();
+                        emulate(*sys, mode);
+                        int calls = 0;
+                        sys->beforeCall = [&](const char *) {
+                            if (++calls == killAt)
+                                ::raise(SIGKILL);
+                        };
+                        makeRun(run, dir, stateDir, sys, mover);
+                        ::_exit(3);
+                    }
+                    int status = 0;
+                    ::waitpid(child, &status, 0);
+                    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+
+                    auto &&[sys, mover] = ScriptedMover();
+                    emulate(*sys, mode);
+                    JournalStore store(stateDir, sys);
+                    FakeWindow window;
+                    window.answers = {answer};
+                    recoverInterruptedRun(window, store, mover);
+                    const bool asked = window.answers.empty(); // a question took the answer
+                    EXPECT_FALSE(window.messageTitles().contains(QStringLiteral("Achtung!")))
+                        << window.messages.front().prompt.toStdString();
+                    EXPECT_FALSE(window.messageTitles().contains(errorTitle()));
+                    Journal journal;
+                    EXPECT_EQ(store.loadRunning(&journal), JournalStore::Load::None);
+                    ASSERT_TRUE(run.allOld(dir) || run.allNew(dir))
+                        << testing::PrintToString(dir.names());
+                    if (run.allNew(dir)) {
+                        window.answers = {MessageAnswer::Yes};
+                        undoLastRun(window, store, mover);
+                        EXPECT_TRUE(run.allOld(dir)) << testing::PrintToString(dir.names());
+                        EXPECT_EQ(store.loadLast(&journal), JournalStore::Load::None);
+                    }
+                    if (!asked)
+                        break; // finished or not begun: the other answer would not be asked for
                 }
-                if (!asked)
-                    break; // finished or not begun: the other answer would not be asked for
             }
         }
-    }
 }
 
 TEST(Journal, RecordIsWrittenAndSyncedBeforeTheFirstMoveAndTheFolderBeforeItCompletes)
@@ -243,6 +256,37 @@ TEST(Journal, RecordIsWrittenAndSyncedBeforeTheFirstMoveAndTheFolderBeforeItComp
     const qsizetype drop = sys->log.indexOf(QStringLiteral("unlink letzte-umbenennung.journal "));
     EXPECT_GE(sync, 0);
     EXPECT_GT(drop, sync) << sys->log.join(QLatin1Char('\n')).toStdString();
+    // And the state folder after the record is gone from it.
+    EXPECT_GT(sys->log.indexOf(QStringLiteral("fsync %1 ").arg(stateFolder), drop), drop)
+        << sys->log.join(QLatin1Char('\n')).toStdString();
+
+    // A run that failed and was not restored stays as the last run: its folder is synced before
+    // the record says so.
+    {
+        TempFolder failing;
+        for (const char *n : {"c.jpg", "d.jpg"})
+            failing.write(n, n);
+        FakeWindow failed;
+        failed.folder = failing.path();
+        failed.list(failing.names());
+        failed.selectAll();
+        failed.texts[OptionText::Text2] = QStringLiteral("Bild");
+        auto *failingSys = new ScriptedSysCalls;
+        failingSys->failures["renameat2"] = {0, EACCES};
+        failed.sysForMover.reset(failingSys);
+        failed.journal
+            = std::make_unique<JournalStore>(QString::fromUtf8(state.path()), failingSys);
+        failed.answers = {MessageAnswer::Yes, MessageAnswer::Ok, MessageAnswer::No};
+        runRename(failed);
+        ASSERT_EQ(failing.names(), (Names {"Bild01.jpg", "d.jpg"}));
+        const QStringList &log = failingSys->log;
+        const qsizetype synced
+            = log.indexOf(QStringLiteral("fsync %1 ").arg(QString::fromUtf8(failing.path())));
+        const qsizetype kept = log.indexOf(
+            QStringLiteral("renameat letzte-umbenennung.journal.neu letzte-umbenennung.journal"));
+        EXPECT_GE(synced, 0);
+        EXPECT_GT(kept, synced) << log.join(QLatin1Char('\n')).toStdString();
+    }
 
     // So does recovery, either way.
     const SmallRun small;
@@ -276,6 +320,7 @@ TEST(Journal, HoldsAnyByteAndRefusesDamage)
     j.mountPoint = "/media/karte";
     j.startedNs = 5;
     Fingerprint cycled;
+    cycled.known = true;
     cycled.size = 1;
     cycled.mtimeNs = 3;
     cycled.hasHead = true;
@@ -295,6 +340,7 @@ TEST(Journal, HoldsAnyByteAndRefusesDamage)
     EXPECT_EQ(back.files[1].newName, j.files[1].newName);
     EXPECT_EQ(back.files[1].fingerprint.mtimeNs, 3);
     EXPECT_EQ(back.files[1].fingerprint.head, 99u);
+    EXPECT_FALSE(back.files[0].fingerprint.known);
     EXPECT_EQ(back.to(back.steps[0]), ".brixelwand-1-1.tmp");
     for (qsizetype cut = 0; cut < data.size(); ++cut)
         EXPECT_FALSE(decodeJournal(data.left(cut), &back)) << cut;
@@ -324,6 +370,97 @@ TEST(Journal, HoldsAnyByteAndRefusesDamage)
         EXPECT_FALSE(crafted([&](Journal &c) { c.folder = folder; })) << folder.constData();
 }
 
+// A record as the versions before this one wrote it. BWJOURN2: no volume and no start time, and
+// inode, size and time of the files in cycles; BWJOURN3: size and time of every file. Both with
+// their lengths in two bytes each and every step in five.
+QByteArray previousFormat(const Journal &j, int version)
+{
+    QByteArray out = "BWJOURN" + QByteArray::number(version);
+    out += j.completed ? 'C' : 'R';
+    const auto put = [&out](quint64 value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            out += char(value >> (8 * i));
+    };
+    const auto varint = [&out](quint64 value) {
+        for (; value >= 0x80; value >>= 7)
+            out += char((value & 0x7f) | 0x80);
+        out += char(value);
+    };
+    put(j.device, 8);
+    put(j.inode, 8);
+    if (version == 3) {
+        put(quint64(j.startedNs), 8);
+        for (const QByteArray *name : {&j.volumeUuid, &j.mountPoint}) {
+            put(quint64(name->size()), 2);
+            out += *name;
+        }
+    }
+    put(quint64(j.folder.size()), 4);
+    out += j.folder;
+    put(j.files.size(), 4);
+    qint64 mtimeBefore = 0;
+    for (const JournalFile &f : j.files) {
+        for (const QByteArray *name : {&f.oldName, &f.tempName, &f.newName}) {
+            if (name != &f.tempName)
+                put(0, 2); // nothing shared with the name before
+            put(quint64(name->size()), 2);
+            out += *name;
+        }
+        const Fingerprint &fp = f.fingerprint;
+        if (version == 3) {
+            varint(fp.size << 1 | quint64(fp.hasHead));
+            const qint64 step = fp.mtimeNs - mtimeBefore;
+            varint(quint64(step) << 1 ^ quint64(step >> 63));
+            mtimeBefore = fp.mtimeNs;
+            if (fp.hasHead)
+                put(fp.head, 8);
+        } else if (!f.tempName.isEmpty()) {
+            put(0, 8);
+            put(fp.size, 8);
+            put(quint64(fp.mtimeNs), 8);
+        }
+    }
+    put(j.steps.size(), 4);
+    for (const JournalStep &s : j.steps) {
+        put(s.file, 4);
+        put(s.kind, 1);
+    }
+    quint32 hash = 2166136261u;
+    for (qsizetype i = 9; i < out.size(); ++i)
+        hash = (hash ^ quint8(out[i])) * 16777619u;
+    put(hash, 4);
+    return out;
+}
+
+// An interrupted run recorded by a version before is finished, and then undone as the last
+// run. Its files have times of their own: BWJOURN2 kept no hash to tell a swap of two alike
+// files.
+TEST(Journal, RecordsOfThePreviousVersionsAreFinishedAndUndone)
+{
+    const SmallRun run;
+    for (const int version : {2, 3}) {
+        SCOPED_TRACE(version);
+        TempFolder dir, state;
+        run.make(dir);
+        for (size_t i = 0; i < run.oldNames.size(); ++i)
+            dir.setTime(run.oldNames[i], 1700000000 + qint64(i) * 60);
+        const Journal journal = run.journal(dir);
+        moveUpTo(journal, 3);
+        state.write("laufende-umbenennung.journal", previousFormat(journal, version));
+        JournalStore store(QString::fromUtf8(state.path()));
+        FakeWindow window;
+        window.answers = {MessageAnswer::Continue};
+        FileMover mover;
+        recoverInterruptedRun(window, store, mover);
+        EXPECT_EQ(window.messageTitles(), QStringList {questionTitle()});
+        EXPECT_TRUE(run.allNew(dir)) << testing::PrintToString(dir.names());
+        window.messages.clear();
+        undoLastRun(window, store, mover);
+        EXPECT_EQ(window.messageTitles(), QStringList {questionTitle()});
+        EXPECT_TRUE(run.allOld(dir)) << testing::PrintToString(dir.names());
+    }
+}
+
 // A swap of six pictures of one size and one FAT time, cut anywhere: only the first 64 KiB
 // tell the points of the run apart.
 TEST(Journal, PointOfACutSwapIsFoundByContentWhereSizeAndTimeAgree)
@@ -347,17 +484,21 @@ TEST(Journal, PointOfACutSwapIsFoundByContentWhereSizeAndTimeAgree)
     ASSERT_EQ(journal.steps.size(), 9u);
     size_t done = 0;
     for (const size_t k : {size_t(0), size_t(3), size_t(4), size_t(6), size_t(9)}) {
-        ASSERT_TRUE(carryOut(journal, Progress(), done, k, mover).ok());
+        ASSERT_TRUE(carryOut(journal, done, k, mover).ok());
         done = k;
-        const Progress progress
-            = findProgress(journal, FolderScan::read(dir.path(), mover.sys()), mover.sys());
-        EXPECT_TRUE(progress.exact) << k;
-        EXPECT_EQ(progress.doneSteps, k);
+        const Whereabouts where = locateFiles(journal, FolderScan::read(dir.path(), mover.sys()),
+                                              mover.sys(), true, false);
+        std::vector<qint8> expected(6, AtOld);
+        for (size_t s = 0; s < k; ++s)
+            expected[journal.steps[s].file]
+                = journal.steps[s].kind == JournalStep::OldToTemp ? AtTemp : AtNew;
+        EXPECT_EQ(where.place, expected) << k;
     }
 }
 
-// A large run reads sizes and times on two threads, each its half of the moving files: every
-// file gets its own, whatever order the files move in and wherever the halves meet.
+// A large renumbering (a chain: every new name is the old name of the next file) reads sizes
+// and times on two threads, each its half of the moving files: every file gets its own,
+// whatever order the files move in and wherever the halves meet.
 TEST(Journal, EveryFileOfALargeRunGetsItsOwnSizeAndTime)
 {
     struct SizeFromName : SysCalls
@@ -375,7 +516,7 @@ TEST(Journal, EveryFileOfALargeRunGetsItsOwnSizeAndTime)
     std::vector<Step> steps;
     for (int i = 0; i < count; ++i) {
         oldNames.push_back("f" + QByteArray::number(i));
-        newNames.push_back(i % 7 ? "Urlaub" + QByteArray::number(i) : oldNames.back());
+        newNames.push_back(i % 7 ? "f" + QByteArray::number(i + 1) : oldNames.back());
     }
     // The last file first, as in a renumbering; every seventh keeps its name and does not move.
     for (int i = count - 1; i >= 0; --i) {
@@ -393,47 +534,146 @@ TEST(Journal, EveryFileOfALargeRunGetsItsOwnSizeAndTime)
     EXPECT_TRUE(wrong.empty()) << wrong.size() << " files, the first " << wrong.front();
 }
 
-TEST(Journal, RecoveryMovesNothingWhereTheFolderDoesNotHoldTheRecordedFiles)
+// Recovery decides file by file: a file gone, changed or unclear keeps its name and is named in
+// one report, the others move. Only another card, told by the files' sizes and times where the
+// volume has no identity, moves nothing.
+TEST(Journal, RecoveryDecidesFileByFileAndRefusesOnlyAnotherCard)
 {
     const SmallRun run;
     struct Case
     {
         const char *name;
         std::function<void(const TempFolder &)> change;
-        const char *said;
+        const char *said; // in the last box
+        bool anotherCard = false; // the record has no volume identity; nothing may move
+        std::vector<QByteArray> staying = {}; // files not renamed; all others get new names
+        bool onExfat = false; // on a real exFAT through FUSE, which keeps local times
     };
     const Case cases[] = {
-        {"another card, same names",
-         [](const TempFolder &dir) { dir.write("a2.jpg", "ein anderes Bild"); },
-         "ist eine andere Datei"},
-        {"a file gone", [](const TempFolder &dir) { ::unlink(dir.pathOf("a2.jpg").constData()); },
-         "„a2.jpg“ fehlt"},
-        {"an old empty file where a name must be free",
+        {"every time an hour later: exFAT read in another time zone",
          [](const TempFolder &dir) {
-             dir.write("s1.jpg");
-             dir.setTime("s1.jpg", 1600000000);
+             for (const std::string &name : dir.names())
+                 dir.setTime(QByteArray::fromStdString(name), 1700000000 + 3600);
          },
-         "„s1.jpg“ ist vorhanden, sollte aber frei sein"},
+         "",
+         true,
+         {},
+         true},
+        {"another card with the same names, no volume identity",
+         [](const TempFolder &dir) {
+             for (const std::string &name : dir.names())
+                 dir.write(QByteArray::fromStdString(name), "ein anderes Bild");
+         },
+         "„a1.jpg“ ist eine andere Datei", true},
+        {"one changed file does not make it another card",
+         [](const TempFolder &dir) { dir.setTime("urlaub.jpg", 1600000000); }, "", true},
+        // a2.jpg holds a1.jpg's picture now; the time tells it from a2.jpg's, as the size cannot.
+        {"a file of a chain with the same size and another time",
+         [](const TempFolder &dir) { dir.setTime("a2.jpg", 1700000100); },
+         "„a2.jpg“ ist nicht mehr die Datei der Umbenennung",
+         false,
+         {"a1.jpg"}},
+        {"a file gone",
+         [](const TempFolder &dir) { ::unlink(dir.pathOf("urlaub.jpg").constData()); },
+         "„urlaub.jpg“ fehlt – sie behält ihren Namen.",
+         false,
+         {"urlaub.jpg"}},
+        // Not moved to its temporary name either, where it would stay hidden.
+        {"a new name taken",
+         [](const TempFolder &dir) { dir.write("Urlaub.jpg", "fremd"); },
+         "„urlaub.jpg“ behält ihren Namen, denn eine andere Datei oder ein Ordner heißt schon "
+         "„Urlaub.jpg“.",
+         false,
+         {"urlaub.jpg"}},
     };
+    RealMedia card(RealMedia::ExfatFuse);
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        TempFolder dir, state;
+        if (c.onExfat && !card.mounted()) {
+            std::printf("skipped: %s\n", card.skipReason().c_str());
+            continue;
+        }
+        TempFolder dir(c.onExfat ? card.path() : QByteArray("/tmp")), state;
         run.make(dir);
         JournalStore store(QString::fromUtf8(state.path()));
-        const Journal journal = run.cut(dir, store, 3); // cut inside the swap
+        Journal journal = run.journal(dir);
+        if (c.anotherCard)
+            journal.volumeUuid.clear();
+        ASSERT_EQ(store.begin(journal), 0);
+        store.unlock();
+        moveUpTo(journal, 3); // inside the swap
         c.change(dir);
         const Names before = dir.names();
         FakeWindow window;
+        window.answers = {MessageAnswer::Continue};
         FileMover mover;
         recoverInterruptedRun(window, store, mover);
-        ASSERT_EQ(window.messageTitles(), QStringList {"Achtung!"});
-        EXPECT_TRUE(window.messages[0].prompt.contains(QString::fromUtf8(dir.path())));
-        EXPECT_TRUE(window.messages[0].prompt.contains(QString::fromUtf8(c.said)))
-            << window.messages[0].prompt.toStdString();
-        EXPECT_EQ(dir.names(), before);
+        ASSERT_FALSE(window.messages.empty());
+        EXPECT_TRUE(window.messages.back().prompt.contains(QString::fromUtf8(c.said)))
+            << window.messages.back().prompt.toStdString();
         Journal kept;
-        EXPECT_EQ(store.loadRunning(&kept), JournalStore::Load::Ok); // waits for the right card
+        if (c.anotherCard && *c.said) {
+            EXPECT_EQ(window.messageTitles(), QStringList {"Achtung!"});
+            EXPECT_TRUE(window.messages[0].prompt.contains(QString::fromUtf8(dir.path())));
+            EXPECT_EQ(dir.names(), before);
+            EXPECT_EQ(store.loadRunning(&kept), JournalStore::Load::Ok); // waits for its card
+            continue;
+        }
+        EXPECT_EQ(store.loadRunning(&kept), JournalStore::Load::None);
+        for (size_t i = 0; i < run.oldNames.size(); ++i) {
+            const bool stays
+                = std::find(c.staying.begin(), c.staying.end(), run.oldNames[i]) != c.staying.end();
+            if (!stays) {
+                EXPECT_EQ(dir.read(run.newNames[i]), run.oldNames[i].left(2) + "-Bilddaten")
+                    << run.newNames[i].constData();
+            }
+        }
+        EXPECT_EQ(window.messageTitles().size(), c.staying.empty() ? 1 : 2);
     }
+}
+
+// The undo of the last run after the photographer culled and edited: every file still at its
+// new name gets its old one, where that is free; the others are named, each once.
+TEST(Journal, UndoAfterFilesWereDeletedRenamedEditedOrTheirOldNameTaken)
+{
+    TempFolder dir, state;
+    const std::vector<QByteArray> oldNames {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.png"};
+    const std::vector<QByteArray> newNames {"Urlaub01.jpg", "Urlaub02.jpg", "Urlaub03.jpg",
+                                            "Urlaub04.jpg", "Urlaub05.png"};
+    std::vector<Step> steps;
+    for (int i = 0; i < 5; ++i) {
+        dir.write(oldNames[size_t(i)], oldNames[size_t(i)]);
+        steps.push_back({i, oldNames[size_t(i)], newNames[size_t(i)]});
+    }
+    JournalStore store(QString::fromUtf8(state.path()));
+    ScriptedSysCalls counting;
+    Journal journal = Journal::of(dir.path(), oldNames, newNames, {}, steps, &counting);
+    journal.volumeUuid.clear(); // the card told by its files: one of five changed is still it
+    ASSERT_EQ(store.begin(journal), 0);
+    moveUpTo(journal, steps.size());
+    ASSERT_EQ(store.complete(), 0);
+    ::unlink(dir.pathOf("Urlaub02.jpg").constData());
+    ::rename(dir.pathOf("Urlaub03.jpg").constData(), dir.pathOf("Gut.jpg").constData());
+    dir.write("Urlaub04.jpg", "bearbeitet, größer");
+    dir.setTime("Urlaub04.jpg", 1700000000);
+    dir.write("e.png", "neu");
+
+    FakeWindow window;
+    FileMover mover;
+    undoLastRun(window, store, mover);
+    ASSERT_EQ(window.messageTitles(), (QStringList {questionTitle(), "Achtung!"}));
+    EXPECT_TRUE(window.messages[0].prompt.contains(QStringLiteral(" 2 Dateien erhalten")))
+        << window.messages[0].prompt.toStdString();
+    const QString report = window.messages[1].prompt;
+    for (const char *line : {"„Urlaub02.jpg“ fehlt – sie behält ihren Namen.",
+                             "„Urlaub03.jpg“ fehlt – sie behält ihren Namen.",
+                             "„Urlaub05.png“ behält ihren Namen, denn eine andere Datei oder ein "
+                             "Ordner heißt schon „e.png“."})
+        EXPECT_EQ(report.count(QString::fromUtf8(line)), 1) << report.toStdString();
+    EXPECT_EQ(dir.names(), (Names {"Gut.jpg", "Urlaub05.png", "a.jpg", "d.jpg", "e.png"}));
+    EXPECT_EQ(dir.read("d.jpg"), "bearbeitet, größer");
+    Journal last;
+    EXPECT_EQ(store.loadLast(&last), JournalStore::Load::None);
 }
 
 // A move cut after it reserved the new name, or after the link before the unlink: recovery
@@ -648,6 +888,54 @@ TEST(Journal, StateFolderIsNeverFollowedThroughALinkNorTakenFromSomeoneElse)
     }
 }
 
+// The records live in $XDG_STATE_HOME/Brixelwand where that is absolute, else in
+// ~/.local/state/Brixelwand. An interrupted run recorded in the former place is found and
+// finished there, and its record then moves into the new place.
+TEST(Journal, StateFolderFollowsTheXdgRulesAndTheFormerPlaceIsFound)
+{
+    TempFolder home;
+    const QByteArray savedHome = qgetenv("HOME"), savedState = qgetenv("XDG_STATE_HOME");
+    qputenv("HOME", home.path());
+    const QString local
+        = QString::fromUtf8(home.path()) + QStringLiteral("/.local/state/Brixelwand");
+    const std::pair<const char *, QString> rows[] = {
+        {"/var/lib/zustand", QStringLiteral("/var/lib/zustand/Brixelwand")},
+        {"zustand", local}, // relative: ignored
+        {"", local},
+    };
+    for (const auto &[state, wanted] : rows) {
+        qputenv("XDG_STATE_HOME", state);
+        EXPECT_EQ(JournalStore::defaultDirectory(), wanted) << state;
+    }
+    qputenv("HOME", savedHome);
+    if (savedState.isNull())
+        qunsetenv("XDG_STATE_HOME");
+    else
+        qputenv("XDG_STATE_HOME", savedState);
+
+    TempFolder dir, former, fresh;
+    const SmallRun run;
+    run.make(dir);
+    {
+        JournalStore before(QString::fromUtf8(former.path()));
+        run.cut(dir, before, 3);
+    }
+    const QString place = QString::fromUtf8(fresh.path()) + QStringLiteral("/Brixelwand");
+    JournalStore store(place, nullptr, QString::fromUtf8(former.path()));
+    FakeWindow window;
+    window.answers = {MessageAnswer::Continue};
+    FileMover mover;
+    recoverInterruptedRun(window, store, mover);
+    EXPECT_EQ(window.messageTitles(), QStringList {questionTitle()});
+    EXPECT_TRUE(run.allNew(dir));
+    Journal last;
+    EXPECT_EQ(JournalStore(place).loadLast(&last), JournalStore::Load::Ok);
+    EXPECT_EQ(JournalStore(QString::fromUtf8(former.path())).loadLast(&last),
+              JournalStore::Load::None);
+    EXPECT_EQ(JournalStore(QString::fromUtf8(former.path())).loadRunning(&last),
+              JournalStore::Load::None);
+}
+
 // A second copy of the program while the first one runs: it neither offers the first one's
 // record nor records a run of its own.
 TEST(Journal, ASecondCopyLeavesTheRunningRecordAlone)
@@ -691,6 +979,59 @@ TEST(Journal, ASecondCopyLeavesTheRunningRecordAlone)
     EXPECT_TRUE(run.allOld(dir));
 }
 
+// A run in another folder while a run waits interrupted: the interrupted one is offered
+// first; "Später" refuses the new run and keeps the record, which is asked about again.
+TEST(Journal, AnInterruptedRunIsOfferedFirstAndNeverOverwritten)
+{
+    TempFolder cutDir, otherDir, state;
+    const SmallRun run;
+    run.make(cutDir);
+    const QString stateDir = QString::fromUtf8(state.path());
+    {
+        JournalStore store(stateDir);
+        run.cut(cutDir, store, 3); // inside the swap: one file under a temporary name
+    }
+    const Names cut = cutDir.names();
+    otherDir.write("x.jpg", "x");
+    FakeWindow window;
+    window.folder = otherDir.path();
+    window.list(otherDir.names());
+    window.selectAll();
+    window.texts[OptionText::Text2] = QStringLiteral("Bild");
+    window.journal = std::make_unique<JournalStore>(stateDir);
+    for (const MessageAnswer answer : {MessageAnswer::Later, MessageAnswer::Continue}) {
+        SCOPED_TRACE(int(answer));
+        window.messages.clear();
+        window.answers = {MessageAnswer::Yes, answer};
+        runRename(window);
+        Journal record;
+        if (answer == MessageAnswer::Later) {
+            ASSERT_EQ(window.messageTitles(),
+                      (QStringList {questionTitle(), questionTitle(), "Achtung!"}));
+            EXPECT_TRUE(window.messages[2].prompt.contains(Texts::quoted(cutDir.path())))
+                << window.messages[2].prompt.toStdString();
+            EXPECT_EQ(cutDir.names(), cut);
+            EXPECT_EQ(otherDir.names(), Names {"x.jpg"});
+            ASSERT_EQ(window.journal->loadRunning(&record), JournalStore::Load::Ok);
+            EXPECT_EQ(record.folderPath(), cutDir.path());
+            EXPECT_FALSE(window.journal->locked());
+        } else {
+            EXPECT_EQ(window.messageTitles().last(), doneTitle());
+            EXPECT_TRUE(run.allNew(cutDir)) << testing::PrintToString(cutDir.names());
+            EXPECT_EQ(otherDir.names(), Names {"Bild01.jpg"});
+            ASSERT_EQ(window.journal->loadLast(&record), JournalStore::Load::Ok);
+            EXPECT_EQ(record.folderPath(), otherDir.path());
+        }
+    }
+    // The store itself never writes over a waiting record.
+    TempFolder again;
+    run.make(again);
+    JournalStore store(stateDir);
+    run.cut(again, store, 1);
+    EXPECT_EQ(store.begin(run.journal(again)), EEXIST);
+    EXPECT_FALSE(store.locked());
+}
+
 // A card cut during a run: another card at the same path with the same pictures is left
 // alone, and the card itself is found again under another path.
 TEST(Journal, RecoveryActsOnlyOnTheRecordedCardWhereverItIsMounted)
@@ -703,7 +1044,15 @@ TEST(Journal, RecoveryActsOnlyOnTheRecordedCardWhereverItIsMounted)
     const SmallRun run;
     run.make(first);
     JournalStore store(QString::fromUtf8(state.path()));
-    const Journal journal = run.cut(first, store, 3);
+    // Renamed through a link to the card's folder: the folder is recorded as it is.
+    TempFolder links;
+    const QByteArray link = links.pathOf("Karte");
+    ASSERT_EQ(::symlink(first.path().constData(), link.constData()), 0);
+    const Journal journal = Journal::of(link, run.oldNames, run.newNames, run.tempNames, run.steps);
+    EXPECT_EQ(journal.folderPath(), first.path());
+    ASSERT_EQ(store.begin(journal), 0);
+    store.unlock();
+    moveUpTo(journal, 3);
     ASSERT_FALSE(journal.volumeUuid.isEmpty());
 
     // Card B at the same path, at the same point of the same run: only the volume tells.
@@ -720,6 +1069,24 @@ TEST(Journal, RecoveryActsOnlyOnTheRecordedCardWhereverItIsMounted)
     Journal kept;
     EXPECT_EQ(store.loadRunning(&kept), JournalStore::Load::Ok);
     cardB.unmount();
+
+    // Only a subfolder of card A mounted (a bind mount): that is not where the card's folder is.
+    {
+        ASSERT_TRUE(cardA.mountAt(second.path()));
+        TempFolder sub(second.path()), bound;
+        run.make(sub);
+        ASSERT_EQ(
+            std::system(("mount --bind '" + sub.path() + "' '" + bound.path() + "'").constData()),
+            0);
+        cardA.unmount();
+        const Names boundNames = bound.names();
+        window.messages.clear();
+        recoverInterruptedRun(window, store, mover);
+        EXPECT_EQ(window.messageTitles(), QStringList {"Achtung!"});
+        EXPECT_EQ(bound.names(), boundNames);
+        EXPECT_EQ(std::system(("umount '" + bound.path() + "'").constData()), 0);
+        ASSERT_TRUE(cardA.mountAt(second.path())); // sub goes with it
+    }
 
     // Card A back, under another path.
     ASSERT_TRUE(cardA.mountAt(second.path()));
