@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 
+#include <functional>
 #include <memory>
 
 class FileMover;
@@ -29,6 +30,12 @@ public:
     bool isFileSelected(int index) const override;
     QByteArray fileName(int index) const override;
     void clearSelectionToTop() override;
+    bool showsPlanWithoutConflicts() const override;
+    // How the window tells whether its preview is current and shows no conflict.
+    void setPreviewCheck(std::function<bool()> previewWithoutConflicts)
+    {
+        m_previewWithoutConflicts = std::move(previewWithoutConflicts);
+    }
     void rereadFiles() override;
     QByteArray currentFolder() const override;
     QString optionText(OptionText field) const override;
@@ -56,6 +63,7 @@ public:
 
 private:
     QWidget &m_window;
+    std::function<bool()> m_previewWithoutConflicts;
     QTabWidget &m_tabs;
     SelectionPage &m_selection;
     OptionsPage &m_options;

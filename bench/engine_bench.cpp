@@ -62,6 +62,7 @@ Round engineRound(const Set &set)
 {
     FakeWindow window;
     window.folder = set.folder;
+    window.previewWithoutConflicts = true; // as the window's preview of such a run shows
     for (const QByteArray &n : set.oldNames)
         window.entries.push_back({n, true});
     window.texts[OptionText::Text2] = QLatin1String(set.newName);

@@ -32,12 +32,15 @@ void RenameDialogue::run()
         reportStop(checked);
         return;
     }
-    // What the preview already shows as refused is refused at once, without the question.
-    const RenamePlan known = buildPlan(input, FolderScan::read(checked.folder, m_mover.sys()));
-    if (known.stop == RenamePlan::Stop::Conflicts
-        || known.stop == RenamePlan::Stop::FolderUnreadable) {
-        reportStop(known);
-        return;
+    // What the preview shows, or would show, as refused is refused at once, without the
+    // question. A window whose current preview shows no conflict saves this read of the folder.
+    if (!m_window.showsPlanWithoutConflicts()) {
+        const RenamePlan known = buildPlan(input, FolderScan::read(checked.folder, m_mover.sys()));
+        if (known.stop == RenamePlan::Stop::Conflicts
+            || known.stop == RenamePlan::Stop::FolderUnreadable) {
+            reportStop(known);
+            return;
+        }
     }
     if (!confirmed(input))
         return;

@@ -56,6 +56,7 @@ public:
 
     QByteArray folder;
     std::vector<Entry> entries;
+    bool previewWithoutConflicts = false; // what showsPlanWithoutConflicts answers
     std::map<OptionText, QString> texts {{OptionText::Text1, QString()},
                                          {OptionText::Text2, QString()},
                                          {OptionText::Text3, QStringLiteral("1")},
@@ -100,6 +101,7 @@ public:
         for (auto &e : entries)
             e.selected = false;
     }
+    bool showsPlanWithoutConflicts() const override { return previewWithoutConflicts; }
     void rereadFiles() override
     {
         calls << QStringLiteral("rereadFiles");

@@ -359,6 +359,7 @@ TEST_F(RunFixture, ConflictsKnownBeforehandTouchNothing)
         bool changed = false; // the folder no longer holds what the list shows
         bool whileAsked = false; // prepared while "Sind Sie sicher…?" is open, else before
         int readError = 0; // the listing of the folder fails with it
+        bool previewClean = false; // the window's preview shows no conflict (it is older)
     };
     const QString tooLong = QString(250, QLatin1Char('n')); // + "01.jpg" is 256 bytes
     const Case cases[] = {
@@ -413,6 +414,15 @@ TEST_F(RunFixture, ConflictsKnownBeforehandTouchNothing)
          true,
          false,
          EIO},
+        {"an entry outside the run that the window's preview does not show yet",
+         [](TempFolder &d) { d.write("Bild03.jpg", "other"); },
+         false,
+         QStringLiteral("Bild"),
+         {"„c.jpg“ → „Bild03.jpg“: Es gibt schon eine nicht ausgewählte Datei „Bild03.jpg“."},
+         false,
+         false,
+         0,
+         true},
     };
     for (const auto &c : cases) {
         Scene scene {"a.jpg", "b.jpg", "c.jpg", "d.jpg"};
@@ -435,13 +445,16 @@ TEST_F(RunFixture, ConflictsKnownBeforehandTouchNothing)
         sys->inodePerSpelling = c.foldCase; // as FUSE exFAT: the lookup must decide, not inodes
         if (c.readError)
             sys->failures["readdir"] = {c.readError};
+        w.previewWithoutConflicts = c.previewClean;
         w.sysForMover.reset(sys);
         w.texts[OptionText::Text2] = c.name;
         runRename(w);
         EXPECT_EQ(local.names(), before) << c.what;
-        // Known when the button is pressed: refused at once; else after the question.
-        const QStringList titles
-            = c.whileAsked ? QStringList {"Frage ...?", "Fehler ..."} : QStringList {"Fehler ..."};
+        // Known when the button is pressed: refused at once; else, or where the window's
+        // preview showed no conflict, after the question, by the read that follows it.
+        const QStringList titles = c.whileAsked || c.previewClean
+            ? QStringList {"Frage ...?", "Fehler ..."}
+            : QStringList {"Fehler ..."};
         ASSERT_EQ(w.messageTitles(), titles) << c.what;
         for (const QString &line : c.listed)
             EXPECT_TRUE(w.messages.back().prompt.contains(line))
