@@ -99,6 +99,15 @@ private:
     }
 };
 
+// Sets window to rename every file of dir to name.
+void renameAllTo(const char *name, FakeWindow &window, const TempFolder &dir)
+{
+    window.folder = dir.path();
+    window.list(dir.names());
+    window.selectAll();
+    window.texts[OptionText::Text2] = QLatin1String(name);
+}
+
 // Makes the run's steps one by one and completes its record, as a run does.
 void makeRun(const SmallRun &run, const TempFolder &dir, const QString &state,
              ScriptedSysCalls *sys, FileMover &mover)
@@ -209,10 +218,7 @@ TEST(Journal, RecordIsWrittenAndSyncedBeforeTheFirstMoveAndTheFolderBeforeItComp
     for (const char *n : {"a.jpg", "b.jpg"})
         dir.write(n, n);
     FakeWindow window;
-    window.folder = dir.path();
-    window.list(dir.names());
-    window.selectAll();
-    window.texts[OptionText::Text2] = QStringLiteral("Bild");
+    renameAllTo("Bild", window, dir);
     window.checks[OptionCheck::Check1] = true;
     auto *sys = new ScriptedSysCalls;
     window.sysForMover.reset(sys);
@@ -267,10 +273,7 @@ TEST(Journal, RecordIsWrittenAndSyncedBeforeTheFirstMoveAndTheFolderBeforeItComp
         for (const char *n : {"c.jpg", "d.jpg"})
             failing.write(n, n);
         FakeWindow failed;
-        failed.folder = failing.path();
-        failed.list(failing.names());
-        failed.selectAll();
-        failed.texts[OptionText::Text2] = QStringLiteral("Bild");
+        renameAllTo("Bild", failed, failing);
         auto *failingSys = new ScriptedSysCalls;
         failingSys->failures["renameat2"] = {0, EACCES};
         failed.sysForMover.reset(failingSys);
@@ -956,10 +959,7 @@ TEST(Journal, ASecondCopyLeavesTheRunningRecordAlone)
     EXPECT_TRUE(window.messages.empty());
     EXPECT_EQ(second.begin(journal), EWOULDBLOCK);
     FakeWindow secondWindow; // a run of the second copy
-    secondWindow.folder = dir.path();
-    secondWindow.list(dir.names());
-    secondWindow.selectAll();
-    secondWindow.texts[OptionText::Text2] = QStringLiteral("Bild");
+    renameAllTo("Bild", secondWindow, dir);
     secondWindow.journal = std::make_unique<JournalStore>(stateDir);
     const Names cut = dir.names();
     runRename(secondWindow);
@@ -994,10 +994,7 @@ TEST(Journal, AnInterruptedRunIsOfferedFirstAndNeverOverwritten)
     const Names cut = cutDir.names();
     otherDir.write("x.jpg", "x");
     FakeWindow window;
-    window.folder = otherDir.path();
-    window.list(otherDir.names());
-    window.selectAll();
-    window.texts[OptionText::Text2] = QStringLiteral("Bild");
+    renameAllTo("Bild", window, otherDir);
     window.journal = std::make_unique<JournalStore>(stateDir);
     for (const MessageAnswer answer : {MessageAnswer::Later, MessageAnswer::Continue}) {
         SCOPED_TRACE(int(answer));
