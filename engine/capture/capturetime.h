@@ -30,11 +30,15 @@ struct CaptureTime
     qint32 nanoseconds = 0; // the part of a second, 0 to 999,999,999
     CaptureSource source = CaptureSource::FileDate;
     bool dateOnly = false; // a day without its time (an XMP date): local midnight
+    // What ties the still and the movie of a Live Photo together: the still's Apple maker-note
+    // tag 0x0011 or the movie's com.apple.quicktime.content.identifier, as written; empty for
+    // none. Read whatever the time's source.
+    QByteArray contentId = {};
 
     bool operator==(const CaptureTime &o) const
     {
         return seconds == o.seconds && nanoseconds == o.nanoseconds && source == o.source
-            && dateOnly == o.dateOnly;
+            && dateOnly == o.dateOnly && contentId == o.contentId;
     }
     bool operator!=(const CaptureTime &o) const { return !(*this == o); }
 };
@@ -52,7 +56,7 @@ struct CaptureReadCost
 // the modification time. Reads only where the file's structure leads, within limits; never
 // throws. A time without a recorded offset is taken as local time of this machine. A file
 // that cannot be opened gets FileDate with its modification time, or 0; so does one whose read
-// a limit ended.
+// a limit ended. The time carries the content identifier of a Live Photo's still or movie.
 CaptureTime readCaptureTime(const QByteArray &folder, const QByteArray &name,
                             const ReadLimits &limits = {}, CaptureReadCost *cost = nullptr,
                             SysCalls &sys = SysCalls::real());

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "capturecontainers.h"
 #include "capturefiles.h"
 #include "capturetime.h"
 #include "photoorder.h"
@@ -55,6 +56,7 @@ struct CaptureCase
     QByteArray sidecarName = {}; // with its content
     QByteArray sidecar = {};
     const char *zone = nullptr; // TZ while it is read, where not this machine's
+    QByteArray contentId = {};
 };
 
 // TZ for the life of the object.
@@ -90,6 +92,11 @@ private:
 TEST(CaptureTime, SourcesFormatsAndZones)
 {
     const QByteArray noDate = tiff(exif(""));
+    const QByteArray liveId = "3F2504E0-4F89-41D3-9A0C-0305E82C3301";
+    const auto withoutSecondItem = [](QByteArray file) { // its item numbered 9 instead
+        const qsizetype item = file.indexOf(QByteArray("\0\0\0\x02", 4), file.indexOf("ilst"));
+        return file.replace(item, 4, QByteArray("\0\0\0\x09", 4));
+    };
     const qint64 localNoon = QDateTime(QDate(2024, 7, 1), QTime(12, 0, 0)).toSecsSinceEpoch();
     const auto at1904 = [](const char *time) { return quint64(utc(time)) + secondsFrom1904To1970; };
     // clang-format off
@@ -191,6 +198,28 @@ TEST(CaptureTime, SourcesFormatsAndZones)
         {"QuickTime whose first atom is junk", "junk.mov",
          box("junk", QByteArray(1800, '\xee')) + box("moov", QByteArray(64, '\xee')), fileTime,
          0, CaptureSource::FileDate},
+        {"JPEG of a Live Photo: the identifier in Apple's maker note", "IMG_0108.JPG",
+         jpeg(tiff(phoneExif("2024:07:01 14:00:30", "+02:00", appleMakerNote(liveId))), {},
+              payload),
+         utc("2024-07-01T12:00:30Z"), 0, CaptureSource::Exif, {}, {}, nullptr, liveId},
+        {"HEIC of a Live Photo", "IMG_0109.HEIC",
+         heic(tiff(phoneExif("2024:07:01 14:00:31", "+02:00", appleMakerNote(liveId))), payload,
+              true),
+         utc("2024-07-01T12:00:31Z"), 0, CaptureSource::Exif, {}, {}, nullptr, liveId},
+        {"maker note of another make: no identifier", "IMG_0110.JPG",
+         jpeg(tiff(phoneExif("2024:07:01 14:00:32", "+02:00",
+                             appleMakerNote(liveId).replace(0, 5, "Nokia")))),
+         utc("2024-07-01T12:00:32Z"), 0, CaptureSource::Exif},
+        {"MOV of a Live Photo: the identifier among its QuickTime keys", "IMG_0108_HEVC.MOV",
+         liveMovie(at1904("2024-07-01T12:00:33Z"), liveId, payload), utc("2024-07-01T12:00:33Z"),
+         0, CaptureSource::Video, {}, {}, nullptr, liveId},
+        {"MOV with an ISO meta box and an XMP sidecar: the sidecar's time, the identifier",
+         "IMG_0111.MOV", liveMovie(at1904("2024-07-01T12:00:34Z"), liveId, 1000, true),
+         utc("2024-07-01T12:00:35Z"), 0, CaptureSource::Xmp, "IMG_0111.xmp",
+         xmpPacket("Xmp.exif.DateTimeOriginal", "2024-07-01T12:00:35Z"), nullptr, liveId},
+        {"MOV whose key has no item in ilst", "IMG_0112.MOV",
+         withoutSecondItem(liveMovie(at1904("2024-07-01T12:00:36Z"), liveId, 1000)),
+         utc("2024-07-01T12:00:36Z"), 0, CaptureSource::Video},
         {"ftyp larger than its file", "big.mp4",
          box("ftyp", "isom\0\0\0\0isom").replace(0, 4, "\x7f\xff\xff\xff")
              + QByteArray(payload, '\x01'),
@@ -216,6 +245,7 @@ TEST(CaptureTime, SourcesFormatsAndZones)
         EXPECT_EQ(time.seconds, c.seconds);
         EXPECT_EQ(time.nanoseconds, c.nanoseconds);
         EXPECT_EQ(int(time.source), int(c.source));
+        EXPECT_EQ(time.contentId.toStdString(), c.contentId.toStdString());
     }
 }
 
@@ -442,6 +472,8 @@ std::vector<std::pair<QByteArray, QByteArray>> fuzzSeeds()
 {
     using namespace capturefiles;
     const QByteArray withTime = tiff(exif("2024:07:01 14:00:00", "25", "+02:00"));
+    const QByteArray live = "3F2504E0-4F89-41D3-9A0C-0305E82C3301";
+    const QByteArray phone = tiff(phoneExif("2024:07:01 14:00:00", "+02:00", appleMakerNote(live)));
     return {
         {"seed.jpg", jpeg(withTime, xmpPacket("Xmp.exif.DateTimeOriginal", "2024-07-01"), 4096)},
         {"seed.nef", withTime + QByteArray(4096, 'r')},
@@ -451,6 +483,9 @@ std::vector<std::pair<QByteArray, QByteArray>> fuzzSeeds()
         {"seed.raf", raf(jpeg(withTime), 4096)},
         {"seed.crw", crw(1500000000, 4096)},
         {"seed.mp4", movie(3800000000u, 0, true, 4096)},
+        {"seed-live.jpg", jpeg(phone, {}, 4096)},
+        {"seed-live.heic", heic(phone, 4096, true)},
+        {"seed-live.mov", liveMovie(3800000000u, live, 64)},
         {"seed.avi", avi(4096)},
         {"seed.mkv",
          QByteArray("\x1a\x45\xdf\xa3\x9f\x42\x86\x81\x01", 9) + QByteArray(4096, '\0')},
@@ -521,5 +556,13 @@ TEST(CaptureTime, MutatedFilesStayWithinLimits)
             ASSERT_LE(cost.bytes, limits.bytes) << name.constData() << " round " << round;
             ASSERT_LT(cost.time, limits.time + slack) << name.constData() << " round " << round;
         }
+    }
+    // Apple's maker note reaches its reader as the bytes Exiv2 kept, whatever they declare.
+    const QByteArray note = capturefiles::appleMakerNote("3F2504E0-4F89-41D3-9A0C-0305E82C3301");
+    for (int round = 0; round < 50 * rounds; ++round) {
+        QByteArray data = note;
+        mutate(data, random);
+        const QByteArray id = containers::appleContentId(data);
+        ASSERT_LE(id.size(), 128) << "round " << round; // a UUID is 36
     }
 }
