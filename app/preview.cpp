@@ -106,7 +106,8 @@ void Hptfrm::updatePreview()
     PlanInput input = PlanInput::read(*m_window, PlanInput::WithoutTimes);
     QByteArray folder = input.folder;
     Funktionen::PfadOhneBackslash(folder);
-    if (input.options.CaptureOrder && !input.oldNames.empty()) {
+    // Shots read their files for the identifiers of Live Photos.
+    if ((input.options.CaptureOrder || input.options.CaptureGroups) && !input.oldNames.empty()) {
         if (!captureTimesKnown(folder, input.oldNames))
             return; // the preview follows when the times are read
         input.times = m_times;

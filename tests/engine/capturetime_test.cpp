@@ -330,6 +330,15 @@ CaptureTime at(const char *isoText, qint32 nanoseconds = 0,
     return {utc(isoText), nanoseconds, source};
 }
 
+// A file of a Live Photo: its time and content identifier.
+CaptureTime live(const char *isoText, const char *contentId,
+                 CaptureSource source = CaptureSource::Exif)
+{
+    CaptureTime time = at(isoText, 0, source);
+    time.contentId = contentId;
+    return time;
+}
+
 struct OrderCase
 {
     const char *what;
@@ -353,6 +362,8 @@ std::vector<std::string> describe(const PhotoOrder &order, const std::vector<QBy
         std::string line = names[size_t(e.file)].toStdString() + " " + std::to_string(e.shot);
         if (!e.extension.isEmpty())
             line += " ." + e.extension.toStdString();
+        if (e.differentLivePhoto >= 0)
+            line += " apart from " + names[size_t(e.differentLivePhoto)].toStdString();
         result.push_back(line);
     }
     return result;
@@ -442,6 +453,39 @@ TEST(PhotoOrder, TiesShotsAndSwitches)
          {}, false, true,
          {"IMG_0002.CR2 0", "IMG_0002.JPG 0", "IMG_0001.CR2 1", "notes.txt 2"},
          3, 0},
+        {"a Live Photo <uuid>.heic + <uuid>_3.mov: one shot at its still's time, not the earliest",
+         {"0D1C.heic", "0D1C_3.mov", "IMG_0107.JPG"},
+         {live("2024-07-01T12:00:10Z", "0D1C", CaptureSource::Xmp),
+          live("2024-07-01T12:00:08Z", "0D1C", CaptureSource::Xmp), at("2024-07-01T12:00:09Z")},
+         true, true,
+         {"IMG_0107.JPG 0", "0D1C.heic 1", "0D1C_3.mov 1"},
+         2, 0},
+        {"a Live Photo IMG_0108.HEIC + IMG_0108_HEVC.MOV in list order; identifiers need groups",
+         {"IMG_0107.HEIC", "IMG_0108.HEIC", "IMG_0108_HEVC.MOV", "IMG_0109.HEIC"},
+         {live(second, "A7"), live(second, "B8"), live(second, "B8", CaptureSource::Video),
+          live(second, "C9")},
+         false, true,
+         {"IMG_0107.HEIC 0", "IMG_0108.HEIC 1", "IMG_0108_HEVC.MOV 1", "IMG_0109.HEIC 2"},
+         3, 0},
+        {"the same without groups",
+         {"IMG_0108.HEIC", "IMG_0108_HEVC.MOV"},
+         {live(second, "B8"), live(second, "B8", CaptureSource::Video)},
+         true, false,
+         {"IMG_0108.HEIC 0", "IMG_0108_HEVC.MOV 1"},
+         2, 0},
+        {"one stem, two identifiers: two shots; the movie goes with its still, the sidecar with "
+         "the first still, and so does an unselected file",
+         {"IMG_0108.HEIC", "IMG_0108.MOV", "IMG_0108.xmp", "IMG_0108_HEVC.MOV"},
+         {live("2024-07-01T12:00:10Z", "A7"),
+          live("2024-07-01T11:00:00Z", "B8", CaptureSource::Video),
+          at("2024-07-01T13:00:00Z", 0, fileDate),
+          live("2024-07-01T12:00:09Z", "A7", CaptureSource::Video)},
+         true, true,
+         {"IMG_0108.MOV 0 apart from IMG_0108.HEIC", "IMG_0108.HEIC 1 apart from IMG_0108.MOV",
+          "IMG_0108.xmp 1", "IMG_0108_HEVC.MOV 1"},
+         2, 0,
+         {"IMG_0108.DNG", "IMG_0108.HEIC", "IMG_0108.MOV", "IMG_0108.xmp", "IMG_0108_HEVC.MOV"},
+         {{0, 1}}},
         {"both off: list order, a sidecar is a file like any other",
          {"b.CR2.xmp", "a.jpg", "b.CR2"},
          {at("2024-07-01T12:00:01Z"), at(second), at(second)},

@@ -769,6 +769,7 @@ TEST_F(RunFixture, NumbersInCaptureOrderAndByShot)
         const char *extension; // typed; nullptr keeps the old ones
         std::vector<std::pair<std::string, std::string>> renamed; // old name -> new name
         const char *refusal = nullptr; // part of the conflict message where the run stops
+        bool livePhoto = false; // IMG_0108.HEIC and the movie of its Live Photo besides
     };
     // clang-format off
     const Case cases[] = {
@@ -788,6 +789,19 @@ TEST_F(RunFixture, NumbersInCaptureOrderAndByShot)
           {"IMG_0043.JPG", "Urlaub 98.JPG"}}},
         {"one typed extension for a shot of three files", false, true, "1", true, "jpg", {},
          "„IMG_0042.CR2“ gehört zur selben Aufnahme"},
+        {"a Live Photo whose movie is named otherwise: one number, read without the time order",
+         false, true, "1", true, nullptr,
+         {{"DSC_0001.JPG", "Urlaub 01.JPG"}, {"IMG_0042.CR2", "Urlaub 02.CR2"},
+          {"IMG_0042.CR2.xmp", "Urlaub 02.CR2.xmp"}, {"IMG_0042.JPG", "Urlaub 02.JPG"},
+          {"IMG_0043.JPG", "Urlaub 03.JPG"}, {"IMG_0108.HEIC", "Urlaub 04.HEIC"},
+          {"IMG_0108_HEVC.MOV", "Urlaub 04.MOV"}},
+         nullptr, true},
+        {"a Live Photo in time order: at its still's time", true, true, "1", true, nullptr,
+         {{"IMG_0043.JPG", "Urlaub 01.JPG"}, {"IMG_0108.HEIC", "Urlaub 02.HEIC"},
+          {"IMG_0108_HEVC.MOV", "Urlaub 02.MOV"}, {"DSC_0001.JPG", "Urlaub 03.JPG"},
+          {"IMG_0042.CR2", "Urlaub 04.CR2"}, {"IMG_0042.CR2.xmp", "Urlaub 04.CR2.xmp"},
+          {"IMG_0042.JPG", "Urlaub 04.JPG"}},
+         nullptr, true},
     };
     // clang-format on
     for (const Case &c : cases) {
@@ -799,6 +813,13 @@ TEST_F(RunFixture, NumbersInCaptureOrderAndByShot)
         local.write("IMG_0042.JPG", jpeg(tiff(exif("2024:07:01 12:00:05"))));
         local.write("IMG_0043.JPG", jpeg(tiff(exif("2024:07:01 12:00:01"))));
         local.write("DSC_0001.JPG", jpeg(tiff(exif("2024:07:01 12:00:03"))));
+        if (c.livePhoto) {
+            const QByteArray id = "3F2504E0-4F89-41D3-9A0C-0305E82C3301";
+            local.write("IMG_0108.HEIC",
+                        heic(tiff(phoneExif("2024:07:01 12:00:02", "", appleMakerNote(id))), 1000));
+            // alone it would come first: its header says 2021
+            local.write("IMG_0108_HEVC.MOV", liveMovie(3700000000u, id, 1000));
+        }
         w.list(local.names());
         w.selectAll();
         std::map<std::string, QByteArray> contents;
