@@ -113,7 +113,7 @@ struct Joins
 
 // The Live Photos among the selected files (their labels by stem in labelOf): files of one
 // stem whose content identifiers differ are split apart, each identifier with the files that
-// carry it, the rest with the first still that has one; then every still and movie of one
+// carry it, the rest with the first still that has one; then the still and the movie of one
 // identifier are joined into one shot, whatever their names. differentOf tells, by file, a file
 // of the same stem that another identifier kept apart from it.
 void tieLivePhotos(const std::vector<QByteArray> &selected, const std::vector<CaptureTime> &times,
@@ -162,15 +162,37 @@ void tieLivePhotos(const std::vector<QByteArray> &selected, const std::vector<Ca
             }
         }
     }
-    QHash<QByteArray, int> stillOfId, movieOfId; // a still and a movie of each identifier
+    // Each shot that holds only the still or only the movie of its identifier is joined with
+    // the first one that holds only the other, in list order, so that copies of a Live Photo
+    // (IMG_0108.HEIC and IMG_0108 (1).HEIC with their movies) stay shots of their own.
+    struct Half
+    {
+        QByteArray id;
+        bool still = false, movie = false;
+    };
+    QHash<int, Half> halves; // by label
+    std::vector<int> labels; // in the list order of their first file with an identifier
     for (size_t f = 0; f < selected.size(); ++f) {
-        if (!times[f].contentId.isEmpty())
-            (isMovie(selected[f]) ? movieOfId : stillOfId).insert(times[f].contentId, int(f));
+        if (times[f].contentId.isEmpty())
+            continue;
+        if (!halves.contains(labelOf[f]))
+            labels.push_back(labelOf[f]);
+        Half &half = halves[labelOf[f]];
+        half.id = times[f].contentId;
+        (isMovie(selected[f]) ? half.movie : half.still) = true;
     }
-    for (size_t f = 0; f < selected.size(); ++f) {
-        const QByteArray &id = times[f].contentId;
-        if (!id.isEmpty() && stillOfId.contains(id) && movieOfId.contains(id))
-            joins.join(labelOf[f], labelOf[size_t(stillOfId.value(id))]);
+    QHash<QByteArray, std::vector<int>> stillsAlone, moviesAlone;
+    for (int label : labels) {
+        const Half &half = halves[label];
+        if (half.still == half.movie)
+            continue;
+        std::vector<int> &partners = (half.still ? moviesAlone : stillsAlone)[half.id];
+        if (partners.empty()) {
+            (half.still ? stillsAlone : moviesAlone)[half.id].push_back(label);
+        } else {
+            joins.join(label, partners.front());
+            partners.erase(partners.begin());
+        }
     }
 }
 

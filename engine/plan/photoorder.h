@@ -52,9 +52,10 @@ struct PhotoOrder
 // sidecars named after a whole listed name (IMG_0042.CR2.xmp); a name without a stem (a
 // dot-file) is a shot of its own. Within a shot files keep list order. Where times are given,
 // their content identifiers make Live Photos: a still (HEIC, JPEG) and a movie (MOV) of one
-// identifier are one shot whatever their names, and files of one stem whose identifiers differ
-// are not (the files without one go with the first still that has one); the shot's time is
-// then its still's. Unselected files join shots by their names only: they are not read.
+// identifier are one shot whatever their names (each still with one movie, in list order, so
+// that copies stay apart), and files of one stem whose identifiers differ are not (the files
+// without one go with the first still that has one); the shot's time is then its still's.
+// Unselected files join shots by their names only: they are not read.
 // With both off, every file is its own shot in list order: the run as it always was.
 PhotoOrder orderPhotos(const std::vector<QByteArray> &selected,
                        const std::vector<CaptureTime> &times, bool byCaptureTime, bool groups,
