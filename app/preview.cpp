@@ -103,6 +103,7 @@ void Hptfrm::updatePreview()
 
     PreviewModel *preview = m_options->previewModel();
     m_options->setPreviewSummary(QString());
+    m_window->setPreviewedPlan(nullptr);
     PlanInput input = PlanInput::read(*m_window, PlanInput::WithoutTimes);
     QByteArray folder = input.folder;
     Funktionen::PfadOhneBackslash(folder);
@@ -129,6 +130,8 @@ void Hptfrm::updatePreview()
         preview->showLine(plan.stopMessage.replace(QLatin1Char('\n'), QLatin1Char(' ')));
         return;
     }
+    m_window->setPreviewedPlan(std::make_shared<const PreviewedPlan>(
+        PreviewedPlan {std::move(input), m_previewScan, plan}));
     QHash<int, QString> reasons;
     for (const Conflict &c : plan.conflicts)
         reasons.insert(c.file, conflictReason(c, *m_previewScan));

@@ -24,4 +24,5 @@ struct RenameOptions
     QString NewExtension; // Text1
 
     static RenameOptions read(const IRenameWindow &window);
+    bool operator==(const RenameOptions &) const = default;
 };

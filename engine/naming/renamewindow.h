@@ -7,7 +7,10 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
 #include <vector>
+
+struct PreviewedPlan;
 
 // The message box kinds; each one fixes the icon and the buttons.
 enum class MessageKind {
@@ -49,6 +52,9 @@ public:
     // Otherwise it reads the folder first, so that what would be refused is refused before
     // the question.
     virtual bool showsPlanWithoutConflicts() const { return false; }
+    // The plan the window shows with what it was made from, where it keeps one; the run
+    // carries it out where it would plan the same again.
+    virtual std::shared_ptr<const PreviewedPlan> previewedPlan() const { return nullptr; }
     // Read the folder again under the same filters; nothing is selected afterwards.
     virtual void rereadFiles() = 0;
 

@@ -323,6 +323,11 @@ PlanInput PlanInput::read(const IRenameWindow &window, Times times)
     return input;
 }
 
+bool PreviewedPlan::madeFrom(const PlanInput &now, const FolderScan &folder) const
+{
+    return scan && scan->sameEntries(folder) && input == now;
+}
+
 bool RenamePlan::folderChanged() const
 {
     if (stop == Stop::FolderUnreadable)

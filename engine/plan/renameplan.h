@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -106,6 +107,7 @@ struct PlanInput
     // the caller to fill.
     enum Times { ReadTimes, WithoutTimes };
     static PlanInput read(const IRenameWindow &window, Times times = ReadTimes);
+    bool operator==(const PlanInput &) const = default;
 };
 
 // The whole of a planned run, before any file is touched: what the preview shows, what the
@@ -157,6 +159,19 @@ struct RenamePlan
     // Whether the plan found the folder no longer as listed: a selected file is gone or has
     // become something else, or the folder cannot be read.
     bool folderChanged() const;
+};
+
+// A plan kept with what it was made from, by a window that shows it: the run carries it out
+// as it is where planning again would make the same plan, and so saves planning tens of
+// thousands of files a second time.
+struct PreviewedPlan
+{
+    PlanInput input;
+    std::shared_ptr<const FolderScan> scan;
+    RenamePlan plan;
+
+    // Whether buildPlan(input, scan) makes this plan.
+    bool madeFrom(const PlanInput &input, const FolderScan &scan) const;
 };
 
 // The one function that plans a run: the checks of the run in their order, the new names, the

@@ -58,7 +58,10 @@ void RenameDialogue::run()
         return;
     // Read after the confirmation: the folder as it is when the first file moves.
     const FolderScan scan = FolderScan::read(checked.folder, m_mover.sys());
-    const RenamePlan plan = buildPlan(input, scan);
+    const std::shared_ptr<const PreviewedPlan> previewed = m_window.previewedPlan();
+    const bool shown = previewed && previewed->madeFrom(input, scan);
+    const RenamePlan made = shown ? RenamePlan() : buildPlan(input, scan);
+    const RenamePlan &plan = shown ? previewed->plan : made;
     if (plan.stop == RenamePlan::Stop::TooManyFiles) {
         reportStop(plan);
         return;

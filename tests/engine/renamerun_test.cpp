@@ -64,6 +64,10 @@ TEST_F(RunFixture, RenamesSelectedFilesInListOrderAndResetsTheWindow)
     window.checks[OptionCheck::Check3] = true;
     window.texts[OptionText::Text3] = QStringLiteral("1");
     window.keepExtension = true;
+    // A preview made before the name was typed is planned anew.
+    window.texts[OptionText::Text2] = QStringLiteral("Foto");
+    window.preview();
+    window.texts[OptionText::Text2] = QStringLiteral("Urlaub");
     run();
     EXPECT_EQ(dir.names(),
               (Names {"Urlaub01.jpg", "Urlaub02.gif", "Urlaub03.bmp", "b.png", "d.txt", "e.txt"}));
@@ -433,6 +437,9 @@ TEST_F(RunFixture, ConflictsKnownBeforehandTouchNothing)
             c.prepare(local);
             before = local.names();
         };
+        w.texts[OptionText::Text2] = c.name;
+        if (c.previewClean)
+            w.preview(); // of the folder before it changed
         if (c.whileAsked)
             w.onShow = [&](const ScriptedBoxes::Message &) {
                 if (w.messages.size() == 1)
@@ -445,9 +452,7 @@ TEST_F(RunFixture, ConflictsKnownBeforehandTouchNothing)
         sys->inodePerSpelling = c.foldCase; // as FUSE exFAT: the lookup must decide, not inodes
         if (c.readError)
             sys->failures["readdir"] = {c.readError};
-        w.previewWithoutConflicts = c.previewClean;
         w.sysForMover.reset(sys);
-        w.texts[OptionText::Text2] = c.name;
         runRename(w);
         EXPECT_EQ(local.names(), before) << c.what;
         // Known when the button is pressed: refused at once; else, or where the window's
