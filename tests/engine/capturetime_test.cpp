@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "capturedays.h"
 #include "capturefiles.h"
 #include "capturetime.h"
+#include "capturetimetext.h"
 #include "photoorder.h"
 #include "scriptedsyscalls.h"
 #include "tempfolder.h"
@@ -471,6 +473,69 @@ void mutate(QByteArray &data, std::mt19937 &random)
             data.insert(at, data.mid(below(data.size()), below(64)));
             break;
         }
+    }
+}
+
+// The day of each time as its camera's clock showed it: the offset the file recorded; for a
+// movie, which holds UTC alone, the offset of the nearest time that has one; else this
+// machine's clock (here New York, four hours behind UTC in July). Before the day's start hour
+// a time belongs to the day before.
+TEST(CaptureDays, ClockOfEachFile)
+{
+    const Zone zone("America/New_York");
+    const auto shot = [](const char *clock, const char *offset) {
+        CaptureTime t;
+        EXPECT_TRUE(parseExifTime(clock, "", offset, t)) << clock;
+        return t;
+    };
+    const auto timed = [](const char *isoUtc, CaptureSource source) {
+        CaptureTime t;
+        t.seconds = utc(isoUtc);
+        t.source = source;
+        return t;
+    };
+    const auto video = [&](const char *isoUtc) { return timed(isoUtc, CaptureSource::Video); };
+    struct Case
+    {
+        const char *what;
+        std::vector<CaptureTime> times;
+        int dayStart;
+        std::vector<QByteArray> days;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"a night in Tokyo from 22:00 to 02:30, the day beginning at 4: the evening's date",
+         {shot("2024:07:01 22:00:00", "+09:00"), shot("2024:07:02 02:30:00", "+09:00"),
+          shot("2024:07:02 04:00:00", "+09:00"), shot("2024:07:02 09:15:00", "+09:00")},
+         4, {"2024-07-01", "2024-07-01", "2024-07-02", "2024-07-02"}},
+        {"the same night with the day beginning at midnight",
+         {shot("2024:07:01 22:00:00", "+09:00"), shot("2024:07:02 02:30:00", "+09:00")},
+         0, {"2024-07-01", "2024-07-02"}},
+        {"a movie at 23:30 UTC beside photos at +01:00: the next day",
+         {shot("2024:07:01 23:10:00", "+01:00"), video("2024-07-01T23:30:00Z"),
+          shot("2024:07:02 14:00:00", "-07:00")},
+         0, {"2024-07-01", "2024-07-02", "2024-07-02"}},
+        {"a movie nearer the later photo takes that one's zone",
+         {shot("2024:07:01 23:10:00", "+01:00"), shot("2024:07:02 14:00:00", "-07:00"),
+          video("2024-07-03T06:30:00Z")},
+         0, {"2024-07-01", "2024-07-02", "2024-07-02"}},
+        {"a movie in a run without offsets: this machine's date",
+         {video("2024-07-02T02:00:00Z"), shot("2024:07:01 23:30:00", "")},
+         0, {"2024-07-01", "2024-07-01"}},
+        {"a modification time: this machine's date, never a photo's zone",
+         {timed("2024-07-02T02:00:00Z", CaptureSource::FileDate), shot("2024:07:02 03:00:00", "+02:00")},
+         0, {"2024-07-01", "2024-07-02"}},
+        {"west of UTC, the day beginning at 23",
+         {shot("2024:07:01 22:59:59", "-10:00"), shot("2024:07:01 23:00:00", "-10:00")},
+         23, {"2024-06-30", "2024-07-01"}},
+    };
+    // clang-format on
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<QByteArray> days;
+        for (const qint64 day : captureDays(c.times, c.times, c.dayStart))
+            days.push_back(dayText(day));
+        EXPECT_EQ(days, c.days);
     }
 }
 
