@@ -554,6 +554,15 @@ private slots:
         QCOMPARE(Label9()->text(),
                  QStringLiteral("3 Aufnahmen: Urlaub 01 bis Urlaub 03, keine Konflikte, "
                                 "1 Aufnahme ohne Aufnahmezeit"));
+        // The date before the names: in every row and in the line under them.
+        Check10()->setChecked(true);
+        QTRY_COMPARE(preview->newName(0), QByteArray("2024-07-01 Urlaub 01.JPG"));
+        QCOMPARE(preview->newName(2), QByteArray("2024-07-01 Urlaub 02.txt"));
+        QCOMPARE(Label9()->text(),
+                 QStringLiteral("3 Aufnahmen: 2024-07-01 Urlaub 01 bis 2024-07-01 Urlaub 03, "
+                                "keine Konflikte, 1 Aufnahme ohne Aufnahmezeit"));
+        Check10()->setChecked(false);
+        QTRY_COMPARE(preview->newName(0), QByteArray("Urlaub 01.JPG"));
 
         clickAndSettle(Command5());
         QCOMPARE(m_boxes.messageTitles(), (QStringList {"Frage ...?", "Bin fertig!"}));
