@@ -30,11 +30,17 @@ struct CaptureTime
     qint32 nanoseconds = 0; // the part of a second, 0 to 999,999,999
     CaptureSource source = CaptureSource::FileDate;
     bool dateOnly = false; // a day without its time (an XMP date): local midnight
+    // The offset east of UTC that the file recorded with its time (EXIF OffsetTimeOriginal, an
+    // XMP time with a zone): seconds + utcOffsetSeconds is the camera's clock. Without one the
+    // time was read as this machine's local time, or is UTC alone (a movie header).
+    qint32 utcOffsetSeconds = 0;
+    bool hasUtcOffset = false;
 
     bool operator==(const CaptureTime &o) const
     {
         return seconds == o.seconds && nanoseconds == o.nanoseconds && source == o.source
-            && dateOnly == o.dateOnly;
+            && dateOnly == o.dateOnly && utcOffsetSeconds == o.utcOffsetSeconds
+            && hasUtcOffset == o.hasUtcOffset;
     }
     bool operator!=(const CaptureTime &o) const { return !(*this == o); }
 };
