@@ -36,6 +36,11 @@ public:
     {
         m_previewWithoutConflicts = std::move(previewWithoutConflicts);
     }
+    std::shared_ptr<const PreviewedPlan> previewedPlan() const override { return m_previewed; }
+    void setPreviewedPlan(std::shared_ptr<const PreviewedPlan> plan)
+    {
+        m_previewed = std::move(plan);
+    }
     void rereadFiles() override;
     QByteArray currentFolder() const override;
     QString optionText(OptionText field) const override;
@@ -64,6 +69,7 @@ public:
 private:
     QWidget &m_window;
     std::function<bool()> m_previewWithoutConflicts;
+    std::shared_ptr<const PreviewedPlan> m_previewed;
     QTabWidget &m_tabs;
     SelectionPage &m_selection;
     OptionsPage &m_options;

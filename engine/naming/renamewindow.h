@@ -7,7 +7,10 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
 #include <vector>
+
+struct PreviewedPlan;
 
 // The message box kinds; each one fixes the icon and the buttons.
 enum class MessageKind {
@@ -24,9 +27,21 @@ enum class MessageKind {
 
 enum class MessageAnswer { Ok, Yes, No, Continue, Undo, Later };
 
-enum class OptionText { Text1, Text2, Text3, Text4 };
+enum class OptionText { Text1, Text2, Text3, Text4, Text5 };
 
-enum class OptionCheck { Check1, Check2, Check3, Check4, Check5, Check6, Check7, Check8, Check9 };
+enum class OptionCheck {
+    Check1,
+    Check2,
+    Check3,
+    Check4,
+    Check5,
+    Check6,
+    Check7,
+    Check8,
+    Check9,
+    Check10,
+    Check11,
+};
 
 // Looks of the status line: ready (menu bar colour) or busy (red).
 enum class StatusLook { Ready, Busy };
@@ -49,6 +64,9 @@ public:
     // Otherwise it reads the folder first, so that what would be refused is refused before
     // the question.
     virtual bool showsPlanWithoutConflicts() const { return false; }
+    // The plan the window shows with what it was made from, where it keeps one; the run
+    // carries it out where it would plan the same again.
+    virtual std::shared_ptr<const PreviewedPlan> previewedPlan() const { return nullptr; }
     // Read the folder again under the same filters; nothing is selected afterwards.
     virtual void rereadFiles() = 0;
 

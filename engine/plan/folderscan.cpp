@@ -173,6 +173,14 @@ QByteArray foldCase(const QByteArray &name, InvalidUtf8 invalid)
     return invalid == InvalidUtf8::LowerAscii ? name.toLower() : name;
 }
 
+bool FolderScan::sameEntries(const FolderScan &other) const
+{
+    return m_error == other.m_error && m_ignoresCase == other.m_ignoresCase
+        && m_countsUtf16 == other.m_countsUtf16 && m_nameMax == other.m_nameMax
+        && m_device == other.m_device && m_inode == other.m_inode && m_names == other.m_names
+        && m_lengths == other.m_lengths && m_types == other.m_types;
+}
+
 FolderScan FolderScan::read(const QByteArray &folder, SysCalls &sys, Details details)
 {
     FolderScan scan;

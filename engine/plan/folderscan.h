@@ -71,6 +71,10 @@ public:
     // A name no entry has, for a file on its way through a cycle of renames.
     QByteArray unusedName(unsigned &counter) const;
 
+    // Whether other holds the same entries, in the same order, of the same types, and compares
+    // and limits names as this one does: a plan made on either is the same.
+    bool sameEntries(const FolderScan &other) const;
+
     // For tests: a folder made to ignore case.
     void setIgnoresCase(bool ignores);
 

@@ -58,12 +58,16 @@ void RenameDialogue::run()
         return;
     // Read after the confirmation: the folder as it is when the first file moves.
     const FolderScan scan = FolderScan::read(checked.folder, m_mover.sys());
-    const RenamePlan plan = buildPlan(input, scan);
+    const std::shared_ptr<const PreviewedPlan> previewed = m_window.previewedPlan();
+    const bool shown = previewed && previewed->madeFrom(input, scan);
+    const RenamePlan made = shown ? RenamePlan() : buildPlan(input, scan);
+    const RenamePlan &plan = shown ? previewed->plan : made;
     if (plan.stop == RenamePlan::Stop::TooManyFiles) {
         reportStop(plan);
         return;
     }
-    int selectedCount = plan.numberCount; // files, or shots where they share numbers
+    // files, or shots where they share numbers, or those of the fullest day
+    int selectedCount = plan.largestCount;
     int digits = 2;
     Funktionen::ErmittleStellenanzahl(selectedCount, digits, input.options, m_window);
     if (plan.keepExtensionSwitched)

@@ -4,6 +4,7 @@
 #include "filemover.h"
 #include "journal.h"
 #include "renamedialogue.h"
+#include "renameplan.h"
 #include "renamewindow.h"
 #include "scriptedboxes.h"
 
@@ -57,10 +58,12 @@ public:
     QByteArray folder;
     std::vector<Entry> entries;
     bool previewWithoutConflicts = false; // what showsPlanWithoutConflicts answers
+    std::shared_ptr<const PreviewedPlan> previewed; // what previewedPlan answers
     std::map<OptionText, QString> texts {{OptionText::Text1, QString()},
                                          {OptionText::Text2, QString()},
                                          {OptionText::Text3, QStringLiteral("1")},
-                                         {OptionText::Text4, QStringLiteral("2")}};
+                                         {OptionText::Text4, QStringLiteral("2")},
+                                         {OptionText::Text5, QStringLiteral("0")}};
     std::map<OptionCheck, bool> checks;
     bool keepExtension = true;
     QString statusCaption = QStringLiteral("Bin bereit ...");
@@ -102,6 +105,17 @@ public:
             e.selected = false;
     }
     bool showsPlanWithoutConflicts() const override { return previewWithoutConflicts; }
+    std::shared_ptr<const PreviewedPlan> previewedPlan() const override { return previewed; }
+    // Shows the plan of the run as it stands now, as the window's preview does.
+    void preview()
+    {
+        PlanInput input = PlanInput::read(*this);
+        auto scan = std::make_shared<const FolderScan>(FolderScan::read(folder, SysCalls::real()));
+        RenamePlan plan = buildPlan(input, *scan);
+        previewWithoutConflicts = plan.stop == RenamePlan::Stop::None;
+        previewed = std::make_shared<const PreviewedPlan>(
+            PreviewedPlan {std::move(input), std::move(scan), std::move(plan)});
+    }
     void rereadFiles() override
     {
         calls << QStringLiteral("rereadFiles");
