@@ -115,7 +115,8 @@ void Hptfrm::updatePreview()
     PlanInput input = PlanInput::read(*m_window, PlanInput::WithoutTimes);
     QByteArray folder = input.folder;
     Funktionen::PfadOhneBackslash(folder);
-    if (input.options.CaptureOrder && !input.oldNames.empty()) {
+    // Shots read their files for the identifiers of Live Photos.
+    if ((input.options.CaptureOrder || input.options.CaptureGroups) && !input.oldNames.empty()) {
         if (!captureTimesKnown(folder, input.oldNames))
             return; // the preview follows when the times are read
         input.times = m_times;
@@ -150,7 +151,8 @@ void Hptfrm::updatePreview()
     const int withoutTime = plan.withoutCaptureTime;
     std::vector<PreviewModel::Unselected> unselected = unselectedRows(plan);
     preview->showPlan(std::move(plan.oldNames), std::move(plan.newNames), std::move(reasons),
-                      std::move(plan.times), std::move(unselected));
+                      std::move(plan.times), std::move(unselected),
+                      std::move(plan.otherLivePhotos));
     QString summary = numbers + QStringLiteral(", ") + conflictSummary(conflicts);
     if (timed)
         summary += QStringLiteral(", ") + timesSummary(withoutTime, shots);

@@ -74,6 +74,8 @@ QVariant PreviewModel::data(const QModelIndex &index, int role) const
     }
     const bool timed = !m_times.empty();
     const bool fileDate = timed && m_times[size_t(file)].source == CaptureSource::FileDate;
+    const QByteArray otherLivePhoto
+        = size_t(file) < m_otherLivePhotos.size() ? m_otherLivePhotos[size_t(file)] : QByteArray();
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole: {
@@ -83,6 +85,9 @@ QVariant PreviewModel::data(const QModelIndex &index, int role) const
             text += QStringLiteral("   %1 (%2)")
                         .arg(timeText(m_times[size_t(file)]),
                              sourceText(m_times[size_t(file)].source));
+        if (!otherLivePhoto.isEmpty())
+            text += QStringLiteral(" – anderes Live Photo als „%1“")
+                        .arg(displayName(otherLivePhoto));
         if (const auto reason = m_reasons.constFind(file); reason != m_reasons.cend())
             text += QStringLiteral(" – ") + *reason; // not in a colour and a tooltip alone
         return text;
@@ -106,6 +111,10 @@ QVariant PreviewModel::data(const QModelIndex &index, int role) const
         if (fileDate)
             parts << QStringLiteral("Keine Aufnahmezeit gefunden: verwendet wird das "
                                     "Änderungsdatum der Datei.");
+        if (!otherLivePhoto.isEmpty())
+            parts << QStringLiteral("Gleicher Name wie „%1“, aber ein anderes Live Photo "
+                                    "(andere Kennung): eine eigene Aufnahme.")
+                         .arg(displayName(otherLivePhoto));
         return parts.isEmpty() ? QVariant() : QVariant(parts.join(QLatin1Char(' ')));
     }
     default:
@@ -122,13 +131,15 @@ void PreviewModel::showLine(const QString &line)
     m_reasons.clear();
     m_times.clear();
     m_unselected.clear();
+    m_otherLivePhotos.clear();
     m_rowFile.clear();
     endResetModel();
 }
 
 void PreviewModel::showPlan(std::vector<QByteArray> oldNames, std::vector<QByteArray> newNames,
                             QHash<int, QString> reasons, std::vector<CaptureTime> times,
-                            std::vector<Unselected> unselected)
+                            std::vector<Unselected> unselected,
+                            std::vector<QByteArray> otherLivePhotos)
 {
     beginResetModel();
     m_line.clear();
@@ -137,6 +148,7 @@ void PreviewModel::showPlan(std::vector<QByteArray> oldNames, std::vector<QByteA
     m_reasons = std::move(reasons);
     m_times = std::move(times);
     m_unselected = std::move(unselected);
+    m_otherLivePhotos = std::move(otherLivePhotos);
     m_rowFile.clear();
     if (!m_unselected.empty()) {
         m_rowFile.reserve(m_oldNames.size() + m_unselected.size());

@@ -31,10 +31,12 @@ public:
 
     void showLine(const QString &line);
     // reasons: the row's conflict by file index; times: by file, or empty; unselected: in the
-    // order of afterFile.
+    // order of afterFile; otherLivePhotos: by file, or empty: the file of the same name that is
+    // another Live Photo, which the row names.
     void showPlan(std::vector<QByteArray> oldNames, std::vector<QByteArray> newNames,
                   QHash<int, QString> reasons, std::vector<CaptureTime> times = {},
-                  std::vector<Unselected> unselected = {});
+                  std::vector<Unselected> unselected = {},
+                  std::vector<QByteArray> otherLivePhotos = {});
 
     int conflictCount() const { return int(m_reasons.size()); }
     // The planned names of row (empty while a line is shown; the new name is empty on a row
@@ -58,5 +60,6 @@ private:
     QHash<int, QString> m_reasons;
     std::vector<CaptureTime> m_times;
     std::vector<Unselected> m_unselected;
+    std::vector<QByteArray> m_otherLivePhotos;
     std::vector<int> m_rowFile; // empty when every row is a file of the run
 };

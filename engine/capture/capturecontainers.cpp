@@ -18,6 +18,9 @@ constexpr int maxBoxes = 256; // top-level or children of one box that are looke
 // The largest top-level box of an ISO BMFF still that holds no metadata (a CR3's preview is
 // one to two MiB): the reader takes each such box into memory, though it reads none of it.
 constexpr qint64 maxBlindBox = 16 * 1024 * 1024;
+// A phone's movie lists a dozen QuickTime keys in a few hundred bytes; its identifier is a UUID.
+constexpr qint64 maxKeysBox = 64 * 1024;
+constexpr qsizetype maxContentId = 128;
 
 quint32 be32(const char *p)
 {
@@ -28,6 +31,12 @@ quint32 be32(const char *p)
 quint64 be64(const char *p)
 {
     return quint64(be32(p)) << 32 | be32(p + 4);
+}
+
+quint16 be16(const char *p)
+{
+    const auto *u = reinterpret_cast<const unsigned char *>(p);
+    return quint16(u[0] << 8 | u[1]);
 }
 
 quint32 le32(const char *p)
@@ -184,12 +193,99 @@ bool bmffBlindRanges(BoundedFile &file, std::vector<Range> &blind)
     return at >= end;
 }
 
-bool movieCreationTime(BoundedFile &file, CaptureTime &result)
+namespace {
+
+// An identifier as a Live Photo's files carry it: printable ASCII, without the NULs that end
+// it; empty for anything else.
+QByteArray identifierText(QByteArray text)
 {
-    Box moov, mvhd;
-    if (!findBox(file, 0, file.size(), "moov", moov)
-        || !findBox(file, moov.content, moov.end, "mvhd", mvhd))
-        return false;
+    while (!text.isEmpty() && text.back() == '\0')
+        text.chop(1);
+    if (text.size() > maxContentId)
+        return {};
+    for (const char c : text) {
+        if (quint8(c) < 0x20 || quint8(c) > 0x7e)
+            return {};
+    }
+    return text;
+}
+
+// The value of the QuickTime key com.apple.quicktime.content.identifier in meta (a movie's
+// moov/meta): its 1-based place among the names of the keys box, then the data box of the
+// ilst item of that number.
+QByteArray quickTimeContentId(BoundedFile &file, const Box &meta)
+{
+    // QuickTime's meta holds its boxes at once; where it is written as ISO's, a version and
+    // flags come first.
+    qint64 at = meta.content;
+    const QByteArray first = file.read(at, 8);
+    if (first.size() < 8)
+        return {};
+    if (std::memcmp(first.constData() + 4, "hdlr", 4) != 0)
+        at += 4;
+    Box box, keys, ilst;
+    bool metadataKeys = false, haveKeys = false, haveIlst = false;
+    for (int n = 0; n < maxBoxes && boxAt(file, at, meta.end, box); ++n) {
+        at = box.end;
+        if (box.is("hdlr")) {
+            const QByteArray handler = file.read(box.content, 12);
+            metadataKeys
+                = handler.size() == 12 && std::memcmp(handler.constData() + 8, "mdta", 4) == 0;
+        } else if (box.is("keys")) {
+            keys = box;
+            haveKeys = true;
+        } else if (box.is("ilst")) {
+            ilst = box;
+            haveIlst = true;
+        }
+    }
+    if (!metadataKeys || !haveKeys || !haveIlst || keys.end - keys.content > maxKeysBox)
+        return {};
+    // Version and flags, the number of keys, then each key: its size (with these eight bytes),
+    // its namespace and its name.
+    const QByteArray names = file.read(keys.content, keys.end - keys.content);
+    if (names.size() < 8 || names.size() != keys.end - keys.content)
+        return {};
+    const char wanted[] = "com.apple.quicktime.content.identifier";
+    const quint32 count = be32(names.constData() + 4);
+    quint32 index = 0;
+    qsizetype p = 8;
+    for (quint32 i = 1; i <= count && p + 8 <= names.size(); ++i) {
+        const qsizetype size = be32(names.constData() + p);
+        if (size < 8 || size > names.size() - p)
+            return {};
+        if (std::memcmp(names.constData() + p + 4, "mdta", 4) == 0
+            && QByteArrayView(names.constData() + p + 8, size - 8) == QByteArrayView(wanted)) {
+            index = i;
+            break;
+        }
+        p += size;
+    }
+    if (index == 0)
+        return {};
+    // The items of ilst are named by the number of their key.
+    at = ilst.content;
+    for (int n = 0; n < maxBoxes && boxAt(file, at, ilst.end, box); ++n) {
+        at = box.end;
+        if (be32(box.type) != index)
+            continue;
+        Box data;
+        if (!findBox(file, box.content, box.end, "data", data))
+            return {};
+        // Its type (1: UTF-8), its locale, then the text.
+        const qint64 length = data.end - data.content;
+        if (length < 8 || length > 8 + maxContentId)
+            return {};
+        const QByteArray value = file.read(data.content, length);
+        if (value.size() != length || be32(value.constData()) != 1)
+            return {};
+        return identifierText(value.mid(8));
+    }
+    return {};
+}
+
+bool creationTimeIn(BoundedFile &file, const Box &mvhd, CaptureTime &result)
+{
     const QByteArray box = file.read(mvhd.content, std::min<qint64>(mvhd.end - mvhd.content, 12));
     if (box.size() < 8)
         return false;
@@ -208,6 +304,60 @@ bool movieCreationTime(BoundedFile &file, CaptureTime &result)
         return false;
     result = {qint64(created) - secondsFrom1904To1970, 0, CaptureSource::Video};
     return true;
+}
+
+} // namespace
+
+bool movieCreationTime(BoundedFile &file, CaptureTime &result, QByteArray *contentId)
+{
+    Box moov, box;
+    if (!findBox(file, 0, file.size(), "moov", moov))
+        return false;
+    bool found = false, headerSeen = false;
+    qint64 at = moov.content;
+    for (int n = 0; n < maxBoxes && boxAt(file, at, moov.end, box); ++n) {
+        at = box.end;
+        if (box.is("mvhd") && !headerSeen) {
+            headerSeen = true;
+            found = creationTimeIn(file, box, result);
+        } else if (box.is("meta") && contentId && contentId->isEmpty()) {
+            *contentId = quickTimeContentId(file, box);
+        }
+        if (headerSeen && (!contentId || !contentId->isEmpty()))
+            break;
+    }
+    return found;
+}
+
+QByteArray appleContentId(const QByteArray &makerNote)
+{
+    // "Apple iOS", a NUL, a version of two bytes and the byte order, then a directory whose
+    // offsets count from the start of the maker note.
+    constexpr qsizetype directory = 14;
+    if (makerNote.size() < directory + 2 || !makerNote.startsWith(QByteArray("Apple iOS\0", 10)))
+        return {};
+    const char *p = makerNote.constData();
+    const bool bigEndian = std::memcmp(p + 12, "MM", 2) == 0;
+    if (!bigEndian && std::memcmp(p + 12, "II", 2) != 0)
+        return {};
+    const auto u16 = [&](qsizetype at) { return bigEndian ? be16(p + at) : le16(p + at); };
+    const auto u32 = [&](qsizetype at) { return bigEndian ? be32(p + at) : le32(p + at); };
+    const qsizetype count = u16(directory);
+    if (count > (makerNote.size() - directory - 2) / 12)
+        return {};
+    for (qsizetype i = 0; i < count; ++i) {
+        const qsizetype entry = directory + 2 + i * 12;
+        if (u16(entry) != 0x0011)
+            continue;
+        const qint64 length = u32(entry + 4);
+        if (u16(entry + 2) != 2 || length == 0 || length > maxContentId + 1) // ASCII with its NUL
+            return {};
+        const qint64 at = length <= 4 ? entry + 8 : qint64(u32(entry + 8));
+        if (at > makerNote.size() - length)
+            return {};
+        return identifierText(makerNote.mid(at, length));
+    }
+    return {};
 }
 
 bool jpegLayout(BoundedFile &file, const Range &jpeg, std::vector<Range> &blind,

@@ -31,8 +31,15 @@ using Range = ByteRange;
 // of it, or another box larger than is sensible to hold in memory.
 bool bmffBlindRanges(BoundedFile &file, std::vector<Range> &blind);
 
-// The creation time in a movie's header (moov/mvhd), in UTC.
-bool movieCreationTime(BoundedFile &file, CaptureTime &result);
+// The creation time in a movie's header (moov/mvhd), in UTC; false where it has none. In the
+// same walk, where contentId is given: the value of the QuickTime key
+// com.apple.quicktime.content.identifier (moov/meta), left empty where there is none.
+bool movieCreationTime(BoundedFile &file, CaptureTime &result, QByteArray *contentId = nullptr);
+
+// The content identifier in an Apple maker note (tag 0x0011 of its directory, an ASCII UUID),
+// from the maker note's bytes as Exiv2 hands them over; empty where there is none or it does
+// not fit the bytes.
+QByteArray appleContentId(const QByteArray &makerNote);
 
 // For a JPEG in jpeg: the ranges, relative to its start, of the segments before its image data
 // that hold neither its EXIF nor its XMP (colour profiles, extended XMP, previews), which a

@@ -80,12 +80,25 @@ bool timeFromXmp(const Exiv2::XmpData &xmp, CaptureTime &result)
     return false;
 }
 
-// The times found in one file so far.
+// The times found in one file so far, and its content identifier.
 struct Found
 {
-    CaptureTime exif, xmp;
-    bool hasExif = false, hasXmp = false;
+    CaptureTime exif, xmp, movie;
+    bool hasExif = false, hasXmp = false, hasMovie = false;
+    QByteArray contentId;
 };
+
+// The content identifier of a Live Photo's still: Exiv2 0.27 keeps Apple's maker note
+// undecoded, as the bytes of the EXIF tag.
+QByteArray contentIdFromExif(const Exiv2::ExifData &exif)
+{
+    const auto it = exif.findKey(Exiv2::ExifKey("Exif.Photo.MakerNote"));
+    if (it == exif.end() || it->typeId() != Exiv2::undefined || it->size() == 0)
+        return {};
+    QByteArray bytes(qsizetype(it->size()), '\0');
+    it->copy(reinterpret_cast<Exiv2::byte *>(bytes.data()), Exiv2::bigEndian);
+    return containers::appleContentId(bytes);
+}
 
 // How Exiv2 reads an image of a type: not at all (movies and what is not a camera's still),
 // through the stream where it asks, or mapped whole (the TIFF family).
@@ -132,6 +145,8 @@ void readMetadata(Exiv2::BasicIo::AutoPtr io, Found &found)
             found.hasExif = timeFromExif(image->exifData(), found.exif);
         if (!found.hasXmp)
             found.hasXmp = timeFromXmp(image->xmpData(), found.xmp);
+        if (found.contentId.isEmpty() && image->imageType() != Exiv2::ImageType::xmp)
+            found.contentId = contentIdFromExif(image->exifData());
     } catch (...) { }
 }
 
@@ -220,26 +235,40 @@ CaptureTime readFromFile(SysCalls &sys, BoundedFile &file, const QByteArray &fol
         readStill(file, whole, {}, kind, found);
         break;
     case Kind::Movie:
+        // One walk of the movie box for its header and its keys.
+        found.hasMovie = containers::movieCreationTime(file, found.movie, &found.contentId);
+        break;
     case Kind::NotAPhoto:
         break;
     }
     // Past the deadline nothing counts; a read the budget ended keeps what was decoded whole.
     if (file.expired())
         return fileDate(file.stat());
-    if (found.hasExif)
-        return found.exif;
-    if (found.hasXmp)
-        return found.xmp;
-    const int dot = name.lastIndexOf('.');
-    const QByteArray stem = dot > 0 ? name.left(dot) : name;
-    CaptureTime time;
-    for (const QByteArray &sidecar : {stem + ".xmp", stem + ".XMP", name + ".xmp", name + ".XMP"}) {
-        if (sidecar != name && xmpFromSidecar(sys, joinPath(folder, sidecar), limits, time))
-            return time;
+    CaptureTime time = fileDate(file.stat());
+    if (found.hasExif) {
+        time = found.exif;
+    } else if (found.hasXmp) {
+        time = found.xmp;
+    } else {
+        const int dot = name.lastIndexOf('.');
+        const QByteArray stem = dot > 0 ? name.left(dot) : name;
+        CaptureTime sidecarTime;
+        bool hasSidecar = false;
+        for (const QByteArray &sidecar :
+             {stem + ".xmp", stem + ".XMP", name + ".xmp", name + ".XMP"}) {
+            if (sidecar != name
+                && xmpFromSidecar(sys, joinPath(folder, sidecar), limits, sidecarTime)) {
+                hasSidecar = true;
+                break;
+            }
+        }
+        if (hasSidecar)
+            time = sidecarTime;
+        else if (found.hasMovie)
+            time = found.movie;
     }
-    if (kind == Kind::Movie && containers::movieCreationTime(file, time) && !file.expired())
-        return time;
-    return fileDate(file.stat());
+    time.contentId = found.contentId;
+    return time;
 }
 
 FileStamp stampOf(const struct stat &st)

@@ -30,6 +30,10 @@ struct CaptureTime
     qint32 nanoseconds = 0; // the part of a second, 0 to 999,999,999
     CaptureSource source = CaptureSource::FileDate;
     bool dateOnly = false; // a day without its time (an XMP date): local midnight
+    // What ties the still and the movie of a Live Photo together: the still's Apple maker-note
+    // tag 0x0011 or the movie's com.apple.quicktime.content.identifier, as written; empty for
+    // none. Read whatever the time's source.
+    QByteArray contentId = {};
     // The offset east of UTC that the file recorded with its time (EXIF OffsetTimeOriginal, an
     // XMP time with a zone): seconds + utcOffsetSeconds is the camera's clock. Without one the
     // time was read as this machine's local time, or is UTC alone (a movie header).
@@ -39,8 +43,8 @@ struct CaptureTime
     bool operator==(const CaptureTime &o) const
     {
         return seconds == o.seconds && nanoseconds == o.nanoseconds && source == o.source
-            && dateOnly == o.dateOnly && utcOffsetSeconds == o.utcOffsetSeconds
-            && hasUtcOffset == o.hasUtcOffset;
+            && dateOnly == o.dateOnly && contentId == o.contentId
+            && utcOffsetSeconds == o.utcOffsetSeconds && hasUtcOffset == o.hasUtcOffset;
     }
     bool operator!=(const CaptureTime &o) const { return !(*this == o); }
 };
@@ -58,7 +62,7 @@ struct CaptureReadCost
 // the modification time. Reads only where the file's structure leads, within limits; never
 // throws. A time without a recorded offset is taken as local time of this machine. A file
 // that cannot be opened gets FileDate with its modification time, or 0; so does one whose read
-// a limit ended.
+// a limit ended. The time carries the content identifier of a Live Photo's still or movie.
 CaptureTime readCaptureTime(const QByteArray &folder, const QByteArray &name,
                             const ReadLimits &limits = {}, CaptureReadCost *cost = nullptr,
                             SysCalls &sys = SysCalls::real());

@@ -79,6 +79,123 @@ ShotName shotNameOf(const QByteArray &name, const QSet<QByteArray> &wholeNames)
     return result;
 }
 
+// A movie by its name: what a Live Photo's movie is, next to its still.
+bool isMovie(const QByteArray &name)
+{
+    const QByteArray extension = folded(name.mid(name.lastIndexOf('.') + 1));
+    return extension == "mov" || extension == "mp4" || extension == "m4v";
+}
+
+// Labels of the shots being formed, some joined into one: each label's parent, a root for a
+// shot of its own; the root of joined labels is the smallest.
+struct Joins
+{
+    std::vector<int> parent;
+
+    int add()
+    {
+        parent.push_back(int(parent.size()));
+        return parent.back();
+    }
+    int find(int label)
+    {
+        while (parent[size_t(label)] != label)
+            label = parent[size_t(label)] = parent[size_t(parent[size_t(label)])];
+        return label;
+    }
+    void join(int a, int b)
+    {
+        a = find(a);
+        b = find(b);
+        parent[size_t(std::max(a, b))] = std::min(a, b);
+    }
+};
+
+// The Live Photos among the selected files (their labels by stem in labelOf): files of one
+// stem whose content identifiers differ are split apart, each identifier with the files that
+// carry it, the rest with the first still that has one; then the still and the movie of one
+// identifier are joined into one shot, whatever their names. differentOf tells, by file, a file
+// of the same stem that another identifier kept apart from it.
+void tieLivePhotos(const std::vector<QByteArray> &selected, const std::vector<CaptureTime> &times,
+                   const std::vector<QByteArray> &sidecarExtensions, std::vector<int> &labelOf,
+                   Joins &joins, std::vector<int> &differentOf)
+{
+    std::vector<std::vector<int>> filesOfLabel(joins.parent.size());
+    for (size_t f = 0; f < selected.size(); ++f)
+        filesOfLabel[size_t(labelOf[f])].push_back(int(f));
+    const auto idOf = [&times](int f) -> const QByteArray & { return times[size_t(f)].contentId; };
+    for (const std::vector<int> &files : filesOfLabel) {
+        int kept = -1; // the first still with an identifier, else the first file with one
+        for (int f : files) {
+            if (!idOf(f).isEmpty()
+                && (kept < 0 || (isMovie(selected[size_t(kept)]) && !isMovie(selected[size_t(f)]))))
+                kept = f;
+        }
+        if (kept < 0)
+            continue;
+        QHash<QByteArray, int> labelOfId;
+        labelOfId.insert(idOf(kept), labelOf[size_t(kept)]);
+        for (int f : files) {
+            if (idOf(f).isEmpty())
+                continue;
+            auto it = labelOfId.find(idOf(f));
+            if (it == labelOfId.end())
+                it = labelOfId.insert(idOf(f), joins.add());
+            labelOf[size_t(f)] = *it;
+            for (int other : files) {
+                if (!idOf(other).isEmpty() && idOf(other) != idOf(f)) {
+                    differentOf[size_t(f)] = other;
+                    break;
+                }
+            }
+        }
+        if (labelOfId.size() < 2)
+            continue;
+        // A sidecar named after a whole name goes with that file.
+        for (int f : files) {
+            if (!idOf(f).isEmpty() || sidecarExtensions[size_t(f)].isEmpty())
+                continue;
+            const QByteArray base = folded(selected[size_t(f)].chopped(4)); // without ".xmp"
+            for (int other : files) {
+                if (folded(selected[size_t(other)]) == base)
+                    labelOf[size_t(f)] = labelOf[size_t(other)];
+            }
+        }
+    }
+    // Each shot that holds only the still or only the movie of its identifier is joined with
+    // the first one that holds only the other, in list order, so that copies of a Live Photo
+    // (IMG_0108.HEIC and IMG_0108 (1).HEIC with their movies) stay shots of their own.
+    struct Half
+    {
+        QByteArray id;
+        bool still = false, movie = false;
+    };
+    QHash<int, Half> halves; // by label
+    std::vector<int> labels; // in the list order of their first file with an identifier
+    for (size_t f = 0; f < selected.size(); ++f) {
+        if (times[f].contentId.isEmpty())
+            continue;
+        if (!halves.contains(labelOf[f]))
+            labels.push_back(labelOf[f]);
+        Half &half = halves[labelOf[f]];
+        half.id = times[f].contentId;
+        (isMovie(selected[f]) ? half.movie : half.still) = true;
+    }
+    QHash<QByteArray, std::vector<int>> stillsAlone, moviesAlone;
+    for (int label : labels) {
+        const Half &half = halves[label];
+        if (half.still == half.movie)
+            continue;
+        std::vector<int> &partners = (half.still ? moviesAlone : stillsAlone)[half.id];
+        if (partners.empty()) {
+            (half.still ? stillsAlone : moviesAlone)[half.id].push_back(label);
+        } else {
+            joins.join(label, partners.front());
+            partners.erase(partners.begin());
+        }
+    }
+}
+
 struct Shot
 {
     std::vector<int> files; // selected indices, in list order
@@ -90,6 +207,29 @@ struct Shot
 bool earlier(const CaptureTime &a, const CaptureTime &b)
 {
     return a.seconds != b.seconds ? a.seconds < b.seconds : a.nanoseconds < b.nanoseconds;
+}
+
+// The time a shot is numbered by: the earliest of its best source. The movie of a Live Photo
+// does not count where its still is in the shot: the still is the moment taken.
+CaptureTime shotTime(const Shot &shot, const std::vector<QByteArray> &selected,
+                     const std::vector<CaptureTime> &times)
+{
+    QSet<QByteArray> stillIds;
+    for (int f : shot.files) {
+        if (!times[size_t(f)].contentId.isEmpty() && !isMovie(selected[size_t(f)]))
+            stillIds.insert(times[size_t(f)].contentId);
+    }
+    CaptureTime time;
+    bool first = true;
+    for (int f : shot.files) {
+        const CaptureTime &t = times[size_t(f)];
+        if (isMovie(selected[size_t(f)]) && stillIds.contains(t.contentId))
+            continue;
+        if (first || t.source < time.source || (t.source == time.source && earlier(t, time)))
+            time = t;
+        first = false;
+    }
+    return time;
 }
 
 bool sameTime(const CaptureTime &a, const CaptureTime &b)
@@ -165,35 +305,49 @@ PhotoOrder orderPhotos(const std::vector<QByteArray> &selected,
             wholeNames.insert(folded(name));
     }
     PhotoOrder order;
-    std::vector<Shot> shots;
+    std::vector<QByteArray> stems(selected.size());
     std::vector<QByteArray> sidecarExtensions(selected.size());
-    QHash<QByteArray, int> shotOfKey;
+    // Each file's shot as a label: by its stem first, then as Live Photos join or split them.
+    std::vector<int> labelOf(selected.size());
+    Joins joins;
+    QHash<QByteArray, int> labelOfKey;
     for (size_t f = 0; f < selected.size(); ++f) {
-        int s = int(shots.size());
-        QByteArray stem;
+        int label = -1;
         if (groups) {
             ShotName n = shotNameOf(selected[f], wholeNames);
-            stem = n.stem;
+            stems[f] = std::move(n.stem);
             sidecarExtensions[f] = std::move(n.sidecarExtension);
             if (!n.key.isEmpty())
-                s = shotOfKey.value(n.key, s);
-            if (s == int(shots.size()) && !n.key.isEmpty())
-                shotOfKey.insert(n.key, s);
+                label = labelOfKey.value(n.key, -1);
+            if (label < 0) {
+                label = joins.add();
+                if (!n.key.isEmpty())
+                    labelOfKey.insert(n.key, label);
+            }
         } else {
-            stem = stemOf(selected[f]);
+            stems[f] = stemOf(selected[f]);
+            label = joins.add();
         }
-        if (s == int(shots.size())) {
+        labelOf[f] = label;
+    }
+    std::vector<int> differentOf(selected.size(), -1);
+    if (groups && times.size() == selected.size())
+        tieLivePhotos(selected, times, sidecarExtensions, labelOf, joins, differentOf);
+
+    std::vector<Shot> shots;
+    std::vector<int> shotOfRoot(joins.parent.size(), -1);
+    for (size_t f = 0; f < selected.size(); ++f) {
+        int &s = shotOfRoot[size_t(joins.find(labelOf[f]))];
+        if (s < 0) {
+            s = int(shots.size());
             shots.emplace_back();
-            shots.back().counter = counterOf(stem);
+            shots.back().counter = counterOf(stems[f]);
         }
-        Shot &shot = shots[size_t(s)];
-        if (haveTimes) {
-            const CaptureTime &t = times[f];
-            if (shot.files.empty() || t.source < shot.time.source
-                || (t.source == shot.time.source && earlier(t, shot.time)))
-                shot.time = t;
-        }
-        shot.files.push_back(int(f));
+        shots[size_t(s)].files.push_back(int(f));
+    }
+    if (haveTimes) {
+        for (Shot &shot : shots)
+            shot.time = shotTime(shot, selected, times);
     }
 
     std::vector<int> sequence(shots.size());
@@ -209,7 +363,8 @@ PhotoOrder orderPhotos(const std::vector<QByteArray> &selected,
         const Shot &shot = shots[size_t(sequence[place])];
         placeOfShot[size_t(sequence[place])] = int(place);
         for (int f : shot.files)
-            order.entries.push_back({f, int(place), sidecarExtensions[size_t(f)]});
+            order.entries.push_back(
+                {f, int(place), sidecarExtensions[size_t(f)], differentOf[size_t(f)]});
         if (haveTimes) {
             order.shotTimes.push_back(shot.time);
             order.withoutCaptureTime += undated(shot);
@@ -224,9 +379,11 @@ PhotoOrder orderPhotos(const std::vector<QByteArray> &selected,
             if (chosen.contains(listed[i]))
                 continue;
             const QByteArray key = shotNameOf(listed[i], wholeNames).key;
-            const auto it = key.isEmpty() ? shotOfKey.constEnd() : shotOfKey.constFind(key);
-            if (it != shotOfKey.constEnd())
-                order.unselectedOfShots.push_back({int(i), placeOfShot[size_t(it.value())]});
+            const auto it = key.isEmpty() ? labelOfKey.constEnd() : labelOfKey.constFind(key);
+            if (it != labelOfKey.constEnd()) {
+                const int shot = shotOfRoot[size_t(joins.find(it.value()))];
+                order.unselectedOfShots.push_back({int(i), placeOfShot[size_t(shot)]});
+            }
         }
     }
     return order;

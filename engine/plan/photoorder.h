@@ -18,6 +18,9 @@ struct PhotoOrder
         // Where not empty, the extension this file keeps instead of the text after its last
         // dot: "CR2.xmp" for the sidecar IMG_0042.CR2.xmp of a shot.
         QByteArray extension;
+        // With groups: a selected file of the same stem that is another Live Photo (their
+        // content identifiers differ), so not of this file's shot; -1 for none.
+        int differentLivePhoto = -1;
     };
     // A listed file that is not selected but belongs to a shot of selected ones: it keeps its
     // name, so that shot is split.
@@ -47,7 +50,12 @@ struct PhotoOrder
 // groups: a shot is the selected files whose names without their last extension are equal
 // without regard to case (IMG_0042.CR2, IMG_0042.JPG, IMG_0042.xmp), together with the XMP
 // sidecars named after a whole listed name (IMG_0042.CR2.xmp); a name without a stem (a
-// dot-file) is a shot of its own. Within a shot files keep list order.
+// dot-file) is a shot of its own. Within a shot files keep list order. Where times are given,
+// their content identifiers make Live Photos: a still (HEIC, JPEG) and a movie (MOV) of one
+// identifier are one shot whatever their names (each still with one movie, in list order, so
+// that copies stay apart), and files of one stem whose identifiers differ are not (the files
+// without one go with the first still that has one); the shot's time is then its still's.
+// Unselected files join shots by their names only: they are not read.
 // With both off, every file is its own shot in list order: the run as it always was.
 PhotoOrder orderPhotos(const std::vector<QByteArray> &selected,
                        const std::vector<CaptureTime> &times, bool byCaptureTime, bool groups,

@@ -325,7 +325,7 @@ PlanInput PlanInput::read(const IRenameWindow &window, Times times)
             input.oldNames.push_back(input.listed.back());
     }
     input.folder = window.currentFolder();
-    if (input.options.CaptureOrder && times == ReadTimes)
+    if ((input.options.CaptureOrder || input.options.CaptureGroups) && times == ReadTimes)
         input.times = window.captureTimes(input.oldNames);
     return input;
 }
@@ -356,7 +356,7 @@ void putInPhotoOrder(RenamePlan &plan, const PlanInput &input,
 {
     const RenameOptions &options = plan.options;
     std::vector<CaptureTime> times;
-    if (options.CaptureOrder) {
+    if (options.CaptureOrder || !input.times.empty()) {
         times = input.times;
         times.resize(input.oldNames.size()); // a time not given counts as unknown
     }
@@ -375,6 +375,11 @@ void putInPhotoOrder(RenamePlan &plan, const PlanInput &input,
         keptExtensions.push_back(e.extension);
         if (options.CaptureOrder)
             plan.times.push_back(order.shotTimes[size_t(e.shot)]);
+        if (e.differentLivePhoto >= 0) {
+            plan.otherLivePhotos.resize(n);
+            plan.otherLivePhotos[plan.oldNames.size() - 1]
+                = input.oldNames[size_t(e.differentLivePhoto)];
+        }
     }
     plan.numberCount = order.shotCount;
     plan.largestCount = order.shotCount;

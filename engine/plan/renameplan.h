@@ -104,7 +104,8 @@ struct PlanInput
     QByteArray folder; // as Dir1 shows it
     std::vector<QByteArray> oldNames;
     RenameOptions options;
-    // With CaptureOrder: the capture time of each of oldNames; empty otherwise.
+    // With CaptureOrder: the capture time of each of oldNames; with CaptureGroups: theirs too,
+    // for the content identifiers of Live Photos; empty otherwise.
     std::vector<CaptureTime> times;
     // With CaptureGroups: every name of the file list, to find the unselected files of a shot.
     std::vector<QByteArray> listed;
@@ -159,6 +160,9 @@ struct RenamePlan
         int shot;
     };
     std::vector<UnselectedOfShot> unselectedOfShots; // in list order
+    // By file, with CaptureGroups, or empty: a selected file of the same stem that is another
+    // Live Photo and so not of this file's shot; empty for none.
+    std::vector<QByteArray> otherLivePhotos;
     QString preparedName;
     int firstNumber = 0;
     int digits = 0;

@@ -497,7 +497,8 @@ private slots:
     }
 
     // Check8 and Check9 on: the preview shows the order of capture times with their sources,
-    // one number per shot and the unselected file of a shot; the run renames in that order.
+    // one number per shot, the unselected file of a shot and the files of one name that are
+    // different Live Photos; the run renames in that order.
     void photoSwitchesOrderThePreviewAndTheRun()
     {
         using namespace capturefiles;
@@ -509,6 +510,14 @@ private slots:
         m_home->write(QStringLiteral("IMG_0043.CR2"), tiff(exif("2024:07:01 12:00:01")));
         m_home->write(QStringLiteral("IMG_0043.JPG"), jpeg(tiff(exif("2024:07:01 12:00:01"))));
         m_home->write(QStringLiteral("notiz.txt"), "notiz.txt");
+        // A still and a movie of one name from two Live Photos, after the counter wrapped.
+        m_home->write(
+            QStringLiteral("IMG_0044.HEIC"),
+            heic(tiff(phoneExif("2024:07:01 12:00:06", "", appleMakerNote("A-0044"))), 100));
+        const QDateTime filmed(QDate(2024, 7, 1), QTime(12, 0, 7), Qt::LocalTime);
+        m_home->write(
+            QStringLiteral("IMG_0044.MOV"),
+            liveMovie(quint64(filmed.toSecsSinceEpoch()) + secondsFrom1904To1970, "B-9044", 100));
         const QDateTime noted(QDate(2024, 7, 1), QTime(12, 0, 3), Qt::LocalTime);
         const struct timespec times[2]
             = {{noted.toSecsSinceEpoch(), 0}, {noted.toSecsSinceEpoch(), 0}};
@@ -524,7 +533,7 @@ private slots:
             QVERIFY2(contents[name] != "<missing>", qPrintable(name));
             File1()->setSelected(row, name != QStringLiteral("IMG_0043.CR2"));
         }
-        QCOMPARE(contents.size(), size_t(5));
+        QCOMPARE(contents.size(), size_t(7));
         clickAndSettle(Command3());
         Text2()->setText(QStringLiteral("Urlaub"));
         Check8()->setChecked(true);
@@ -544,7 +553,14 @@ private slots:
                      "notiz.txt → Urlaub 02.txt   01.07.2024 12:00:03,000 (Änderungsdatum)",
                      "IMG_0042.CR2 → Urlaub 03.CR2   01.07.2024 12:00:05,000 (EXIF)",
                      "IMG_0042.JPG → Urlaub 03.JPG   01.07.2024 12:00:05,000 (EXIF)",
+                     "IMG_0044.HEIC → Urlaub 04.HEIC   01.07.2024 12:00:06,000 (EXIF) – anderes "
+                     "Live Photo als „IMG_0044.MOV“",
+                     "IMG_0044.MOV → Urlaub 05.MOV   01.07.2024 12:00:07,000 (Video) – anderes "
+                     "Live Photo als „IMG_0044.HEIC“",
                  }));
+        QCOMPARE(preview->index(6).data(Qt::ToolTipRole).toString(),
+                 QStringLiteral("Gleicher Name wie „IMG_0044.HEIC“, aber ein anderes Live Photo "
+                                "(andere Kennung): eine eigene Aufnahme."));
         QVERIFY(preview->index(2).data(Qt::FontRole).value<QFont>().italic());
         QVERIFY(!preview->index(0).data(Qt::FontRole).isValid());
         QVERIFY(preview->index(2)
@@ -552,14 +568,14 @@ private slots:
                     .toString()
                     .contains(QStringLiteral("Änderungsdatum")));
         QCOMPARE(Label9()->text(),
-                 QStringLiteral("3 Aufnahmen: Urlaub 01 bis Urlaub 03, keine Konflikte, "
+                 QStringLiteral("5 Aufnahmen: Urlaub 01 bis Urlaub 05, keine Konflikte, "
                                 "1 Aufnahme ohne Aufnahmezeit"));
         // The date before the names: in every row and in the line under them.
         Check10()->setChecked(true);
         QTRY_COMPARE(preview->newName(0), QByteArray("2024-07-01 Urlaub 01.JPG"));
         QCOMPARE(preview->newName(2), QByteArray("2024-07-01 Urlaub 02.txt"));
         QCOMPARE(Label9()->text(),
-                 QStringLiteral("3 Aufnahmen: 2024-07-01 Urlaub 01 bis 2024-07-01 Urlaub 03, "
+                 QStringLiteral("5 Aufnahmen: 2024-07-01 Urlaub 01 bis 2024-07-01 Urlaub 05, "
                                 "keine Konflikte, 1 Aufnahme ohne Aufnahmezeit"));
         Check10()->setChecked(false);
         QTRY_COMPARE(preview->newName(0), QByteArray("Urlaub 01.JPG"));
@@ -569,7 +585,8 @@ private slots:
         const std::pair<const char *, const char *> renamed[] = {
             {"IMG_0043.JPG", "Urlaub 01.JPG"}, {"IMG_0043.CR2", "IMG_0043.CR2"},
             {"notiz.txt", "Urlaub 02.txt"},    {"IMG_0042.CR2", "Urlaub 03.CR2"},
-            {"IMG_0042.JPG", "Urlaub 03.JPG"},
+            {"IMG_0042.JPG", "Urlaub 03.JPG"}, {"IMG_0044.HEIC", "Urlaub 04.HEIC"},
+            {"IMG_0044.MOV", "Urlaub 05.MOV"},
         };
         QStringList expected;
         for (const auto &[from, to] : renamed) {

@@ -15,6 +15,8 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace capturefiles {
 
@@ -103,6 +105,69 @@ inline QByteArray movie(quint64 created, int version, bool mediaFirst, qsizetype
     const QByteArray moov = box("moov", box("mvhd", mvhd) + box("trak", QByteArray(32, '\0')));
     const QByteArray mdat = box("mdat", QByteArray(payload, '\x33'));
     return mediaFirst ? ftyp + mdat + moov : ftyp + moov + mdat;
+}
+
+// The QuickTime keys of a phone's movie (moov/meta): a handler of metadata keys, the keys box
+// naming each key, and the ilst whose items, numbered by key from 1, hold their UTF-8 values.
+// isoMeta writes meta with a version and flags, as some converters do.
+inline QByteArray quickTimeKeys(const std::vector<std::pair<QByteArray, QByteArray>> &values,
+                                bool isoMeta = false)
+{
+    const QByteArray fullBox(4, '\0');
+    const QByteArray hdlr
+        = box("hdlr", fullBox + QByteArray(4, '\0') + "mdta" + QByteArray(13, '\0'));
+    QByteArray keys = fullBox + bigEndian(values.size(), 4), ilst;
+    quint32 index = 0;
+    for (const auto &[key, value] : values) {
+        keys += bigEndian(quint64(key.size() + 8), 4) + "mdta" + key;
+        ilst += box(bigEndian(++index, 4).constData(),
+                    box("data", bigEndian(1, 4) + bigEndian(0, 4) + value));
+    }
+    return box("meta",
+               (isoMeta ? fullBox : QByteArray()) + hdlr + box("keys", keys) + box("ilst", ilst));
+}
+
+// A MOV of a Live Photo as a phone writes it: its movie box holds the header, a track and the
+// QuickTime keys with the content identifier among others.
+inline QByteArray liveMovie(quint64 created, const QByteArray &contentId, qsizetype payload,
+                            bool isoMeta = false)
+{
+    QByteArray file = movie(created, 0, true, payload, "qt  ");
+    const qsizetype moov = file.indexOf("moov") - 4;
+    const QByteArray meta = quickTimeKeys({{"com.apple.quicktime.make", "Apple"},
+                                           {"com.apple.quicktime.content.identifier", contentId},
+                                           {"com.apple.quicktime.software", "17.5"}},
+                                          isoMeta);
+    file += meta;
+    const QByteArray size = bigEndian(quint64(file.size() - moov), 4);
+    return file.replace(moov, 4, size);
+}
+
+// Apple's maker note holding a content identifier (tag 0x0011) among other tags: its header,
+// the byte order, a directory whose offsets count from the maker note's start, then the values.
+inline QByteArray appleMakerNote(const QByteArray &contentId)
+{
+    QByteArray note = QByteArray("Apple iOS\0\0\x01MM", 14);
+    const QByteArray value = contentId + '\0';
+    const qsizetype values = note.size() + 2 + 2 * 12 + 4;
+    note += bigEndian(2, 2);
+    note += bigEndian(0x0001, 2) + bigEndian(9, 2) + bigEndian(1, 4) + bigEndian(14, 4);
+    note += bigEndian(0x0011, 2) + bigEndian(2, 2) + bigEndian(quint64(value.size()), 4)
+        + bigEndian(quint64(values), 4);
+    return note + bigEndian(0, 4) + value;
+}
+
+// EXIF of a phone's still: the capture time and Apple's maker note, which Exiv2 writes as the
+// bytes it is given.
+inline Exiv2::ExifData phoneExif(const char *dateTime, const char *offset,
+                                 const QByteArray &makerNote)
+{
+    Exiv2::ExifData data = exif(dateTime, "", offset);
+    data["Exif.Image.Make"] = "Apple";
+    const Exiv2::DataValue note(reinterpret_cast<const Exiv2::byte *>(makerNote.constData()),
+                                long(makerNote.size()), Exiv2::invalidByteOrder, Exiv2::undefined);
+    data.add(Exiv2::ExifKey("Exif.Photo.MakerNote"), &note);
+    return data;
 }
 
 // A HEIC (ISO BMFF, brand heic) whose one item is its EXIF, in the media data before or after

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "capturecontainers.h"
 #include "capturedays.h"
 #include "capturefiles.h"
 #include "capturetime.h"
@@ -60,6 +61,7 @@ struct CaptureCase
     QByteArray sidecar = {};
     const char *zone = nullptr; // TZ while it is read, where not this machine's
     std::optional<qint32> offset = {}; // the offset east of UTC the file recorded, in seconds
+    QByteArray contentId = {};
 };
 
 // Each source in turn, each time zone a camera may record, the layouts of current cameras'
@@ -69,6 +71,11 @@ struct CaptureCase
 TEST(CaptureTime, SourcesFormatsAndZones)
 {
     const QByteArray noDate = tiff(exif(""));
+    const QByteArray liveId = "3F2504E0-4F89-41D3-9A0C-0305E82C3301";
+    const auto withoutSecondItem = [](QByteArray file) { // its item numbered 9 instead
+        const qsizetype item = file.indexOf(QByteArray("\0\0\0\x02", 4), file.indexOf("ilst"));
+        return file.replace(item, 4, QByteArray("\0\0\0\x09", 4));
+    };
     const qint64 localNoon = QDateTime(QDate(2024, 7, 1), QTime(12, 0, 0)).toSecsSinceEpoch();
     const auto at1904 = [](const char *time) { return quint64(utc(time)) + secondsFrom1904To1970; };
     // clang-format off
@@ -170,6 +177,28 @@ TEST(CaptureTime, SourcesFormatsAndZones)
         {"QuickTime whose first atom is junk", "junk.mov",
          box("junk", QByteArray(1800, '\xee')) + box("moov", QByteArray(64, '\xee')), fileTime,
          0, CaptureSource::FileDate},
+        {"JPEG of a Live Photo: the identifier in Apple's maker note", "IMG_0108.JPG",
+         jpeg(tiff(phoneExif("2024:07:01 14:00:30", "+02:00", appleMakerNote(liveId))), {},
+              payload),
+         utc("2024-07-01T12:00:30Z"), 0, CaptureSource::Exif, {}, {}, nullptr, 7200, liveId},
+        {"HEIC of a Live Photo", "IMG_0109.HEIC",
+         heic(tiff(phoneExif("2024:07:01 14:00:31", "+02:00", appleMakerNote(liveId))), payload,
+              true),
+         utc("2024-07-01T12:00:31Z"), 0, CaptureSource::Exif, {}, {}, nullptr, 7200, liveId},
+        {"maker note of another make: no identifier", "IMG_0110.JPG",
+         jpeg(tiff(phoneExif("2024:07:01 14:00:32", "+02:00",
+                             appleMakerNote(liveId).replace(0, 5, "Nokia")))),
+         utc("2024-07-01T12:00:32Z"), 0, CaptureSource::Exif, {}, {}, nullptr, 7200},
+        {"MOV of a Live Photo: the identifier among its QuickTime keys", "IMG_0108_HEVC.MOV",
+         liveMovie(at1904("2024-07-01T12:00:33Z"), liveId, payload), utc("2024-07-01T12:00:33Z"),
+         0, CaptureSource::Video, {}, {}, nullptr, {}, liveId},
+        {"MOV with an ISO meta box and an XMP sidecar: the sidecar's time, the identifier",
+         "IMG_0111.MOV", liveMovie(at1904("2024-07-01T12:00:34Z"), liveId, 1000, true),
+         utc("2024-07-01T12:00:35Z"), 0, CaptureSource::Xmp, "IMG_0111.xmp",
+         xmpPacket("Xmp.exif.DateTimeOriginal", "2024-07-01T12:00:35Z"), nullptr, 0, liveId},
+        {"MOV whose key has no item in ilst", "IMG_0112.MOV",
+         withoutSecondItem(liveMovie(at1904("2024-07-01T12:00:36Z"), liveId, 1000)),
+         utc("2024-07-01T12:00:36Z"), 0, CaptureSource::Video},
         {"ftyp larger than its file", "big.mp4",
          box("ftyp", "isom\0\0\0\0isom").replace(0, 4, "\x7f\xff\xff\xff")
              + QByteArray(payload, '\x01'),
@@ -195,6 +224,7 @@ TEST(CaptureTime, SourcesFormatsAndZones)
         EXPECT_EQ(time.seconds, c.seconds);
         EXPECT_EQ(time.nanoseconds, c.nanoseconds);
         EXPECT_EQ(int(time.source), int(c.source));
+        EXPECT_EQ(time.contentId.toStdString(), c.contentId.toStdString());
         EXPECT_EQ(time.hasUtcOffset, c.offset.has_value());
         EXPECT_EQ(time.utcOffsetSeconds, c.offset.value_or(0));
     }
@@ -254,8 +284,9 @@ TEST(CaptureTime, ScanThroughCache)
     ReadLimits small;
     small.bytes = 24 * 1024;
     CaptureReadCost cost;
-    EXPECT_EQ(readCaptureTime(folder.path(), "lang.jpg", small, &cost),
-              (CaptureTime {utc("2024-07-01T12:00:00Z"), 0, CaptureSource::Exif, false, 0, true}));
+    EXPECT_EQ(
+        readCaptureTime(folder.path(), "lang.jpg", small, &cost),
+        (CaptureTime {utc("2024-07-01T12:00:00Z"), 0, CaptureSource::Exif, false, {}, 0, true}));
     EXPECT_TRUE(cost.stopped);
 
     // A read that fails (EIO of a failing card) gives the modification time and is not kept,
@@ -281,6 +312,15 @@ CaptureTime at(const char *isoText, qint32 nanoseconds = 0,
     return {utc(isoText), nanoseconds, source};
 }
 
+// A file of a Live Photo: its time and content identifier.
+CaptureTime live(const char *isoText, const char *contentId,
+                 CaptureSource source = CaptureSource::Exif)
+{
+    CaptureTime time = at(isoText, 0, source);
+    time.contentId = contentId;
+    return time;
+}
+
 struct OrderCase
 {
     const char *what;
@@ -304,6 +344,8 @@ std::vector<std::string> describe(const PhotoOrder &order, const std::vector<QBy
         std::string line = names[size_t(e.file)].toStdString() + " " + std::to_string(e.shot);
         if (!e.extension.isEmpty())
             line += " ." + e.extension.toStdString();
+        if (e.differentLivePhoto >= 0)
+            line += " apart from " + names[size_t(e.differentLivePhoto)].toStdString();
         result.push_back(line);
     }
     return result;
@@ -393,6 +435,48 @@ TEST(PhotoOrder, TiesShotsAndSwitches)
          {}, false, true,
          {"IMG_0002.CR2 0", "IMG_0002.JPG 0", "IMG_0001.CR2 1", "notes.txt 2"},
          3, 0},
+        {"a Live Photo <uuid>.heic + <uuid>_3.mov: one shot at its still's time, not the earliest",
+         {"0D1C.heic", "0D1C_3.mov", "IMG_0107.JPG"},
+         {live("2024-07-01T12:00:10Z", "0D1C", CaptureSource::Xmp),
+          live("2024-07-01T12:00:08Z", "0D1C", CaptureSource::Xmp), at("2024-07-01T12:00:09Z")},
+         true, true,
+         {"IMG_0107.JPG 0", "0D1C.heic 1", "0D1C_3.mov 1"},
+         2, 0},
+        {"a Live Photo IMG_0108.HEIC + IMG_0108_HEVC.MOV in list order; identifiers need groups",
+         {"IMG_0107.HEIC", "IMG_0108.HEIC", "IMG_0108_HEVC.MOV", "IMG_0109.HEIC"},
+         {live(second, "A7"), live(second, "B8"), live(second, "B8", CaptureSource::Video),
+          live(second, "C9")},
+         false, true,
+         {"IMG_0107.HEIC 0", "IMG_0108.HEIC 1", "IMG_0108_HEVC.MOV 1", "IMG_0109.HEIC 2"},
+         3, 0},
+        {"copies of a Live Photo: each still with one movie",
+         {"IMG_0108 (1).HEIC", "IMG_0108 (1).MOV", "IMG_0108.HEIC", "IMG_0109_HEVC.MOV",
+          "IMG_0109.HEIC"},
+         {live(second, "B8"), live(second, "B8", CaptureSource::Video), live(second, "B8"),
+          live(second, "B8", CaptureSource::Video), live(second, "C9")},
+         false, true,
+         {"IMG_0108 (1).HEIC 0", "IMG_0108 (1).MOV 0", "IMG_0108.HEIC 1", "IMG_0109_HEVC.MOV 1",
+          "IMG_0109.HEIC 2"},
+         3, 0},
+        {"the same without groups",
+         {"IMG_0108.HEIC", "IMG_0108_HEVC.MOV"},
+         {live(second, "B8"), live(second, "B8", CaptureSource::Video)},
+         true, false,
+         {"IMG_0108.HEIC 0", "IMG_0108_HEVC.MOV 1"},
+         2, 0},
+        {"one stem, two identifiers: two shots; the movie goes with its still, the sidecar with "
+         "the first still, and so does an unselected file",
+         {"IMG_0108.HEIC", "IMG_0108.MOV", "IMG_0108.xmp", "IMG_0108_HEVC.MOV"},
+         {live("2024-07-01T12:00:10Z", "A7"),
+          live("2024-07-01T11:00:00Z", "B8", CaptureSource::Video),
+          at("2024-07-01T13:00:00Z", 0, fileDate),
+          live("2024-07-01T12:00:09Z", "A7", CaptureSource::Video)},
+         true, true,
+         {"IMG_0108.MOV 0 apart from IMG_0108.HEIC", "IMG_0108.HEIC 1 apart from IMG_0108.MOV",
+          "IMG_0108.xmp 1", "IMG_0108_HEVC.MOV 1"},
+         2, 0,
+         {"IMG_0108.DNG", "IMG_0108.HEIC", "IMG_0108.MOV", "IMG_0108.xmp", "IMG_0108_HEVC.MOV"},
+         {{0, 1}}},
         {"both off: list order, a sidecar is a file like any other",
          {"b.CR2.xmp", "a.jpg", "b.CR2"},
          {at("2024-07-01T12:00:01Z"), at(second), at(second)},
@@ -423,6 +507,8 @@ std::vector<std::pair<QByteArray, QByteArray>> fuzzSeeds()
 {
     using namespace capturefiles;
     const QByteArray withTime = tiff(exif("2024:07:01 14:00:00", "25", "+02:00"));
+    const QByteArray live = "3F2504E0-4F89-41D3-9A0C-0305E82C3301";
+    const QByteArray phone = tiff(phoneExif("2024:07:01 14:00:00", "+02:00", appleMakerNote(live)));
     return {
         {"seed.jpg", jpeg(withTime, xmpPacket("Xmp.exif.DateTimeOriginal", "2024-07-01"), 4096)},
         {"seed.nef", withTime + QByteArray(4096, 'r')},
@@ -432,6 +518,9 @@ std::vector<std::pair<QByteArray, QByteArray>> fuzzSeeds()
         {"seed.raf", raf(jpeg(withTime), 4096)},
         {"seed.crw", crw(1500000000, 4096)},
         {"seed.mp4", movie(3800000000u, 0, true, 4096)},
+        {"seed-live.jpg", jpeg(phone, {}, 4096)},
+        {"seed-live.heic", heic(phone, 4096, true)},
+        {"seed-live.mov", liveMovie(3800000000u, live, 64)},
         {"seed.avi", avi(4096)},
         {"seed.mkv",
          QByteArray("\x1a\x45\xdf\xa3\x9f\x42\x86\x81\x01", 9) + QByteArray(4096, '\0')},
@@ -565,5 +654,13 @@ TEST(CaptureTime, MutatedFilesStayWithinLimits)
             ASSERT_LE(cost.bytes, limits.bytes) << name.constData() << " round " << round;
             ASSERT_LT(cost.time, limits.time + slack) << name.constData() << " round " << round;
         }
+    }
+    // Apple's maker note reaches its reader as the bytes Exiv2 kept, whatever they declare.
+    const QByteArray note = capturefiles::appleMakerNote("3F2504E0-4F89-41D3-9A0C-0305E82C3301");
+    for (int round = 0; round < 50 * rounds; ++round) {
+        QByteArray data = note;
+        mutate(data, random);
+        const QByteArray id = containers::appleContentId(data);
+        ASSERT_LE(id.size(), 128) << "round " << round; // a UUID is 36
     }
 }

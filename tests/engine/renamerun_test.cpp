@@ -810,6 +810,18 @@ TEST_F(RunFixture, NumbersInCaptureOrderAndByShot)
         = {{"IMG_0301.JPG", at("2024:07:01 23:10:00", "+01:00")},
            {"MVI_0302.MOV", movieAt("2024-07-01T23:30:00Z")},
            {"IMG_0303.JPG", at("2024:07:02 08:00:00", "+01:00")}};
+    // The five files of most cases, with a Live Photo whose movie is named otherwise.
+    const QByteArray liveId = "3F2504E0-4F89-41D3-9A0C-0305E82C3301";
+    const std::vector<std::pair<const char *, QByteArray>> withLivePhoto
+        = {{"IMG_0042.CR2", tiff(exif("2024:07:01 12:00:05"))},
+           {"IMG_0042.CR2.xmp", xmpPacket("Xmp.dc.format", "image/x-canon-cr2")},
+           {"IMG_0042.JPG", jpeg(tiff(exif("2024:07:01 12:00:05")))},
+           {"IMG_0043.JPG", jpeg(tiff(exif("2024:07:01 12:00:01")))},
+           {"DSC_0001.JPG", jpeg(tiff(exif("2024:07:01 12:00:03")))},
+           {"IMG_0108.HEIC",
+            heic(tiff(phoneExif("2024:07:01 12:00:02", "", appleMakerNote(liveId))), 1000)},
+           // alone it would come first: its header says 2021
+           {"IMG_0108_HEVC.MOV", liveMovie(3700000000u, liveId, 1000)}};
     // With " 01.JPG", 58 characters; with the date before it, 69.
     const char *longName = "Urlaub in den Bergen am Wolfgangsee mit den Kindern";
     // clang-format off
@@ -830,6 +842,19 @@ TEST_F(RunFixture, NumbersInCaptureOrderAndByShot)
           {"IMG_0043.JPG", "Urlaub 98.JPG"}}},
         {"one typed extension for a shot of three files", false, true, "1", true, "jpg", {},
          "„IMG_0042.CR2“ gehört zur selben Aufnahme"},
+        {"a Live Photo whose movie is named otherwise: one number, read without the time order",
+         false, true, "1", true, nullptr,
+         {{"DSC_0001.JPG", "Urlaub 01.JPG"}, {"IMG_0042.CR2", "Urlaub 02.CR2"},
+          {"IMG_0042.CR2.xmp", "Urlaub 02.CR2.xmp"}, {"IMG_0042.JPG", "Urlaub 02.JPG"},
+          {"IMG_0043.JPG", "Urlaub 03.JPG"}, {"IMG_0108.HEIC", "Urlaub 04.HEIC"},
+          {"IMG_0108_HEVC.MOV", "Urlaub 04.MOV"}},
+         nullptr, withLivePhoto},
+        {"a Live Photo in time order: at its still's time", true, true, "1", true, nullptr,
+         {{"IMG_0043.JPG", "Urlaub 01.JPG"}, {"IMG_0108.HEIC", "Urlaub 02.HEIC"},
+          {"IMG_0108_HEVC.MOV", "Urlaub 02.MOV"}, {"DSC_0001.JPG", "Urlaub 03.JPG"},
+          {"IMG_0042.CR2", "Urlaub 04.CR2"}, {"IMG_0042.CR2.xmp", "Urlaub 04.CR2.xmp"},
+          {"IMG_0042.JPG", "Urlaub 04.JPG"}},
+         nullptr, withLivePhoto},
         {"date and numbers per day need the capture time: without it the run of always",
          false, false, "1", true, nullptr,
          {{"DSC_0001.JPG", "Urlaub 01.JPG"}, {"IMG_0042.CR2", "Urlaub 02.CR2"},
