@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "capturetime.h"
 
+#include "cameraclock.h"
 #include "capturecontainers.h"
 #include "capturetimetext.h"
 #include "exiv2stream.h"
@@ -70,6 +71,32 @@ bool timeFromExif(const Exiv2::ExifData &exif, CaptureTime &result)
                          std::string(), result);
 }
 
+// The body that took the picture: its make, model and serial number, from the EXIF tag where
+// a camera puts it, else from the maker note of its make.
+QByteArray cameraFromExif(const Exiv2::ExifData &exif)
+{
+    static const char *const serialKeys[] = {
+        "Exif.Photo.BodySerialNumber",
+        "Exif.Image.CameraSerialNumber",
+        "Exif.Canon.SerialNumber",
+        "Exif.Nikon3.SerialNumber",
+        "Exif.OlympusEq.SerialNumber",
+        "Exif.Pentax.SerialNumber",
+        "Exif.PentaxDng.SerialNumber",
+        "Exif.Fujifilm.SerialNumber",
+        "Exif.Panasonic.InternalSerialNumber",
+        "Exif.Sigma.SerialNumber",
+    };
+    std::string serial;
+    for (const char *key : serialKeys) {
+        serial = exifText(exif, key);
+        if (serial.find_first_not_of(" 0") != std::string::npos)
+            break; // a serial of zeros or blanks is the camera saying it has none
+        serial.clear();
+    }
+    return cameraKey(exifText(exif, "Exif.Image.Make"), exifText(exif, "Exif.Image.Model"), serial);
+}
+
 bool timeFromXmp(const Exiv2::XmpData &xmp, CaptureTime &result)
 {
     for (const char *key : {"Xmp.exif.DateTimeOriginal", "Xmp.photoshop.DateCreated"}) {
@@ -85,6 +112,7 @@ struct Found
 {
     CaptureTime exif, xmp;
     bool hasExif = false, hasXmp = false;
+    QByteArray camera;
 };
 
 // How Exiv2 reads an image of a type: not at all (movies and what is not a camera's still),
@@ -128,8 +156,11 @@ void readMetadata(Exiv2::BasicIo::AutoPtr io, Found &found)
         return;
     try {
         // An XMP file is read as XMP only: Exiv2 copies its dates into EXIF fields as well.
-        if (!found.hasExif && image->imageType() != Exiv2::ImageType::xmp)
+        if (!found.hasExif && image->imageType() != Exiv2::ImageType::xmp) {
             found.hasExif = timeFromExif(image->exifData(), found.exif);
+            if (found.camera.isEmpty())
+                found.camera = cameraFromExif(image->exifData());
+        }
         if (!found.hasXmp)
             found.hasXmp = timeFromXmp(image->xmpData(), found.xmp);
     } catch (...) { }
@@ -226,16 +257,25 @@ CaptureTime readFromFile(SysCalls &sys, BoundedFile &file, const QByteArray &fol
     // Past the deadline nothing counts; a read the budget ended keeps what was decoded whole.
     if (file.expired())
         return fileDate(file.stat());
-    if (found.hasExif)
+    // The body comes with a time its clock made: of the EXIF, the XMP and a sidecar, which
+    // keep what the camera wrote. Movies are left without one: their headers name the body in
+    // as many ways as there are makers, if at all.
+    if (found.hasExif) {
+        found.exif.camera = found.camera;
         return found.exif;
-    if (found.hasXmp)
+    }
+    if (found.hasXmp) {
+        found.xmp.camera = found.camera;
         return found.xmp;
+    }
     const int dot = name.lastIndexOf('.');
     const QByteArray stem = dot > 0 ? name.left(dot) : name;
     CaptureTime time;
     for (const QByteArray &sidecar : {stem + ".xmp", stem + ".XMP", name + ".xmp", name + ".XMP"}) {
-        if (sidecar != name && xmpFromSidecar(sys, joinPath(folder, sidecar), limits, time))
+        if (sidecar != name && xmpFromSidecar(sys, joinPath(folder, sidecar), limits, time)) {
+            time.camera = found.camera;
             return time;
+        }
     }
     if (kind == Kind::Movie && containers::movieCreationTime(file, time) && !file.expired())
         return time;

@@ -30,11 +30,14 @@ struct CaptureTime
     qint32 nanoseconds = 0; // the part of a second, 0 to 999,999,999
     CaptureSource source = CaptureSource::FileDate;
     bool dateOnly = false; // a day without its time (an XMP date): local midnight
+    // The camera body whose clock made the time (cameraKey() of cameraclock.h); empty when
+    // unknown, and for a file's date.
+    QByteArray camera {};
 
     bool operator==(const CaptureTime &o) const
     {
         return seconds == o.seconds && nanoseconds == o.nanoseconds && source == o.source
-            && dateOnly == o.dateOnly;
+            && dateOnly == o.dateOnly && camera == o.camera;
     }
     bool operator!=(const CaptureTime &o) const { return !(*this == o); }
 };
