@@ -111,7 +111,11 @@ void OptionsPage::buildControls()
     numbers->addWidget(Text3, 0, 1);
     numbers->addWidget(Label4, 1, 0);
     numbers->addWidget(Text4, 1, 1);
-    numbers->setRowStretch(2, 1);
+    // Under the number fields, where the column of switches leaves room.
+    Command8 = named(new QPushButton(QStringLiteral("Kamerauhren ...")), "Command8");
+    Command8->setAccessibleName(Command8->text());
+    numbers->addWidget(Command8, 2, 0, 1, 2, Qt::AlignLeft | Qt::AlignTop);
+    numbers->setRowStretch(3, 1);
     numbers->setColumnStretch(2, 1); // an enlarged window leaves the fields beside their labels
     // The last two switches share one row below the others, so that the page grows by one row
     // only.
@@ -125,6 +129,7 @@ void OptionsPage::buildControls()
     lower->addLayout(checks, 0, 2);
     lower->addWidget(column[inColumn], 1, 0);
     lower->addWidget(column[inColumn + 1], 1, 2);
+
     auto *frame1 = new QVBoxLayout(Frame1);
     frame1->addLayout(nameRow);
     frame1->addLayout(lower);
@@ -193,6 +198,7 @@ void OptionsPage::connectHandlers()
     new FocusLossWatch(*Command4, *this,
                        [this](Qt::FocusReason reason) { Command4_LostFocus(reason); });
     connect(Command5, &QPushButton::clicked, this, &OptionsPage::Command5_Click);
+    connect(Command8, &QPushButton::clicked, this, &OptionsPage::Command8_Click);
 
     // Every remembered switch writes its key first; Check1 then locks or unlocks Text4.
     for (const Switch &s : switches) {
@@ -232,6 +238,7 @@ void OptionsPage::loadFirstState()
         if (stored->box == OptionCheck::Check1)
             setLocked(Text4, true);
     }
+    m_clockOffsets = m_settings.readClockOffsets();
 }
 
 void OptionsPage::saveSwitches()

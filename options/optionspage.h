@@ -56,6 +56,12 @@ public:
     // While the order of the numbers is not known yet, "Dateien umbenennen >>" waits (disabled).
     void setRunWaiting(bool waiting);
 
+    // The remembered offsets of camera clocks, as the plan adds them to capture times.
+    ClockOffsets clockOffsets() const { return m_clockOffsets; }
+    // The dialogue "Kamerauhren" over the selected files (names with their capture times);
+    // what it accepts is remembered and shapes the names.
+    void editClockOffsets(std::vector<QByteArray> names, std::vector<CaptureTime> times);
+
 signals:
     void renameRequested(); // "Dateien umbenennen >>" pressed
     void backRequested(); // "<< zurück" pressed
@@ -63,11 +69,14 @@ signals:
     // goes to the tab strip.
     void stayRequested();
     void namesChanged(); // a field or switch that shapes the new names changed
+    // "Kamerauhren ..." pressed: the window answers with editClockOffsets.
+    void clocksRequested();
 
 private slots:
     void Command4_Click();
     void Command4_LostFocus(Qt::FocusReason reason);
     void Command5_Click();
+    void Command8_Click();
     void Check1_Click();
     void Optionbtn1_Click();
     void Optionbtn2_Click();
@@ -84,6 +93,7 @@ private:
     // Check1_Click, Check2_Click and Check5_Click to Check9_Click: every remembered switch
     // writes its key at once.
     void writeSwitch(OptionCheck box);
+    void warnSettingsUnwritable();
     void checkNumberField(FieldEdit *field, double low, double high, const QString &resetText,
                           const QString &message);
     static void setLocked(FieldEdit *field, bool locked);
@@ -103,6 +113,8 @@ private:
     QRadioButton *Optionbtn1, *Optionbtn2;
     QPushButton *Command5; // "Dateien umbenennen >>"
     QPushButton *Command4; // "<< zurück"
+    QPushButton *Command8; // "Kamerauhren ..."
+    ClockOffsets m_clockOffsets;
     QLabel *Label8; // "Vorschau"
     QListView *List1; // the preview of the run: old name → new name
     QLabel *Label9; // the number of conflicts under the preview

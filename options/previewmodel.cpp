@@ -74,15 +74,18 @@ QVariant PreviewModel::data(const QModelIndex &index, int role) const
     }
     const bool timed = !m_times.empty();
     const bool fileDate = timed && m_times[size_t(file)].source == CaptureSource::FileDate;
+    const qint64 correction = timed ? clockCorrection(m_times[size_t(file)], m_clockOffsets) : 0;
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole: {
         QString text = QStringLiteral("%1 → %2").arg(displayName(m_oldNames[size_t(file)]),
                                                      displayName(m_newNames[size_t(file)]));
-        if (timed)
-            text += QStringLiteral("   %1 (%2)")
-                        .arg(timeText(m_times[size_t(file)]),
-                             sourceText(m_times[size_t(file)].source));
+        if (timed) {
+            QString source = sourceText(m_times[size_t(file)].source);
+            if (correction != 0)
+                source += QStringLiteral(", ") + clockOffsetMark(correction);
+            text += QStringLiteral("   %1 (%2)").arg(timeText(m_times[size_t(file)]), source);
+        }
         if (const auto reason = m_reasons.constFind(file); reason != m_reasons.cend())
             text += QStringLiteral(" – ") + *reason; // not in a colour and a tooltip alone
         return text;
@@ -106,6 +109,10 @@ QVariant PreviewModel::data(const QModelIndex &index, int role) const
         if (fileDate)
             parts << QStringLiteral("Keine Aufnahmezeit gefunden: verwendet wird das "
                                     "Änderungsdatum der Datei.");
+        if (correction != 0)
+            parts << QStringLiteral("Aufnahmezeit um die Abweichung der Kamerauhr (%1) "
+                                    "berichtigt.")
+                         .arg(clockOffsetMark(correction));
         return parts.isEmpty() ? QVariant() : QVariant(parts.join(QLatin1Char(' ')));
     }
     default:
@@ -121,6 +128,7 @@ void PreviewModel::showLine(const QString &line)
     m_newNames.clear();
     m_reasons.clear();
     m_times.clear();
+    m_clockOffsets.clear();
     m_unselected.clear();
     m_rowFile.clear();
     endResetModel();
@@ -128,7 +136,7 @@ void PreviewModel::showLine(const QString &line)
 
 void PreviewModel::showPlan(std::vector<QByteArray> oldNames, std::vector<QByteArray> newNames,
                             QHash<int, QString> reasons, std::vector<CaptureTime> times,
-                            std::vector<Unselected> unselected)
+                            std::vector<Unselected> unselected, ClockOffsets clockOffsets)
 {
     beginResetModel();
     m_line.clear();
@@ -136,6 +144,7 @@ void PreviewModel::showPlan(std::vector<QByteArray> oldNames, std::vector<QByteA
     m_newNames = std::move(newNames);
     m_reasons = std::move(reasons);
     m_times = std::move(times);
+    m_clockOffsets = std::move(clockOffsets);
     m_unselected = std::move(unselected);
     m_rowFile.clear();
     if (!m_unselected.empty()) {
