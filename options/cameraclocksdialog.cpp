@@ -83,16 +83,17 @@ CameraClocksDialog::CameraClocksDialog(std::vector<QByteArray> names,
     setObjectName(QStringLiteral("Kamerauhren"));
     setWindowTitle(QStringLiteral("Kamerauhren"));
     auto *lead = new QLabel(
-        QStringLiteral("Geht die Uhr einer Kamera vor oder nach, wird ihre Abweichung zu den "
-                       "Aufnahmezeiten ihrer Dateien gezählt: für die Reihenfolge, den Namen und "
-                       "die Vorschau. Die Dateien selbst bleiben unverändert."));
+        QStringLiteral("Geht die Uhr einer Kamera falsch, wird ihre Korrektur zu den "
+                       "Aufnahmezeiten ihrer Dateien addiert: für die Reihenfolge, den Namen und "
+                       "die Vorschau. Geht eine Uhr eine Stunde vor, ist die Korrektur "
+                       "-0 01:00:00. Die Dateien selbst bleiben unverändert."));
     lead->setWordWrap(true);
 
     auto *rows = new QWidget;
     auto *grid = new QGridLayout(rows);
     const QStringList titles
         = {QStringLiteral("Kamera"), QStringLiteral("Dateien"), QStringLiteral("Erste Aufnahme"),
-           QStringLiteral("Letzte Aufnahme"), QStringLiteral("Abweichung (+T HH:MM:SS)")};
+           QStringLiteral("Letzte Aufnahme"), QStringLiteral("Korrektur (+T HH:MM:SS)")};
     for (int column = 0; column < titles.size(); ++column)
         grid->addWidget(header(titles[column]), 0, column);
     const bool severalBodies = m_bodies.bodies.size() > 1;
@@ -107,8 +108,8 @@ CameraClocksDialog::CameraClocksDialog(std::vector<QByteArray> names,
         grid->addWidget(new QLabel(timeText(body.first)), line, 2);
         grid->addWidget(new QLabel(timeText(body.last)), line, 3);
         auto *offset = new QLineEdit(formatClockOffset(offsets.value(body.key, 0)));
-        offset->setObjectName(QStringLiteral("Abweichung%1").arg(line));
-        offset->setAccessibleName(QStringLiteral("Abweichung der Uhr: %1").arg(name));
+        offset->setObjectName(QStringLiteral("Korrektur%1").arg(line));
+        offset->setAccessibleName(QStringLiteral("Korrektur der Uhr: %1").arg(name));
         offset->setToolTip(QStringLiteral("Vorzeichen, Tage, Stunden, Minuten und Sekunden, "
                                           "z. B. +400 01:02:10"));
         offset->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("-00000 00:00:00"))
@@ -152,7 +153,7 @@ CameraClocksDialog::CameraClocksDialog(std::vector<QByteArray> names,
     auto *noteLabel = new QLabel(note);
     noteLabel->setWordWrap(true);
     noteLabel->setVisible(!note.isEmpty());
-    m_hint = new QLabel(QStringLiteral("Bitte jede Abweichung in der Form +T HH:MM:SS angeben, "
+    m_hint = new QLabel(QStringLiteral("Bitte jede Korrektur in der Form +T HH:MM:SS angeben, "
                                        "z. B. +0 01:02:10 oder -400 00:00:05."));
     m_hint->setObjectName(QStringLiteral("Hinweis"));
     m_hint->setWordWrap(true);

@@ -13,9 +13,9 @@ class QLabel;
 class QLineEdit;
 
 // The dialogue "Kamerauhren": one row per camera body among the selected files, with its number
-// of files, its first and last capture time and the offset of its clock ("+T HH:MM:SS"), typed
-// or found from a photo of a clock or from two photos taken at the same moment. OK is enabled
-// while every offset reads.
+// of files, its first and last capture time and the offset of its clock ("+T HH:MM:SS", shown
+// as "Korrektur": what is added to its times), typed or found from a photo of a clock or from
+// two photos taken at the same moment. OK is enabled while every offset reads.
 class CameraClocksDialog : public QDialog
 {
     Q_OBJECT

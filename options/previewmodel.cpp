@@ -110,7 +110,7 @@ QVariant PreviewModel::data(const QModelIndex &index, int role) const
             parts << QStringLiteral("Keine Aufnahmezeit gefunden: verwendet wird das "
                                     "Änderungsdatum der Datei.");
         if (correction != 0)
-            parts << QStringLiteral("Aufnahmezeit um die Abweichung der Kamerauhr (%1) "
+            parts << QStringLiteral("Aufnahmezeit um die Korrektur der Kamerauhr (%1) "
                                     "berichtigt.")
                          .arg(clockOffsetMark(correction));
         return parts.isEmpty() ? QVariant() : QVariant(parts.join(QLatin1Char(' ')));

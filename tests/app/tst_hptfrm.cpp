@@ -638,10 +638,10 @@ private slots:
             QWidget *dialog = QApplication::activeModalWidget();
             QVERIFY(dialog);
             title = dialog->windowTitle();
-            for (const char *name : {"Abweichung1", "Abweichung2"})
+            for (const char *name : {"Korrektur1", "Korrektur2"})
                 rowNames << dialog->findChild<QLineEdit *>(QLatin1String(name))->accessibleName();
             QCOMPARE(okOf(dialog)->text().remove(QLatin1Char('&')), QStringLiteral("OK"));
-            auto *offset = dialog->findChild<QLineEdit *>(QStringLiteral("Abweichung2"));
+            auto *offset = dialog->findChild<QLineEdit *>(QStringLiteral("Korrektur2"));
             if (way == QLatin1String("typed")) {
                 offset->setFocus();
                 offset->selectAll();
@@ -679,8 +679,8 @@ private slots:
         QVERIFY(done);
         QCOMPARE(title, QStringLiteral("Kamerauhren"));
         QCOMPARE(rowNames,
-                 (QStringList {"Abweichung der Uhr: NIKON Z 6, Seriennummer 1",
-                               "Abweichung der Uhr: NIKON Z 6, Seriennummer 2"}));
+                 (QStringList {"Korrektur der Uhr: NIKON Z 6, Seriennummer 1",
+                               "Korrektur der Uhr: NIKON Z 6, Seriennummer 2"}));
         // Each row's old name and the source of its time.
         const auto rows = [preview] {
             QStringList names;
