@@ -9,17 +9,17 @@
 namespace {
 
 constexpr char separator = '|';
-constexpr qsizetype maxPart = 64;
+constexpr qsizetype maxField = 64;
 
-// One part of a key: what a card declares is text of any length and content.
-QByteArray keyPart(const std::string &text)
+// One field of a key: what a card declares is text of any length and content.
+QByteArray keyField(const std::string &text)
 {
-    QString part = QString::fromUtf8(text.data(), qsizetype(std::min<size_t>(text.size(), 1024)));
-    for (QChar &c : part) {
+    QString field = QString::fromUtf8(text.data(), qsizetype(std::min<size_t>(text.size(), 1024)));
+    for (QChar &c : field) {
         if (c.unicode() < 0x20 || c.unicode() == 0x7f || c == QLatin1Char(separator))
             c = QLatin1Char(' ');
     }
-    return part.simplified().left(maxPart).trimmed().toUtf8();
+    return field.simplified().left(maxField).trimmed().toUtf8();
 }
 
 qint64 roundedSeconds(qint64 seconds, qint32 nanoseconds)
@@ -36,20 +36,20 @@ bool earlier(const CaptureTime &a, const CaptureTime &b)
 
 QByteArray cameraKey(const std::string &make, const std::string &model, const std::string &serial)
 {
-    const QByteArray makePart = keyPart(make), modelPart = keyPart(model);
+    const QByteArray makePart = keyField(make), modelPart = keyField(model);
     if (makePart.isEmpty() && modelPart.isEmpty())
         return QByteArray();
-    return makePart + separator + modelPart + separator + keyPart(serial);
+    return makePart + separator + modelPart + separator + keyField(serial);
 }
 
 QString cameraDisplayName(const QByteArray &key)
 {
-    const QList<QByteArray> parts = key.split(separator);
-    if (parts.size() != 3)
+    const QList<QByteArray> fields = key.split(separator);
+    if (fields.size() != 3)
         return QString::fromUtf8(key);
-    const QString make = QString::fromUtf8(parts[0]);
-    const QString model = QString::fromUtf8(parts[1]);
-    const QString serial = QString::fromUtf8(parts[2]);
+    const QString make = QString::fromUtf8(fields[0]);
+    const QString model = QString::fromUtf8(fields[1]);
+    const QString serial = QString::fromUtf8(fields[2]);
     QString name = model.isEmpty() ? make
         : make.isEmpty()
             || model.startsWith(make.section(QLatin1Char(' '), 0, 0), Qt::CaseInsensitive)
