@@ -9,10 +9,13 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace {
@@ -137,8 +140,13 @@ CameraClocksDialog::CameraClocksDialog(std::vector<QByteArray> names,
     scroll->setWidget(rows);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setMinimumWidth(rows->sizeHint().width());
-    scroll->setMinimumHeight(std::min(rows->sizeHint().height(), 12 * fontMetrics().height()));
+    // The rows whole where the screen allows; on a narrow screen they scroll.
+    const QScreen *shownOn = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    const int roomOnScreen = shownOn ? shownOn->availableGeometry().width() * 9 / 10 : 1000;
+    scroll->setMinimumWidth(std::min(rows->sizeHint().width(), roomOnScreen));
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    scroll->setMinimumHeight(
+        std::min(rows->sizeHint().height() + scrollBar, 12 * fontMetrics().height()));
 
     QString note;
     if (m_bodies.bodies.empty())
