@@ -168,12 +168,14 @@ void Hptfrm::buildPage2(QWidget *page)
 void Hptfrm::setFocusOrder()
 {
     // After the tab strip, by objectName across the pages; the switches of each page where its
-    // table puts them, in the table's order.
+    // table puts them, in the table's order, the day's start hour right after its switch.
     const auto switchesOf = [](int page) {
         std::vector<const char *> names;
         for (const Switch &s : switches) {
             if (s.page == page)
                 names.push_back(s.objectName);
+            if (s.box == OptionCheck::Check11)
+                names.push_back("Text5");
         }
         return names;
     };

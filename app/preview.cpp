@@ -48,21 +48,29 @@ QString timesSummary(int without, bool shots)
 }
 
 // "300 Dateien: Urlaub 001 bis Urlaub 300": how many files, or shots where the files of a shot
-// share a number, get which numbers.
+// share a number, get which numbers; with the date in the names, from the first name to the
+// last ("2024-07-01 Urlaub 01 bis 2024-07-03 Urlaub 12").
 QString numbersSummary(const RenamePlan &plan)
 {
     QString separator, first, last;
     Funktionen::ErmittleTrennzeichen(separator, plan.options);
     Funktionen::FormatiereNummer(plan.firstNumber, first, plan.digits);
-    Funktionen::FormatiereNummer(plan.firstNumber + plan.numberCount - 1, last, plan.digits);
+    const int lastNumber = plan.dayShots.empty() ? plan.numberCount - 1 : plan.dayShots.back();
+    Funktionen::FormatiereNummer(plan.firstNumber + lastNumber, last, plan.digits);
+    const QString stem = plan.preparedName + separator;
+    first.prepend(stem);
+    last.prepend(stem);
+    if (plan.options.CaptureDate && !plan.days.empty()) {
+        first.prepend(QString::fromUtf8(datePrefix(plan.days.front(), plan.options)));
+        last.prepend(QString::fromUtf8(datePrefix(plan.days.back(), plan.options)));
+    }
     const int n = plan.numberCount;
     const QString counted = plan.options.CaptureGroups
         ? (n == 1 ? QStringLiteral("1 Aufnahme")
                   : QStringLiteral("%1 Aufnahmen").arg(germanNumber(n)))
         : (n == 1 ? QStringLiteral("1 Datei") : QStringLiteral("%1 Dateien").arg(germanNumber(n)));
-    const QString stem = plan.preparedName + separator;
-    return n == 1 ? QStringLiteral("%1: %2%3").arg(counted, stem, first)
-                  : QStringLiteral("%1: %2%3 bis %2%4").arg(counted, stem, first, last);
+    return n == 1 ? QStringLiteral("%1: %2").arg(counted, first)
+                  : QStringLiteral("%1: %2 bis %3").arg(counted, first, last);
 }
 
 // The unselected files of the plan's shots, each after the last file of its shot.

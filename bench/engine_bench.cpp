@@ -62,7 +62,6 @@ Round engineRound(const Set &set)
 {
     FakeWindow window;
     window.folder = set.folder;
-    window.previewWithoutConflicts = true; // as the window's preview of such a run shows
     for (const QByteArray &n : set.oldNames)
         window.entries.push_back({n, true});
     window.texts[OptionText::Text2] = QLatin1String(set.newName);
@@ -70,6 +69,7 @@ Round engineRound(const Set &set)
     window.texts[OptionText::Text1] = QStringLiteral("jpg");
     window.checks[OptionCheck::Check1] = true;
     window.checks[OptionCheck::Check2] = false;
+    window.preview(); // as the window's preview shows the run before it is asked for
     StampingMover mover;
     const auto start = std::chrono::steady_clock::now();
     runRename(window, mover, nullptr);

@@ -5,22 +5,29 @@
 // times the start of the window until it is shown, the preview's update after a change of the
 // name with every file selected, and the run journal's share of the run (the plan recorded,
 // synced and marked completed), with the number of files whose entry or size and time the plan
-// and the record read before the first move.
+// and the record read before the first move; and the preview's update after a change of the name
+// with every switch of page 2 on, over 1,000 camera files whose capture times are read already.
 
 #include "allocator.h"
 #include "benchutil.h"
+#include "capturefiles.h"
 #include "filemover.h"
 #include "folderscan.h"
 #include "funktionen.h"
 #include "journal.h"
 #include "previewmodel.h"
 #include "renameplan.h"
+#include "switches.h"
 #include "windowtesting.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDateTime>
+#include <QFile>
 #include <QListView>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimeZone>
 
 #include <atomic>
 #include <cstdio>
@@ -98,6 +105,85 @@ double journalRound(int count, JournalParts *parts)
     QDir(QString::fromUtf8(folder) + QStringLiteral("/.state")).removeRecursively();
     bench::removeFolder(folder);
     return seconds;
+}
+
+// A card of camera files: JPEGs at +02:00 over three days, every tenth file a RAW of the same
+// shot as the JPEG before it, every tenth a movie with its UTC time alone.
+void makeCameraFiles(const QByteArray &folder, int count)
+{
+    using namespace capturefiles;
+    const qint64 start
+        = QDateTime(QDate(2024, 7, 1), QTime(18, 0), QTimeZone(7200)).toSecsSinceEpoch();
+    for (int i = 0; i < count; ++i) {
+        const qint64 when = start + qint64(i) * 200; // 1,000 files: 55 hours
+        const QByteArray clock = QDateTime::fromSecsSinceEpoch(when, QTimeZone(7200))
+                                     .toString(QStringLiteral("yyyy:MM:dd HH:mm:ss"))
+                                     .toLatin1();
+        QByteArray name, content;
+        if (i % 10 == 8) {
+            name = "IMG_" + QByteArray::number(i - 1).rightJustified(4, '0') + ".CR2";
+            content = tiff(exif(clock.constData(), "", "+02:00"));
+        } else if (i % 10 == 9) {
+            name = "MVI_" + QByteArray::number(i).rightJustified(4, '0') + ".MOV";
+            content = movie(quint64(when) + secondsFrom1904To1970, 0, false, 1000, "qt  ");
+        } else {
+            name = "IMG_" + QByteArray::number(i).rightJustified(4, '0') + ".JPG";
+            content = jpeg(tiff(exif(clock.constData(), "", "+02:00")));
+        }
+        QFile file(QString::fromUtf8(folder + '/' + name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size()) {
+            std::fprintf(stderr, "cannot write %s\n", name.constData());
+            std::exit(1);
+        }
+    }
+}
+
+// The preview's update after a change of the name over count camera files, every check box of
+// page 2 on (from the table of switches, so any later switch is on too), the capture times read
+// before the first round: a round is the plan made, the rows shown and the list repainted.
+std::vector<double> previewWithAllSwitches(int count, int rounds)
+{
+    const QByteArray folder = bench::makeFolder();
+    makeCameraFiles(folder, count);
+    qputenv("HOME", folder);
+    ScriptedBoxes boxes;
+    Hptfrm window(&boxes);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        std::exit(1);
+    auto *Text2 = controlOf<QLineEdit>(&window, "Text2");
+    auto *List1 = controlOf<QListView>(&window, "List1");
+    const auto *preview = qobject_cast<const PreviewModel *>(List1->model());
+    controlOf<QPushButton>(&window, "Command1")->click();
+    controlOf<QTabWidget>(&window, "SSTab1")->setCurrentIndex(1);
+    for (const Switch &s : switches) {
+        if (s.page == 1)
+            controlOf<QCheckBox>(&window, s.objectName)->setChecked(true);
+    }
+    const auto shown = [&](const QByteArray &name) {
+        return !preview->showsLine() && preview->rowCount() == count
+            && preview->newName(0).contains(name);
+    };
+    Text2->setText(QStringLiteral("Urlaub"));
+    while (!shown("Urlaub")) // the capture times are read once, in the background
+        QCoreApplication::processEvents();
+    // Every switch on: blanks become underscores.
+    if (!preview->newName(0).startsWith("2024-07-01_Urlaub_")) {
+        std::fprintf(stderr, "preview without the date: %s\n", preview->newName(0).constData());
+        std::exit(1);
+    }
+    std::vector<double> times;
+    for (int round = 0; round < rounds; ++round) {
+        const QByteArray name = "Sommer" + QByteArray::number(round);
+        const auto start = std::chrono::steady_clock::now();
+        Text2->setText(QString::fromUtf8(name));
+        while (!shown(name))
+            QCoreApplication::processEvents();
+        List1->repaint();
+        times.push_back(bench::secondsSince(start));
+    }
+    bench::removeFolder(folder);
+    return times;
 }
 
 } // namespace
@@ -200,5 +286,9 @@ int main(int argc, char *argv[])
     std::printf("journal_complete_median_seconds %.4f\n", bench::median(completeTimes));
     std::printf("renamed_folder_sync_median_seconds %.4f\n", bench::median(syncTimes));
     std::printf("renamed_folder_sync_share_of_window_run %.3f\n", bench::median(syncTimes) / run);
+    const int cameraFiles = 1000;
+    const std::vector<double> allSwitches = previewWithAllSwitches(cameraFiles, 4 * rounds);
+    std::printf("camera files %d, page 2 switches all on\n", cameraFiles);
+    std::printf("preview_update_all_switches_ms %.1f\n", 1000 * bench::median(allSwitches));
     return 0;
 }

@@ -12,8 +12,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 
 void OptionsPage::setLocked(FieldEdit *field, bool locked)
 {
@@ -28,9 +30,13 @@ void OptionsPage::setLocked(FieldEdit *field, bool locked)
 
 void OptionsPage::writeSwitch(OptionCheck box)
 {
-    const char *key = switchOf(box).settingsKey;
-    if (m_settings.write(QLatin1String(key), SettingsStore::switchText(checkBox(box)->isChecked()))
-        || m_settingsWarned)
+    writeSetting(QLatin1String(switchOf(box).settingsKey),
+                 SettingsStore::switchText(checkBox(box)->isChecked()));
+}
+
+void OptionsPage::writeSetting(const QString &key, const QString &value)
+{
+    if (m_settings.write(key, value) || m_settingsWarned)
         return;
     warnSettingsUnwritable();
 }
@@ -53,6 +59,17 @@ void OptionsPage::Check1_Click()
     } else {
         setLocked(Text4, true);
     }
+}
+
+// After its key is written: the date and the numbers per day follow the capture time, so they
+// are only open to change while it is on.
+void OptionsPage::Check8_Click()
+{
+    const bool on = checkBox(OptionCheck::Check8)->isChecked();
+    for (QWidget *control : std::initializer_list<QWidget *> {
+             checkBox(OptionCheck::Check10), checkBox(OptionCheck::Check11), Label11, Text5})
+        control->setEnabled(on);
+    limitName();
 }
 
 void OptionsPage::Optionbtn1_Click()

@@ -19,6 +19,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -28,6 +29,8 @@ namespace {
 
 const QColor busyRed(192, 0, 0);
 constexpr int nameFieldLength = 230; // what the user can type into Text2
+constexpr int datePrefixLength = 11; // "2024-07-01 "
+const QString dayStartKey = QStringLiteral("TagBeginn");
 
 QColor menuBarColour()
 {
@@ -75,9 +78,7 @@ void OptionsPage::buildControls()
     Text2->setMaxLength(nameFieldLength);
     // A longer name written back by a run is shown whole; the limit follows the text down again
     // and typing never makes it longer.
-    connect(Text2, &QLineEdit::textChanged, this, [this](const QString &text) {
-        Text2->setMaxLength(std::max(nameFieldLength, int(text.size())));
-    });
+    connect(Text2, &QLineEdit::textChanged, this, &OptionsPage::limitName);
     Text3 = named(new FieldEdit(QStringLiteral("1")), "Text3");
     Text3->setMaxLength(5);
     Text4 = named(new FieldEdit(QStringLiteral("2")), "Text4");
@@ -102,6 +103,13 @@ void OptionsPage::buildControls()
         column.push_back(box);
     }
     Check1 = checkBox(OptionCheck::Check1);
+    Label11 = named(new QLabel(QStringLiteral("Tag beginnt um")), "Label11");
+    Text5 = named(new QSpinBox, "Text5");
+    Text5->setRange(0, 23);
+    Text5->setAlignment(Qt::AlignCenter);
+    Text5->setFixedWidth(9 * charWidth);
+    Label11->setBuddy(Text5);
+    Text5->setAccessibleName(Label11->text());
 
     auto *nameRow = new QHBoxLayout;
     nameRow->addWidget(Label2);
@@ -111,16 +119,21 @@ void OptionsPage::buildControls()
     numbers->addWidget(Text3, 0, 1);
     numbers->addWidget(Label4, 1, 0);
     numbers->addWidget(Text4, 1, 1);
+    numbers->setColumnStretch(2, 1); // an enlarged window leaves the fields beside their labels
+    numbers->addWidget(Label11, 2, 0);
+    numbers->addWidget(Text5, 2, 1);
     // Under the number fields, where the column of switches leaves room.
     Command8 = named(new QPushButton(QStringLiteral("Kamerauhren ...")), "Command8");
     Command8->setAccessibleName(Command8->text());
-    numbers->addWidget(Command8, 2, 0, 1, 2, Qt::AlignLeft | Qt::AlignTop);
-    numbers->setRowStretch(3, 1);
-    numbers->setColumnStretch(2, 1); // an enlarged window leaves the fields beside their labels
-    // The last two switches share one row below the others, so that the page grows by one row
-    // only.
+    numbers->addWidget(Command8, 3, 0, 1, 2, Qt::AlignLeft | Qt::AlignTop);
+    numbers->setRowStretch(4, 1);
+    // The switches of the capture time, from "nach Aufnahmezeit nummerieren" on, below the
+    // others: the first two in the columns above them, those that follow side by side in rows
+    // of their own, so that the page stays narrow and grows by as few rows as they fill.
     auto *checks = new QVBoxLayout;
-    const size_t inColumn = column.size() - 2;
+    const QCheckBox *const captureOrder = checkBox(OptionCheck::Check8);
+    const size_t inColumn
+        = size_t(std::find(column.begin(), column.end(), captureOrder) - column.begin());
     for (size_t i = 0; i < inColumn; ++i)
         checks->addWidget(column[i]);
     auto *lower = new QGridLayout;
@@ -129,7 +142,13 @@ void OptionsPage::buildControls()
     lower->addLayout(checks, 0, 2);
     lower->addWidget(column[inColumn], 1, 0);
     lower->addWidget(column[inColumn + 1], 1, 2);
-
+    for (size_t i = inColumn + 2; i < column.size(); i += 2) {
+        auto *row = new QHBoxLayout;
+        for (size_t j = i; j < std::min(i + 2, column.size()); ++j)
+            row->addWidget(column[j]);
+        row->addStretch(1);
+        lower->addLayout(row, 2 + int(i - inColumn - 2) / 2, 0, 1, 3);
+    }
     auto *frame1 = new QVBoxLayout(Frame1);
     frame1->addLayout(nameRow);
     frame1->addLayout(lower);
@@ -170,7 +189,9 @@ void OptionsPage::buildControls()
     List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     List1->setAccessibleName(QStringLiteral("Vorschau"));
-    List1->setMinimumHeight(8 * fontMetrics().height());
+    // Seven rows at the least: with the switches of the capture day the page still fits a
+    // window of 1280x720 with a title bar and a panel.
+    List1->setMinimumHeight(7 * fontMetrics().height());
     Label8->setBuddy(List1);
     Label9 = named(new QLabel, "Label9");
     auto *preview = new QVBoxLayout;
@@ -207,6 +228,10 @@ void OptionsPage::connectHandlers()
                     [this, box = s.box] { writeSwitch(box); });
     }
     connect(Check1, &QCheckBox::toggled, this, &OptionsPage::Check1_Click);
+    connect(checkBox(OptionCheck::Check8), &QCheckBox::toggled, this, &OptionsPage::Check8_Click);
+    Check8_Click();
+    connect(checkBox(OptionCheck::Check10), &QCheckBox::toggled, this, &OptionsPage::limitName);
+    connect(Text5, &QSpinBox::valueChanged, this, &OptionsPage::Text5_Change);
     connect(Optionbtn1, &QRadioButton::toggled, this, &OptionsPage::Optionbtn1_Click);
     connect(Optionbtn2, &QRadioButton::toggled, this, &OptionsPage::Optionbtn2_Click);
     connect(Text3, &QLineEdit::textChanged, this, &OptionsPage::Text3_Change);
@@ -223,6 +248,7 @@ void OptionsPage::connectHandlers()
     }
     for (QAbstractButton *button : {Optionbtn1, Optionbtn2})
         connect(button, &QAbstractButton::toggled, this, &OptionsPage::namesChanged);
+    connect(Text5, &QSpinBox::valueChanged, this, &OptionsPage::namesChanged);
 }
 
 void OptionsPage::loadFirstState()
@@ -238,6 +264,12 @@ void OptionsPage::loadFirstState()
         if (stored->box == OptionCheck::Check1)
             setLocked(Text4, true);
     }
+    // Only a whole hour of the day counts; anything else is 0.
+    bool isHour = false;
+    const QString hour = m_settings.read(dayStartKey, QStringLiteral("0"));
+    const int value = hour.toInt(&isHour);
+    Text5->setValue(isHour && hour == QString::number(value) && value >= 0 && value <= 23 ? value
+                                                                                          : 0);
     m_clockOffsets = m_settings.readClockOffsets();
 }
 
@@ -245,6 +277,27 @@ void OptionsPage::saveSwitches()
 {
     for (const Switch *stored : rememberedSwitches())
         writeSwitch(stored->box);
+    writeSetting(dayStartKey, QString::number(Text5->value()));
+}
+
+// Remembered as soon as it changes, like the switches.
+void OptionsPage::Text5_Change()
+{
+    writeSetting(dayStartKey, QString::number(Text5->value()));
+}
+
+int OptionsPage::nameLimit() const
+{
+    const bool dated
+        = checkBox(OptionCheck::Check8)->isChecked() && checkBox(OptionCheck::Check10)->isChecked();
+    return nameFieldLength - (dated ? datePrefixLength : 0);
+}
+
+// Typing stops at the limit; a longer name (written back by a run, or typed before the date was
+// switched on) is shown whole, and the limit follows the text down again.
+void OptionsPage::limitName()
+{
+    Text2->setMaxLength(std::max(nameLimit(), int(Text2->text().size())));
 }
 
 FieldEdit *OptionsPage::textField(OptionText field) const
@@ -260,13 +313,19 @@ QCheckBox *OptionsPage::checkBox(OptionCheck box) const
 
 QString OptionsPage::optionText(OptionText field) const
 {
+    if (field == OptionText::Text5)
+        return QString::number(Text5->value());
     return textField(field)->text();
 }
 
 void OptionsPage::setOptionText(OptionText field, const QString &text)
 {
+    if (field == OptionText::Text5) {
+        Text5->setValue(text.toInt());
+        return;
+    }
     if (field == OptionText::Text2)
-        Text2->setMaxLength(std::max(nameFieldLength, int(text.size())));
+        Text2->setMaxLength(std::max(nameLimit(), int(text.size())));
     textField(field)->setText(text);
 }
 

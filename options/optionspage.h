@@ -16,6 +16,7 @@ class QLabel;
 class QListView;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
 
 // The page "Schritt 2: Dateien umbenennen": new name, start number and digit count, the
 // switches and extension buttons, the status line, the preview of the run, "Dateien umbenennen
@@ -35,7 +36,8 @@ public:
     void saveSwitches();
 
     // The option controls, as a run reads and sets them; writes have the follow-ups of the same
-    // change made by the user. The check boxes of this page: Check1, Check2, Check5 to Check9.
+    // change made by the user. The check boxes of this page: Check1, Check2, Check5 to Check11;
+    // the text of Text5 is its hour.
     QString optionText(OptionText field) const;
     void setOptionText(OptionText field, const QString &text);
     bool optionChecked(OptionCheck box) const;
@@ -84,15 +86,21 @@ private slots:
     void Text4_Change();
     void Text3_GotFocus();
     void Text4_GotFocus();
+    void Check8_Click();
+    void Text5_Change();
 
 private:
     void buildControls();
     void connectHandlers();
     FieldEdit *textField(OptionText field) const;
     QCheckBox *checkBox(OptionCheck box) const;
-    // Check1_Click, Check2_Click and Check5_Click to Check9_Click: every remembered switch
+    // Check1_Click, Check2_Click and Check5_Click to Check11_Click: every remembered switch
     // writes its key at once.
     void writeSwitch(OptionCheck box);
+    void writeSetting(const QString &key, const QString &value);
+    // What may be typed into Text2: 230 characters, less the date where names begin with it.
+    int nameLimit() const;
+    void limitName();
     void warnSettingsUnwritable();
     void checkNumberField(FieldEdit *field, double low, double high, const QString &resetText,
                           const QString &message);
@@ -110,6 +118,8 @@ private:
     // also by its name for its own reaction.
     QCheckBox *m_switches[switchCount] = {};
     QCheckBox *Check1;
+    QLabel *Label11; // "Tag beginnt um"
+    QSpinBox *Text5; // the hour a capture day begins at, 0-23
     QRadioButton *Optionbtn1, *Optionbtn2;
     QPushButton *Command5; // "Dateien umbenennen >>"
     QPushButton *Command4; // "<< zurück"

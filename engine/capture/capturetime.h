@@ -33,11 +33,17 @@ struct CaptureTime
     // The camera body whose clock made the time (cameraKey() of cameraclock.h); empty when
     // unknown, and for a file's date.
     QByteArray camera {};
+    // The offset east of UTC that the file recorded with its time (EXIF OffsetTimeOriginal, an
+    // XMP time with a zone): seconds + utcOffsetSeconds is the camera's clock. Without one the
+    // time was read as this machine's local time, or is UTC alone (a movie header).
+    qint32 utcOffsetSeconds = 0;
+    bool hasUtcOffset = false;
 
     bool operator==(const CaptureTime &o) const
     {
         return seconds == o.seconds && nanoseconds == o.nanoseconds && source == o.source
-            && dateOnly == o.dateOnly && camera == o.camera;
+            && dateOnly == o.dateOnly && utcOffsetSeconds == o.utcOffsetSeconds
+            && hasUtcOffset == o.hasUtcOffset && camera == o.camera;
     }
     bool operator!=(const CaptureTime &o) const { return !(*this == o); }
 };

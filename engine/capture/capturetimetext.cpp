@@ -54,16 +54,6 @@ bool isLeap(int y)
     return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
 }
 
-// This machine's offset east of UTC at the instant utc (TZ as the C library reads it).
-int localOffsetAt(qint64 utc)
-{
-    const time_t t = time_t(utc);
-    struct tm parts = {};
-    if (!localtime_r(&t, &parts))
-        return 0;
-    return int(parts.tm_gmtoff);
-}
-
 bool toUtc(const WallClock &clock, bool hasOffset, int offset, qint64 &utc)
 {
     qint64 seconds;
@@ -77,6 +67,15 @@ bool toUtc(const WallClock &clock, bool hasOffset, int offset, qint64 &utc)
 }
 
 } // namespace
+
+int machineUtcOffset(qint64 utc)
+{
+    const time_t t = time_t(utc);
+    struct tm parts = {};
+    if (!localtime_r(&t, &parts))
+        return 0;
+    return int(parts.tm_gmtoff);
+}
 
 bool wallClockSeconds(const WallClock &c, qint64 &seconds)
 {
@@ -121,12 +120,12 @@ bool localClockToUtc(const WallClock &clock, qint64 &utc)
     // The offsets a day before and a day after bracket any change near this time (no zone
     // changes twice within two days). Each gives a candidate instant; a candidate is right
     // when the clock at that instant shows the time asked for.
-    const int before = localOffsetAt(naive - 86400);
-    const int after = localOffsetAt(naive + 86400);
+    const int before = machineUtcOffset(naive - 86400);
+    const int after = machineUtcOffset(naive + 86400);
     const qint64 early = naive - std::max(before, after);
     const qint64 late = naive - std::min(before, after);
-    const bool earlyFits = early + localOffsetAt(early) == naive;
-    const bool lateFits = late + localOffsetAt(late) == naive;
+    const bool earlyFits = early + machineUtcOffset(early) == naive;
+    const bool lateFits = late + machineUtcOffset(late) == naive;
     if (earlyFits)
         utc = early; // also the first of a repeated hour
     else if (lateFits)
@@ -176,6 +175,8 @@ bool parseExifTime(const std::string &text, const std::string &subSeconds,
     while (start < subSeconds.size() && subSeconds[start] == ' ')
         ++start;
     result = {utc, fractionNanoseconds(subSeconds, start), CaptureSource::Exif};
+    result.utcOffsetSeconds = hasOffset ? offset : 0;
+    result.hasUtcOffset = hasOffset;
     return true;
 }
 
@@ -221,5 +222,7 @@ bool parseXmpTime(const std::string &text, CaptureTime &result)
     if (!toUtc(c, hasOffset, offset, utc))
         return false;
     result = {utc, nanos, CaptureSource::Xmp, dateOnly};
+    result.utcOffsetSeconds = hasOffset ? offset : 0;
+    result.hasUtcOffset = hasOffset;
     return true;
 }

@@ -20,6 +20,9 @@ bool wallClockSeconds(const WallClock &clock, qint64 &seconds);
 // The clock that seconds since 1970-01-01 00:00 show when read as UTC.
 WallClock wallClockAt(qint64 seconds);
 
+// This machine's offset east of UTC at the instant utc (TZ as the C library reads it).
+int machineUtcOffset(qint64 utc);
+
 // The instant at which this machine's local time showed clock. In the hour that a change to
 // daylight saving time skips, the offset in force before the change counts; in the hour that
 // repeats when it ends, the first of the two.

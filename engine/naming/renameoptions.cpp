@@ -14,5 +14,6 @@ RenameOptions RenameOptions::read(const IRenameWindow &window)
         o.*s.option = window.optionChecked(s.box);
     o.KeepExtension = window.keepExtensionSelected();
     o.NewExtension = window.optionText(OptionText::Text1);
+    o.DayStart = window.optionText(OptionText::Text5);
     return o;
 }

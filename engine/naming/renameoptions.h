@@ -20,6 +20,10 @@ struct RenameOptions
     bool ReplaceUmlauts = false; // Check7
     bool CaptureOrder = false; // Check8: numbers in the order the files were taken
     bool CaptureGroups = false; // Check9: the files of one shot share one number
+    // Check10, with CaptureOrder: the capture date "JJJJ-MM-TT " goes before the new name
+    bool CaptureDate = false;
+    bool NumberPerDay = false; // Check11, with CaptureOrder: numbers begin anew each day
+    QString DayStart; // Text5: the hour (0-23) at which a capture day begins
     bool KeepExtension = true; // Optionbtn1 selected
     QString NewExtension; // Text1
 

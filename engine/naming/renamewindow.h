@@ -28,9 +28,21 @@ enum class MessageKind {
 
 enum class MessageAnswer { Ok, Yes, No, Continue, Undo, Later };
 
-enum class OptionText { Text1, Text2, Text3, Text4 };
+enum class OptionText { Text1, Text2, Text3, Text4, Text5 };
 
-enum class OptionCheck { Check1, Check2, Check3, Check4, Check5, Check6, Check7, Check8, Check9 };
+enum class OptionCheck {
+    Check1,
+    Check2,
+    Check3,
+    Check4,
+    Check5,
+    Check6,
+    Check7,
+    Check8,
+    Check9,
+    Check10,
+    Check11,
+};
 
 // Looks of the status line: ready (menu bar colour) or busy (red).
 enum class StatusLook { Ready, Busy };

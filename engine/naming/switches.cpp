@@ -21,6 +21,10 @@ const Switch switches[] = {
      "Aufnahmezeit", false, 5, &RenameOptions::CaptureOrder},
     {OptionCheck::Check9, "Check9", "RAW, JPEG und XMP einer Aufnahme gleich nummerieren", 1,
      "Aufnahmegruppen", false, 6, &RenameOptions::CaptureGroups},
+    {OptionCheck::Check10, "Check10", "Aufnahmedatum vor den Namen setzen", 1,
+     "Aufnahmedatum", false, 7, &RenameOptions::CaptureDate},
+    {OptionCheck::Check11, "Check11", "Nummern je Aufnahmetag neu beginnen", 1,
+     "NummerJeTag", false, 8, &RenameOptions::NumberPerDay},
 };
 // clang-format on
 

@@ -23,7 +23,7 @@ struct Switch
 };
 
 // Every switch, in the focus order of its page.
-extern const Switch switches[9];
+extern const Switch switches[11];
 constexpr size_t switchCount = sizeof switches / sizeof switches[0];
 
 // The row of box.

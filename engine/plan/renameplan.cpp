@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "renameplan.h"
 
+#include "capturedays.h"
 #include "funktionen.h"
 #include "numbers.h"
 #include "photoorder.h"
@@ -11,12 +12,11 @@
 
 #include <algorithm>
 
-std::vector<QByteArray> makeNewNames(const QByteArray &folder,
-                                     const std::vector<QByteArray> &oldNames,
-                                     RenameOptions &options, const QString &preparedName,
-                                     int firstNumber, int digits, IRenameWindow *window,
-                                     const std::vector<int> &shots,
-                                     const std::vector<QByteArray> &keptExtensions)
+std::vector<QByteArray>
+makeNewNames(const QByteArray &folder, const std::vector<QByteArray> &oldNames,
+             RenameOptions &options, const QString &preparedName, int firstNumber, int digits,
+             IRenameWindow *window, const std::vector<int> &shots,
+             const std::vector<QByteArray> &keptExtensions, const std::vector<QByteArray> &prefixes)
 {
     std::vector<QByteArray> newNames;
     newNames.reserve(oldNames.size());
@@ -47,8 +47,10 @@ std::vector<QByteArray> makeNewNames(const QByteArray &folder,
         }
         // Put together in place: a run of tens of thousands of files makes as many names.
         QByteArray newName;
-        newName.reserve(nameBytes.size() + separatorBytes.size() + numberText.size() + 1
-                        + extension.size());
+        const QByteArray prefix = prefixes.empty() ? QByteArray() : prefixes[i];
+        newName.reserve(prefix.size() + nameBytes.size() + separatorBytes.size() + numberText.size()
+                        + 1 + extension.size());
+        newName += prefix;
         newName += nameBytes;
         newName += separatorBytes;
         for (const QChar digit : std::as_const(numberText))
@@ -61,6 +63,11 @@ std::vector<QByteArray> makeNewNames(const QByteArray &folder,
         ++number;
     }
     return newNames;
+}
+
+QByteArray datePrefix(qint64 day, const RenameOptions &options)
+{
+    return dayText(day) + (options.BlankToUnderscore ? '_' : ' ');
 }
 
 std::vector<Conflict> findConflicts(const FolderScan &scan, const std::vector<QByteArray> &oldNames,
@@ -341,6 +348,9 @@ bool RenamePlan::folderChanged() const
 
 namespace {
 
+void putInDays(RenamePlan &plan, const std::vector<CaptureTime> &shotTimes,
+               const std::vector<CaptureTime> &fileTimes);
+
 // Puts the files of plan into the order of their numbers, with their shots and the extensions
 // that sidecars keep (by file, in the new order).
 void putInPhotoOrder(RenamePlan &plan, const PlanInput &input,
@@ -375,9 +385,38 @@ void putInPhotoOrder(RenamePlan &plan, const PlanInput &input,
             plan.times.push_back(order.shotTimes[size_t(e.shot)]);
     }
     plan.numberCount = order.shotCount;
+    plan.largestCount = order.shotCount;
     plan.withoutCaptureTime = options.CaptureOrder ? order.withoutCaptureTime : 0;
     for (const PhotoOrder::Unselected &u : order.unselectedOfShots)
         plan.unselectedOfShots.push_back({input.listed[size_t(u.listed)], u.shot});
+    if (options.CaptureOrder && (options.CaptureDate || options.NumberPerDay))
+        putInDays(plan, order.shotTimes, times);
+}
+
+// The capture day of every file of plan (in photo order, by the times of its shots) and, with
+// numbers per day, each shot's place in its day. A day's shots need not follow each other in
+// UTC: a later shot in a zone further west can be of an earlier day.
+void putInDays(RenamePlan &plan, const std::vector<CaptureTime> &shotTimes,
+               const std::vector<CaptureTime> &fileTimes)
+{
+    const std::vector<qint64> shotDays
+        = captureDays(shotTimes, fileTimes, dayStartHourOf(plan.options.DayStart));
+    plan.days.reserve(plan.shots.size());
+    for (const int shot : plan.shots)
+        plan.days.push_back(shotDays[size_t(shot)]);
+    if (!plan.options.NumberPerDay)
+        return;
+    std::vector<int> placeInDay(shotDays.size());
+    QHash<qint64, int> shotsOfDay;
+    plan.largestCount = 0;
+    for (size_t shot = 0; shot < shotDays.size(); ++shot) {
+        int &count = shotsOfDay[shotDays[shot]];
+        placeInDay[shot] = count++;
+        plan.largestCount = std::max(plan.largestCount, count);
+    }
+    plan.dayShots.reserve(plan.shots.size());
+    for (const int shot : plan.shots)
+        plan.dayShots.push_back(placeInDay[size_t(shot)]);
 }
 
 } // namespace
@@ -408,8 +447,9 @@ RenamePlan buildPlan(const PlanInput &input, const FolderScan &scan)
     if (plan.options.CaptureOrder || plan.options.CaptureGroups)
         putInPhotoOrder(plan, input, keptExtensions);
     else
-        plan.numberCount = int(plan.oldNames.size());
+        plan.numberCount = plan.largestCount = int(plan.oldNames.size());
     plan.firstNumber = wholeNumberOf(plan.options.StartNumber);
+    // The limit holds for the whole run, also where numbers begin anew each day.
     if (plan.firstNumber + plan.numberCount > maxNumberSum) {
         plan.stop = RenamePlan::Stop::TooManyFiles;
         plan.stopMessage = plan.options.CaptureGroups
@@ -417,12 +457,23 @@ RenamePlan buildPlan(const PlanInput &input, const FolderScan &scan)
             : Texts::tooManyFiles(plan.numberCount, maxNumberSum);
         return plan;
     }
-    plan.digits = runDigits(plan.numberCount, plan.options);
+    plan.digits = runDigits(plan.largestCount, plan.options);
     plan.keepExtensionSwitched = !plan.options.KeepExtension && plan.options.NewExtension.isEmpty();
     plan.preparedName = prepareName(plan.options.NewName, plan.options);
-    plan.newNames
-        = makeNewNames(plan.folder, plan.oldNames, plan.options, plan.preparedName,
-                       plan.firstNumber, plan.digits, nullptr, plan.shots, keptExtensions);
+    std::vector<QByteArray> prefixes;
+    if (plan.options.CaptureDate && !plan.days.empty()) {
+        prefixes.reserve(plan.days.size());
+        QHash<qint64, QByteArray> prefixOfDay; // one text per day, shared by its files
+        for (const qint64 day : plan.days) {
+            auto it = prefixOfDay.find(day);
+            if (it == prefixOfDay.end())
+                it = prefixOfDay.insert(day, datePrefix(day, plan.options));
+            prefixes.push_back(*it);
+        }
+    }
+    plan.newNames = makeNewNames(
+        plan.folder, plan.oldNames, plan.options, plan.preparedName, plan.firstNumber, plan.digits,
+        nullptr, plan.dayShots.empty() ? plan.shots : plan.dayShots, keptExtensions, prefixes);
     if (plan.options.CdLimit
         && std::any_of(plan.newNames.begin(), plan.newNames.end(), &exceedsCdLimit)) {
         plan.stop = RenamePlan::Stop::CdLimit;
@@ -434,8 +485,10 @@ RenamePlan buildPlan(const PlanInput &input, const FolderScan &scan)
         plan.stopMessage = Texts::folderUnreadable(scan.error());
         return plan;
     }
-    plan.conflicts = findConflicts(scan, plan.oldNames, plan.newNames, plan.options.ShowSystem,
-                                   plan.options.CaptureGroups ? plan.shots : std::vector<int>());
+    // Numbers per day repeat, so new names can be equal too.
+    plan.conflicts = findConflicts(
+        scan, plan.oldNames, plan.newNames, plan.options.ShowSystem,
+        plan.options.CaptureGroups || !plan.dayShots.empty() ? plan.shots : std::vector<int>());
     if (!plan.conflicts.empty()) {
         constexpr size_t shown = 10;
         QStringList lines;

@@ -41,14 +41,20 @@ struct Step
 // The new name of every file of a run, made by the name-building procedures. Without shots
 // the files take the numbers one by one from firstNumber; with shots (one per file) each file
 // takes firstNumber + its shot. keptExtensions, where given, holds for each file the extension
-// it keeps instead of the one after its last dot (empty: that one). window, where given, sees
-// what ErmittleDateiendung does to the extension option.
+// it keeps instead of the one after its last dot (empty: that one). prefixes, where given, hold
+// for each file what its name begins with (its capture date). window, where given, sees what
+// ErmittleDateiendung does to the extension option.
 std::vector<QByteArray> makeNewNames(const QByteArray &folder,
                                      const std::vector<QByteArray> &oldNames,
                                      RenameOptions &options, const QString &preparedName,
                                      int firstNumber, int digits, IRenameWindow *window,
                                      const std::vector<int> &shots = {},
-                                     const std::vector<QByteArray> &keptExtensions = {});
+                                     const std::vector<QByteArray> &keptExtensions = {},
+                                     const std::vector<QByteArray> &prefixes = {});
+
+// "2024-07-01 ", what a name of day begins with: the date and a blank, or "_" where blanks
+// become underscores.
+QByteArray datePrefix(qint64 day, const RenameOptions &options);
 
 // Every conflict of the planned renames with the folder as scanned. A new name that a file of
 // the same run has now is no conflict: that file moves away first. With systemFilesListed off,
@@ -139,6 +145,15 @@ struct RenamePlan
     ClockOffsets clockOffsets;
     std::vector<int> shots; // by file: its number is firstNumber + shot; empty with both off
     int numberCount = 0; // the numbers the run gives: one per file, or per shot with groups
+    // By file, with CaptureOrder and CaptureDate or NumberPerDay: its capture day (days since
+    // 1970-01-01, see captureDays), its shot's where files share one.
+    std::vector<qint64> days;
+    // By file, with CaptureOrder and NumberPerDay: its number is firstNumber + dayShot, the
+    // place of its shot (or file) among those of its day.
+    std::vector<int> dayShots;
+    // The numbers of the longest count: numberCount, or with numbers per day those of the day
+    // with the most. The digit count goes by it.
+    int largestCount = 0;
     // With CaptureOrder: shots (files, without groups) timed by their modification time.
     int withoutCaptureTime = 0;
     // Listed files that are not selected but belong to a shot of the run: they keep their names.

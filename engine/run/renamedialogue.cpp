@@ -66,7 +66,8 @@ void RenameDialogue::run()
         reportStop(plan);
         return;
     }
-    int selectedCount = plan.numberCount; // files, or shots where they share numbers
+    // files, or shots where they share numbers, or those of the fullest day
+    int selectedCount = plan.largestCount;
     int digits = 2;
     Funktionen::ErmittleStellenanzahl(selectedCount, digits, input.options, m_window);
     if (plan.keepExtensionSwitched)

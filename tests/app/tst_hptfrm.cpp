@@ -86,6 +86,9 @@ private slots:
             {"Check6", "CD-Konventionen beachten (max. 64 Zeichen)"},
             {"Check8", "nach Aufnahmezeit nummerieren"},
             {"Check9", "RAW, JPEG und XMP einer Aufnahme gleich nummerieren"},
+            {"Check10", "Aufnahmedatum vor den Namen setzen"},
+            {"Check11", "Nummern je Aufnahmetag neu beginnen"},
+            {"Label11", "Tag beginnt um"},
             {"Optionbtn1", "Dateiendungen beibehalten"},
             {"Optionbtn2", "Dateiendungen ändern in:"},
             {"Text1", ""},
@@ -148,8 +151,9 @@ private slots:
              std::initializer_list<QWidget *> {Drive1(), Dir1(), File1(), Text1(), Text2(), Text3(),
                                                Text4(), List1(), Command7()})
             QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
-        for (QCheckBox *box : {Check8(), Check9()})
+        for (QCheckBox *box : {Check8(), Check9(), Check10(), Check11()})
             QCOMPARE(box->accessibleName(), box->text());
+        QCOMPARE(Text5()->accessibleName(), QStringLiteral("Tag beginnt um"));
         // As the platform tells a screen reader: the window by its role and title; the volume
         // list, whose name is its current text, by the label it names as its own.
         QAccessibleInterface *window = QAccessible::queryAccessibleInterface(m_window.get());
@@ -260,6 +264,9 @@ private slots:
                                          Check6(),
                                          Check8(),
                                          Check9(),
+                                         Check10(),
+                                         Check11(),
+                                         Text5(),
                                          control<QPushButton>("Command8"),
                                          Optionbtn1(),
                                          Optionbtn2(),
@@ -418,9 +425,11 @@ private slots:
         Check5()->setChecked(true);
         Command6()->click();
         QVERIFY(!m_window->isVisible());
-        QCOMPARE(m_home->stored(),
-                 (QStringList {"Aufnahmegruppen=Falsch", "Aufnahmezeit=Falsch", "Autostellen=Wahr",
-                               "CD=Falsch", "Leerzeichen=Wahr", "Umlaute=Falsch", "Unix=Wahr"}));
+        QCOMPARE(
+            m_home->stored(),
+            (QStringList {"Aufnahmedatum=Falsch", "Aufnahmegruppen=Falsch", "Aufnahmezeit=Falsch",
+                          "Autostellen=Wahr", "CD=Falsch", "Leerzeichen=Wahr", "NummerJeTag=Falsch",
+                          "TagBeginn=0", "Umlaute=Falsch", "Unix=Wahr"}));
     }
 
     void fullRunOnRealFiles()
@@ -550,6 +559,15 @@ private slots:
         QCOMPARE(Label9()->text(),
                  QStringLiteral("3 Aufnahmen: Urlaub 01 bis Urlaub 03, keine Konflikte, "
                                 "1 Aufnahme ohne Aufnahmezeit"));
+        // The date before the names: in every row and in the line under them.
+        Check10()->setChecked(true);
+        QTRY_COMPARE(preview->newName(0), QByteArray("2024-07-01 Urlaub 01.JPG"));
+        QCOMPARE(preview->newName(2), QByteArray("2024-07-01 Urlaub 02.txt"));
+        QCOMPARE(Label9()->text(),
+                 QStringLiteral("3 Aufnahmen: 2024-07-01 Urlaub 01 bis 2024-07-01 Urlaub 03, "
+                                "keine Konflikte, 1 Aufnahme ohne Aufnahmezeit"));
+        Check10()->setChecked(false);
+        QTRY_COMPARE(preview->newName(0), QByteArray("Urlaub 01.JPG"));
 
         clickAndSettle(Command5());
         QCOMPARE(m_boxes.messageTitles(), (QStringList {"Frage ...?", "Bin fertig!"}));

@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -141,12 +142,15 @@ protected:
     QCheckBox *Check7() const { return control<QCheckBox>("Check7"); }
     QCheckBox *Check8() const { return control<QCheckBox>("Check8"); }
     QCheckBox *Check9() const { return control<QCheckBox>("Check9"); }
+    QCheckBox *Check10() const { return control<QCheckBox>("Check10"); }
+    QCheckBox *Check11() const { return control<QCheckBox>("Check11"); }
     QRadioButton *Optionbtn1() const { return control<QRadioButton>("Optionbtn1"); }
     QRadioButton *Optionbtn2() const { return control<QRadioButton>("Optionbtn2"); }
     QLineEdit *Text1() const { return control<QLineEdit>("Text1"); }
     QLineEdit *Text2() const { return control<QLineEdit>("Text2"); }
     QLineEdit *Text3() const { return control<QLineEdit>("Text3"); }
     QLineEdit *Text4() const { return control<QLineEdit>("Text4"); }
+    QSpinBox *Text5() const { return control<QSpinBox>("Text5"); }
     QLabel *Label5() const { return control<QLabel>("Label5"); }
     QLabel *Label9() const { return control<QLabel>("Label9"); }
     QLabel *lblVersion() const { return control<QLabel>("lblVersion"); }

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cameraclock.h"
+#include "capturedays.h"
 #include "capturefiles.h"
 #include "capturetime.h"
+#include "capturetimetext.h"
 #include "photoorder.h"
 #include "scriptedsyscalls.h"
 #include "tempfolder.h"
+#include "zone.h"
 
 #include <QDateTime>
 #include <QTimeZone>
@@ -57,6 +60,7 @@ struct CaptureCase
     QByteArray sidecarName = {}; // with its content
     QByteArray sidecar = {};
     const char *zone = nullptr; // TZ while it is read, where not this machine's
+    std::optional<qint32> offset = {}; // the offset east of UTC the file recorded, in seconds
     const char *camera = nullptr; // the body key, where checked
 };
 
@@ -71,32 +75,6 @@ Exiv2::ExifData body(Exiv2::ExifData data, const char *make, const char *model,
     return data;
 }
 
-// TZ for the life of the object.
-class Zone
-{
-public:
-    explicit Zone(const char *zone)
-        : m_old(qgetenv("TZ"))
-        , m_had(qEnvironmentVariableIsSet("TZ"))
-    {
-        if (zone)
-            qputenv("TZ", zone);
-        ::tzset();
-    }
-    ~Zone()
-    {
-        if (m_had)
-            qputenv("TZ", m_old);
-        else
-            qunsetenv("TZ");
-        ::tzset();
-    }
-
-private:
-    QByteArray m_old;
-    bool m_had;
-};
-
 // Each source in turn, each time zone a camera may record, the layouts of current cameras'
 // files at their real size, and files that have none of them or would hang or exhaust a naive
 // reader: the time in UTC, its source, never more than 1 MiB of a file read and never more
@@ -110,56 +88,56 @@ TEST(CaptureTime, SourcesFormatsAndZones)
     const std::vector<CaptureCase> cases = {
         {"JPEG, offset east, sub-seconds", "IMG_0001.JPG",
          jpeg(tiff(exif("2024:07:01 14:00:00", "25", "+02:00")), {}, payload),
-         utc("2024-07-01T12:00:00Z"), 250000000, CaptureSource::Exif},
+         utc("2024-07-01T12:00:00Z"), 250000000, CaptureSource::Exif, {}, {}, nullptr, 7200},
         {"RAW, offset west", "DSC_0001.NEF",
          tiff(exif("2024:07:01 08:00:10", "", "-04:00")) + QByteArray(payload, 'r'),
-         utc("2024-07-01T12:00:10Z"), 0, CaptureSource::Exif},
+         utc("2024-07-01T12:00:10Z"), 0, CaptureSource::Exif, {}, {}, nullptr, -4 * 3600},
         {"RAW, offset with half hours", "P0001.ORF",
          tiff(exif("2024:07:01 17:30:20", "5", "+05:30")), utc("2024-07-01T12:00:20Z"), 500000000,
-         CaptureSource::Exif},
+         CaptureSource::Exif, {}, {}, nullptr, 19800},
         {"JPEG without offset: local time", "IMG_0002.JPG",
          jpeg(tiff(exif("2024:07:01 12:00:00"))), localNoon, 0, CaptureSource::Exif},
         {"EXIF wins over XMP", "IMG_0003.JPG",
          jpeg(tiff(exif("2024:07:01 14:00:00", "", "+02:00")),
               xmpPacket("Xmp.exif.DateTimeOriginal", "2020-01-01T00:00:00Z")),
-         utc("2024-07-01T12:00:00Z"), 0, CaptureSource::Exif},
+         utc("2024-07-01T12:00:00Z"), 0, CaptureSource::Exif, {}, {}, nullptr, 7200},
         {"HEIC, ISO BMFF", "IMG_0010.HEIC",
          heic(tiff(exif("2024:07:01 21:00:00", "123", "+09:00")), payload),
-         utc("2024-07-01T12:00:00Z"), 123000000, CaptureSource::Exif},
+         utc("2024-07-01T12:00:00Z"), 123000000, CaptureSource::Exif, {}, {}, nullptr, 9 * 3600},
         {"XMP in the JPEG, the body from its EXIF", "IMG_0004.JPG",
          jpeg(noDate, xmpPacket("Xmp.exif.DateTimeOriginal", "2024-07-01T14:00:01.5+02:00"),
               payload),
-         utc("2024-07-01T12:00:01Z"), 500000000, CaptureSource::Xmp, {}, {}, nullptr,
+         utc("2024-07-01T12:00:01Z"), 500000000, CaptureSource::Xmp, {}, {}, nullptr, 7200,
          "Testkamera||"},
         {"body serial number", "IMG_0100.JPG",
          jpeg(tiff(body(exif("2024:07:01 14:00:00", "", "+02:00"), " Canon ", "Canon EOS R5",
                         "Exif.Photo.BodySerialNumber", "012345"))),
-         utc("2024-07-01T12:00:00Z"), 0, CaptureSource::Exif, {}, {}, nullptr,
+         utc("2024-07-01T12:00:00Z"), 0, CaptureSource::Exif, {}, {}, nullptr, 7200,
          "Canon|Canon EOS R5|012345"},
         {"serial number in Canon's maker note", "IMG_0101.CR2",
          tiff(body(exif("2024:07:01 14:00:00", "", "+02:00"), "Canon", "Canon EOS 5D",
                    "Exif.Canon.SerialNumber", "1234567")),
-         utc("2024-07-01T12:00:00Z"), 0, CaptureSource::Exif, {}, {}, nullptr,
+         utc("2024-07-01T12:00:00Z"), 0, CaptureSource::Exif, {}, {}, nullptr, 7200,
          "Canon|Canon EOS 5D|1234567"},
         {"a phone without serial number: make and model; a serial of zeros is none",
          "IMG_0102.HEIC",
          heic(tiff(body(exif("2024:07:01 14:00:00", "", "+02:00"), "Apple", "iPhone 15 Pro",
                         "Exif.Photo.BodySerialNumber", "0000")), 1000),
-         utc("2024-07-01T12:00:00Z"), 0, CaptureSource::Exif, {}, {}, nullptr,
+         utc("2024-07-01T12:00:00Z"), 0, CaptureSource::Exif, {}, {}, nullptr, 7200,
          "Apple|iPhone 15 Pro|"},
         {"control characters and the separator of a hostile make", "IMG_0103.JPG",
          jpeg(tiff(body(exif("2024:07:01 14:00:00", "", "+02:00"), "Ka\x01m|era", "X\tY"))),
-         utc("2024-07-01T12:00:00Z"), 0, CaptureSource::Exif, {}, {}, nullptr,
+         utc("2024-07-01T12:00:00Z"), 0, CaptureSource::Exif, {}, {}, nullptr, 7200,
          "Ka m era|X Y|"},
         {"XMP sidecar <stem>.xmp", "IMG_0005.CR2", noDate, utc("2024-07-01T12:00:02Z"), 0,
          CaptureSource::Xmp, "IMG_0005.xmp",
-         xmpPacket("Xmp.photoshop.DateCreated", "2024-07-01T12:00:02Z")},
+         xmpPacket("Xmp.photoshop.DateCreated", "2024-07-01T12:00:02Z"), nullptr, 0},
         {"XMP sidecar <name>.<ext>.xmp", "IMG_0006.CR2", noDate, utc("2024-07-01T12:00:03Z"), 0,
          CaptureSource::Xmp, "IMG_0006.CR2.xmp",
-         xmpPacket("Xmp.exif.DateTimeOriginal", "2024-07-01T12:00:03Z")},
+         xmpPacket("Xmp.exif.DateTimeOriginal", "2024-07-01T12:00:03Z"), nullptr, 0},
         {"MP4 of a phone, media data first: no body", "VID_20240701.mp4",
          movie(at1904("2024-07-01T12:00:04Z"), 0, true, payload), utc("2024-07-01T12:00:04Z"), 0,
-         CaptureSource::Video, {}, {}, nullptr, ""},
+         CaptureSource::Video, {}, {}, nullptr, {}, ""},
         {"MOV, version 1 header", "MVI_0001.MOV",
          movie(at1904("2024-07-01T12:00:05Z"), 1, false, 1000, "qt  "),
          utc("2024-07-01T12:00:05Z"), 0, CaptureSource::Video},
@@ -178,19 +156,19 @@ TEST(CaptureTime, SourcesFormatsAndZones)
          fileTime, 0, CaptureSource::FileDate},
         {"name that is not UTF-8", "Bild \xe4.jpg",
          jpeg(tiff(exif("2024:07:01 12:00:07", "", "Z"))), utc("2024-07-01T12:00:07Z"), 0,
-         CaptureSource::Exif},
+         CaptureSource::Exif, {}, {}, nullptr, 0},
         {"CR3 at camera size", "IMG_0011.CR3",
          cr3(tiff(exif("")), exifDirectory("2024:07:01 14:00:11", "+02:00"), 1500 * 1024, rawSize),
-         utc("2024-07-01T12:00:11Z"), 0, CaptureSource::Exif},
+         utc("2024-07-01T12:00:11Z"), 0, CaptureSource::Exif, {}, {}, nullptr, 7200},
         {"RAF at camera size", "DSCF0012.RAF",
          raf(jpeg(tiff(exif("2024:07:01 14:00:12", "", "+02:00")), {}, 2 * 1024 * 1024), rawSize),
-         utc("2024-07-01T12:00:12Z"), 0, CaptureSource::Exif},
+         utc("2024-07-01T12:00:12Z"), 0, CaptureSource::Exif, {}, {}, nullptr, 7200},
         {"HEIC with its Exif item after the picture", "IMG_0013.HEIC",
          heic(tiff(exif("2024:07:01 14:00:13", "", "+02:00")), payload, true),
-         utc("2024-07-01T12:00:13Z"), 0, CaptureSource::Exif},
+         utc("2024-07-01T12:00:13Z"), 0, CaptureSource::Exif, {}, {}, nullptr, 7200},
         {"JPEG with 2 MiB of extended XMP after its EXIF", "IMG_0014.JPG",
          jpegWithExtendedXmp(tiff(exif("2024:07:01 14:00:14", "", "+02:00")), 2 * 1024 * 1024),
-         utc("2024-07-01T12:00:14Z"), 0, CaptureSource::Exif},
+         utc("2024-07-01T12:00:14Z"), 0, CaptureSource::Exif, {}, {}, nullptr, 7200},
         {"CRW in Berlin: the camera's clock", "CRW_0015.CRW",
          crw(quint32(utc("2019-07-01T12:00:15Z")), 6 * 1024 * 1024), utc("2019-07-01T10:00:15Z"),
          0, CaptureSource::Exif, {}, {}, "Europe/Berlin"},
@@ -217,7 +195,7 @@ TEST(CaptureTime, SourcesFormatsAndZones)
                           .replace("</rdf:Description>",
                                    "<photoshop:DateCreated>2020-01-01T00:00:00Z"
                                    "</photoshop:DateCreated></rdf:Description>")),
-         utc("2024-07-01T12:00:21Z"), 0, CaptureSource::Xmp},
+         utc("2024-07-01T12:00:21Z"), 0, CaptureSource::Xmp, {}, {}, nullptr, 0},
         {"AVI over 64 KiB", "MVI_0022.AVI", avi(300 * 1024), fileTime, 0,
          CaptureSource::FileDate},
         {"Matroska header followed by zeros", "clip.mkv",
@@ -251,6 +229,8 @@ TEST(CaptureTime, SourcesFormatsAndZones)
         EXPECT_EQ(time.seconds, c.seconds);
         EXPECT_EQ(time.nanoseconds, c.nanoseconds);
         EXPECT_EQ(int(time.source), int(c.source));
+        EXPECT_EQ(time.hasUtcOffset, c.offset.has_value());
+        EXPECT_EQ(time.utcOffsetSeconds, c.offset.value_or(0));
         if (c.camera) {
             EXPECT_EQ(time.camera, QByteArray(c.camera));
         }
@@ -311,9 +291,9 @@ TEST(CaptureTime, ScanThroughCache)
     ReadLimits small;
     small.bytes = 24 * 1024;
     CaptureReadCost cost;
-    EXPECT_EQ(
-        readCaptureTime(folder.path(), "lang.jpg", small, &cost),
-        (CaptureTime {utc("2024-07-01T12:00:00Z"), 0, CaptureSource::Exif, false, "Testkamera||"}));
+    EXPECT_EQ(readCaptureTime(folder.path(), "lang.jpg", small, &cost),
+              (CaptureTime {utc("2024-07-01T12:00:00Z"), 0, CaptureSource::Exif, false,
+                            "Testkamera||", 0, true}));
     EXPECT_TRUE(cost.stopped);
 
     // A read that fails (EIO of a failing card) gives the modification time and is not kept,
@@ -594,6 +574,69 @@ void mutate(QByteArray &data, std::mt19937 &random)
             data.insert(at, data.mid(below(data.size()), below(64)));
             break;
         }
+    }
+}
+
+// The day of each time as its camera's clock showed it: the offset the file recorded; for a
+// movie, which holds UTC alone, the offset of the nearest time that has one; else this
+// machine's clock (here New York, four hours behind UTC in July). Before the day's start hour
+// a time belongs to the day before.
+TEST(CaptureDays, ClockOfEachFile)
+{
+    const Zone zone("America/New_York");
+    const auto shot = [](const char *clock, const char *offset) {
+        CaptureTime t;
+        EXPECT_TRUE(parseExifTime(clock, "", offset, t)) << clock;
+        return t;
+    };
+    const auto timed = [](const char *isoUtc, CaptureSource source) {
+        CaptureTime t;
+        t.seconds = utc(isoUtc);
+        t.source = source;
+        return t;
+    };
+    const auto video = [&](const char *isoUtc) { return timed(isoUtc, CaptureSource::Video); };
+    struct Case
+    {
+        const char *what;
+        std::vector<CaptureTime> times;
+        int dayStart;
+        std::vector<QByteArray> days;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"a night in Tokyo from 22:00 to 02:30, the day beginning at 4: the evening's date",
+         {shot("2024:07:01 22:00:00", "+09:00"), shot("2024:07:02 02:30:00", "+09:00"),
+          shot("2024:07:02 04:00:00", "+09:00"), shot("2024:07:02 09:15:00", "+09:00")},
+         4, {"2024-07-01", "2024-07-01", "2024-07-02", "2024-07-02"}},
+        {"the same night with the day beginning at midnight",
+         {shot("2024:07:01 22:00:00", "+09:00"), shot("2024:07:02 02:30:00", "+09:00")},
+         0, {"2024-07-01", "2024-07-02"}},
+        {"a movie at 23:30 UTC beside photos at +01:00: the next day",
+         {shot("2024:07:01 23:10:00", "+01:00"), video("2024-07-01T23:30:00Z"),
+          shot("2024:07:02 14:00:00", "-07:00")},
+         0, {"2024-07-01", "2024-07-02", "2024-07-02"}},
+        {"a movie nearer the later photo takes that one's zone",
+         {shot("2024:07:01 23:10:00", "+01:00"), shot("2024:07:02 14:00:00", "-07:00"),
+          video("2024-07-03T06:30:00Z")},
+         0, {"2024-07-01", "2024-07-02", "2024-07-02"}},
+        {"a movie in a run without offsets: this machine's date",
+         {video("2024-07-02T02:00:00Z"), shot("2024:07:01 23:30:00", "")},
+         0, {"2024-07-01", "2024-07-01"}},
+        {"a modification time: this machine's date, never a photo's zone",
+         {timed("2024-07-02T02:00:00Z", CaptureSource::FileDate), shot("2024:07:02 03:00:00", "+02:00")},
+         0, {"2024-07-01", "2024-07-02"}},
+        {"west of UTC, the day beginning at 23",
+         {shot("2024:07:01 22:59:59", "-10:00"), shot("2024:07:01 23:00:00", "-10:00")},
+         23, {"2024-06-30", "2024-07-01"}},
+    };
+    // clang-format on
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<QByteArray> days;
+        for (const qint64 day : captureDays(c.times, c.times, c.dayStart))
+            days.push_back(dayText(day));
+        EXPECT_EQ(days, c.days);
     }
 }
 

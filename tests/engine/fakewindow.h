@@ -62,7 +62,8 @@ public:
     std::map<OptionText, QString> texts {{OptionText::Text1, QString()},
                                          {OptionText::Text2, QString()},
                                          {OptionText::Text3, QStringLiteral("1")},
-                                         {OptionText::Text4, QStringLiteral("2")}};
+                                         {OptionText::Text4, QStringLiteral("2")},
+                                         {OptionText::Text5, QStringLiteral("0")}};
     std::map<OptionCheck, bool> checks;
     bool keepExtension = true;
     QString statusCaption = QStringLiteral("Bin bereit ...");

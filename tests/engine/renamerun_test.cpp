@@ -4,6 +4,9 @@
 #include "renamedialogue.h"
 #include "scriptedsyscalls.h"
 #include "tempfolder.h"
+#include "zone.h"
+
+#include <QDateTime>
 
 #include <QDateTime>
 
@@ -779,8 +782,42 @@ TEST_F(RunFixture, NumbersInCaptureOrderAndByShot)
         bool autoDigits;
         const char *extension; // typed; nullptr keeps the old ones
         std::vector<std::pair<std::string, std::string>> renamed; // old name -> new name
-        const char *refusal = nullptr; // part of the conflict message where the run stops
+        const char *refusal = nullptr; // part of the message where the run stops
+        // The files with their contents, where not the five below.
+        std::vector<std::pair<const char *, QByteArray>> files = {};
+        bool dated = false, perDay = false; // Check10, Check11
+        const char *dayStart = "0";
+        const char *digits = "2"; // typed, without autoDigits
+        const char *name = "Urlaub";
+        bool cdLimit = false;
+        bool underscores = false; // Check5
     };
+    const auto at
+        = [](const char *clock, const char *offset) { return jpeg(tiff(exif(clock, "", offset))); };
+    // Two nights in Tokyo, from 22:00 to 02:30 and 03:59; the clock in UTC gives other days.
+    const std::vector<std::pair<const char *, QByteArray>> nights
+        = {{"IMG_0101.JPG", at("2024:07:01 22:00:00", "+09:00")},
+           {"IMG_0102.JPG", at("2024:07:01 23:59:00", "+09:00")},
+           {"IMG_0103.JPG", at("2024:07:02 02:30:00", "+09:00")},
+           {"IMG_0104.JPG", at("2024:07:02 09:15:00", "+09:00")},
+           {"IMG_0105.JPG", at("2024:07:03 03:59:59", "+09:00")}};
+    const std::vector<std::pair<const char *, QByteArray>> twoDays
+        = {{"DSC_0201.JPG", at("2024:07:01 10:00:00", "+01:00")},
+           {"DSC_0202.JPG", at("2024:07:01 11:00:00", "+01:00")},
+           {"DSC_0203.JPG", at("2024:07:02 09:00:00", "+01:00")},
+           {"DSC_0204.JPG", at("2024:07:02 09:30:00", "+01:00")}};
+    const auto movieAt = [](const char *isoUtc) {
+        return movie(
+            quint64(QDateTime::fromString(QLatin1String(isoUtc), Qt::ISODate).toSecsSinceEpoch())
+                + secondsFrom1904To1970,
+            0, false, 1000, "qt  ");
+    };
+    const std::vector<std::pair<const char *, QByteArray>> withMovie
+        = {{"IMG_0301.JPG", at("2024:07:01 23:10:00", "+01:00")},
+           {"MVI_0302.MOV", movieAt("2024-07-01T23:30:00Z")},
+           {"IMG_0303.JPG", at("2024:07:02 08:00:00", "+01:00")}};
+    // With " 01.JPG", 58 characters; with the date before it, 69.
+    const char *longName = "Urlaub in den Bergen am Wolfgangsee mit den Kindern";
     // clang-format off
     const Case cases[] = {
         {"time and shots", true, true, "1", true, nullptr,
@@ -799,17 +836,58 @@ TEST_F(RunFixture, NumbersInCaptureOrderAndByShot)
           {"IMG_0043.JPG", "Urlaub 98.JPG"}}},
         {"one typed extension for a shot of three files", false, true, "1", true, "jpg", {},
          "„IMG_0042.CR2“ gehört zur selben Aufnahme"},
+        {"date and numbers per day need the capture time: without it the run of always",
+         false, false, "1", true, nullptr,
+         {{"DSC_0001.JPG", "Urlaub 01.JPG"}, {"IMG_0042.CR2", "Urlaub 02.CR2"},
+          {"IMG_0042.CR2.xmp", "Urlaub 03.xmp"}, {"IMG_0042.JPG", "Urlaub 04.JPG"},
+          {"IMG_0043.JPG", "Urlaub 05.JPG"}},
+         nullptr, {}, true, true, "4"},
+        {"a night shoot across midnight, the day beginning at 4", true, false, "1", true, nullptr,
+         {{"IMG_0101.JPG", "2024-07-01 Urlaub 01.JPG"}, {"IMG_0102.JPG", "2024-07-01 Urlaub 02.JPG"},
+          {"IMG_0103.JPG", "2024-07-01 Urlaub 03.JPG"}, {"IMG_0104.JPG", "2024-07-02 Urlaub 01.JPG"},
+          {"IMG_0105.JPG", "2024-07-02 Urlaub 02.JPG"}},
+         nullptr, nights, true, true, "4"},
+        {"two days counted each with a typed digit count", true, false, "1", false, nullptr,
+         {{"DSC_0201.JPG", "2024-07-01 Urlaub 001.JPG"}, {"DSC_0202.JPG", "2024-07-01 Urlaub 002.JPG"},
+          {"DSC_0203.JPG", "2024-07-02 Urlaub 001.JPG"}, {"DSC_0204.JPG", "2024-07-02 Urlaub 002.JPG"}},
+         nullptr, twoDays, true, true, "0", "3"},
+        {"the digit count goes by the largest day: 97 + 2 needs two digits where 97 + 4 needs "
+         "three; a typed 2 is enough", true, false, "97", false, nullptr,
+         {{"DSC_0201.JPG", "2024-07-01_Urlaub_97.JPG"}, {"DSC_0202.JPG", "2024-07-01_Urlaub_98.JPG"},
+          {"DSC_0203.JPG", "2024-07-02_Urlaub_97.JPG"}, {"DSC_0204.JPG", "2024-07-02_Urlaub_98.JPG"}},
+         nullptr, twoDays, true, true, "0", "2", "Urlaub", false, true},
+        {"a movie at 23:30 UTC beside photos at +01:00 is of the next day", true, false, "1", true,
+         nullptr,
+         {{"IMG_0301.JPG", "2024-07-01 Urlaub 01.JPG"}, {"MVI_0302.MOV", "2024-07-02 Urlaub 02.MOV"},
+          {"IMG_0303.JPG", "2024-07-02 Urlaub 03.JPG"}},
+         nullptr, withMovie, true},
+        {"numbers per day without the date give equal names", true, false, "1", true, nullptr, {},
+         "„DSC_0201.JPG“ bekäme denselben Namen", twoDays, false, true},
+        {"the CD check counts the date", true, false, "1", true, nullptr, {},
+         "mehr als 64 Zeichen", twoDays, true, false, "0", "2", longName, true},
+        {"the same name without the date is within 64 characters", true, false, "1", true, nullptr,
+         {{"DSC_0201.JPG", "Urlaub in den Bergen am Wolfgangsee mit den Kindern 01.JPG"},
+          {"DSC_0202.JPG", "Urlaub in den Bergen am Wolfgangsee mit den Kindern 02.JPG"},
+          {"DSC_0203.JPG", "Urlaub in den Bergen am Wolfgangsee mit den Kindern 03.JPG"},
+          {"DSC_0204.JPG", "Urlaub in den Bergen am Wolfgangsee mit den Kindern 04.JPG"}},
+         nullptr, twoDays, false, false, "0", "2", longName, true},
     };
     // clang-format on
+    // This machine's clock far from the cameras', so that a date taken from it shows.
+    const Zone zone("Pacific/Honolulu");
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         Scene scene({}, false);
         auto &[local, w] = scene;
-        local.write("IMG_0042.CR2", tiff(exif("2024:07:01 12:00:05")));
-        local.write("IMG_0042.CR2.xmp", xmpPacket("Xmp.dc.format", "image/x-canon-cr2"));
-        local.write("IMG_0042.JPG", jpeg(tiff(exif("2024:07:01 12:00:05"))));
-        local.write("IMG_0043.JPG", jpeg(tiff(exif("2024:07:01 12:00:01"))));
-        local.write("DSC_0001.JPG", jpeg(tiff(exif("2024:07:01 12:00:03"))));
+        if (c.files.empty()) {
+            local.write("IMG_0042.CR2", tiff(exif("2024:07:01 12:00:05")));
+            local.write("IMG_0042.CR2.xmp", xmpPacket("Xmp.dc.format", "image/x-canon-cr2"));
+            local.write("IMG_0042.JPG", jpeg(tiff(exif("2024:07:01 12:00:05"))));
+            local.write("IMG_0043.JPG", jpeg(tiff(exif("2024:07:01 12:00:01"))));
+            local.write("DSC_0001.JPG", jpeg(tiff(exif("2024:07:01 12:00:03"))));
+        }
+        for (const auto &[name, content] : c.files)
+            local.write(name, content);
         w.list(local.names());
         w.selectAll();
         std::map<std::string, QByteArray> contents;
@@ -819,13 +897,23 @@ TEST_F(RunFixture, NumbersInCaptureOrderAndByShot)
         w.checks[OptionCheck::Check1] = c.autoDigits;
         w.checks[OptionCheck::Check8] = c.byTime;
         w.checks[OptionCheck::Check9] = c.groups;
+        w.checks[OptionCheck::Check10] = c.dated;
+        w.checks[OptionCheck::Check11] = c.perDay;
+        w.checks[OptionCheck::Check6] = c.cdLimit;
+        w.checks[OptionCheck::Check5] = c.underscores;
+        w.texts[OptionText::Text2] = QString::fromUtf8(c.name);
+        w.texts[OptionText::Text4] = QLatin1String(c.digits);
+        w.texts[OptionText::Text5] = QLatin1String(c.dayStart);
         w.texts[OptionText::Text3] = QLatin1String(c.start);
         w.keepExtension = !c.extension;
         if (c.extension)
             w.texts[OptionText::Text1] = QLatin1String(c.extension);
         runRename(w);
         if (c.refusal) {
-            EXPECT_EQ(w.messageTitles(), QStringList {"Fehler ..."});
+            // Conflicts are known before the question, the CD check only after it.
+            const QStringList titles
+                = c.cdLimit ? QStringList {"Frage ...?", "Fehler ..."} : QStringList {"Fehler ..."};
+            EXPECT_EQ(w.messageTitles(), titles);
             EXPECT_TRUE(w.messages.back().prompt.contains(QString::fromUtf8(c.refusal)))
                 << w.messages.back().prompt.toStdString();
             EXPECT_TRUE(w.movedNothing());
@@ -845,7 +933,8 @@ TEST_F(RunFixture, NumbersInCaptureOrderAndByShot)
 
 // Camera B's clock is 1:02:10 fast. Its offset, typed, found from its photo of a clock or from
 // its photo taken at the same moment as one of camera A, puts B's shots between A's; a clock
-// left more than a year behind is corrected the same way. The files keep their bytes and dates.
+// left more than a year behind is corrected the same way, and so is the date in the new name.
+// The files keep their bytes and dates.
 TEST_F(RunFixture, CameraClocksPutTwoBodiesOnOneTimeline)
 {
     using namespace capturefiles;
@@ -898,6 +987,7 @@ TEST_F(RunFixture, CameraClocksPutTwoBodiesOnOneTimeline)
         w.checks[OptionCheck::Check1] = true;
         w.checks[OptionCheck::Check2] = true;
         w.checks[OptionCheck::Check8] = true;
+        w.checks[OptionCheck::Check10] = true; // the date of the corrected clock in the name
         // A at 12:00, 12:10, 12:20; B at 12:05, 12:15 and, with A's last, at 12:20, the moment
         // its photo of a clock showed.
         const qint64 shots[] = {0, 600, 1200, 300, 900, 1200};
@@ -938,7 +1028,7 @@ TEST_F(RunFixture, CameraClocksPutTwoBodiesOnOneTimeline)
         runRename(w);
         EXPECT_EQ(w.messageTitles(), (QStringList {"Frage ...?", "Bin fertig!"}));
         for (size_t n = 0; n < c.renamed.size(); ++n) {
-            const std::string to = "Urlaub 0" + std::to_string(n + 1) + ".JPG";
+            const std::string to = "2024-07-01 Urlaub 0" + std::to_string(n + 1) + ".JPG";
             EXPECT_EQ(local.read(QByteArray::fromStdString(to)), contents[c.renamed[n]])
                 << to << " should be " << c.renamed[n];
             struct stat st;

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTabWidget>
 
 class TestOptions : public WindowTest
@@ -49,9 +50,11 @@ private slots:
         QCOMPARE(SSTab1()->currentIndex(), 0);
         QCOMPARE(m_home->stored(), (QStringList {"Autostellen=Wahr", "Leerzeichen=Wahr"}));
         closeWindow();
-        QCOMPARE(m_home->stored(),
-                 (QStringList {"Aufnahmegruppen=Falsch", "Aufnahmezeit=Falsch", "Autostellen=Wahr",
-                               "CD=Falsch", "Leerzeichen=Wahr", "Umlaute=Falsch", "Unix=Falsch"}));
+        QCOMPARE(
+            m_home->stored(),
+            (QStringList {"Aufnahmedatum=Falsch", "Aufnahmegruppen=Falsch", "Aufnahmezeit=Falsch",
+                          "Autostellen=Wahr", "CD=Falsch", "Leerzeichen=Wahr", "NummerJeTag=Falsch",
+                          "TagBeginn=0", "Umlaute=Falsch", "Unix=Falsch"}));
         QVERIFY(m_boxes.messages.empty());
     }
 
@@ -75,9 +78,11 @@ private slots:
                  (QStringList {"Aufnahmegruppen=Wahr", "Aufnahmezeit=WAHR", "Autostellen=Falsch",
                                "CD=Wahr", "Leerzeichen=Wahr", "Umlaute=wahr", "Unix=1"}));
         closeWindow();
-        QCOMPARE(m_home->stored(),
-                 (QStringList {"Aufnahmegruppen=Wahr", "Aufnahmezeit=Falsch", "Autostellen=Falsch",
-                               "CD=Wahr", "Leerzeichen=Wahr", "Umlaute=Falsch", "Unix=Falsch"}));
+        QCOMPARE(
+            m_home->stored(),
+            (QStringList {"Aufnahmedatum=Falsch", "Aufnahmegruppen=Wahr", "Aufnahmezeit=Falsch",
+                          "Autostellen=Falsch", "CD=Wahr", "Leerzeichen=Wahr", "NummerJeTag=Falsch",
+                          "TagBeginn=0", "Umlaute=Falsch", "Unix=Falsch"}));
     }
 
     void nothingElseIsRestored()
@@ -126,6 +131,58 @@ private slots:
         Check7()->setChecked(true);
         QVERIFY(m_home->stored().contains(QStringLiteral("CD=Wahr")));
         QVERIFY(m_home->stored().contains(QStringLiteral("Umlaute=Wahr")));
+    }
+
+    // The hour a capture day begins at: a whole hour of the day read back, anything else 0;
+    // stored when it changes and at shut-down.
+    void dayStartIsRemembered_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("hour");
+        const std::pair<const char *, int> rows[] = {{"4", 4},  {"23", 23}, {"0", 0},    {"24", 0},
+                                                     {"-1", 0}, {"4.5", 0}, {"vier", 0}, {" 4", 0}};
+        for (const auto &[stored, hour] : rows)
+            QTest::newRow(stored) << QString::fromLatin1(stored) << hour;
+    }
+
+    void dayStartIsRemembered()
+    {
+        QFETCH(QString, stored);
+        QFETCH(int, hour);
+        m_home->store(QStringLiteral("TagBeginn"), stored);
+        open();
+        QCOMPARE(Text5()->value(), hour);
+        closeWindow();
+        QVERIFY(m_home->stored().contains(QStringLiteral("TagBeginn=%1").arg(hour)));
+        open();
+        Text5()->setValue(7);
+        QVERIFY(m_home->stored().contains(QStringLiteral("TagBeginn=7")));
+    }
+
+    // The date and the numbers per day follow the capture time: only open while it is on. With
+    // the date before the name, the typed name is shorter by it.
+    void captureDaySwitchesNeedTheCaptureTime()
+    {
+        m_home->store(QStringLiteral("Aufnahmedatum"), QStringLiteral("Wahr"));
+        open();
+        SSTab1()->setCurrentIndex(1);
+        QVERIFY(Check10()->isChecked());
+        QVERIFY(!Check10()->isEnabled() && !Check11()->isEnabled() && !Text5()->isEnabled());
+        Text2()->setText(QString(229, QLatin1Char('a')));
+        QTest::keyClicks(Text2(), QStringLiteral("bc"));
+        QCOMPARE(Text2()->text().size(), 230);
+        Check8()->setChecked(true);
+        QVERIFY(Check10()->isEnabled() && Check11()->isEnabled() && Text5()->isEnabled());
+        QCOMPARE(Text2()->text().size(), 230); // kept whole
+        Text2()->setText(QString(218, QLatin1Char('a')));
+        QTest::keyClicks(Text2(), QStringLiteral("bc"));
+        QCOMPARE(Text2()->text().size(), 219);
+        Check10()->setChecked(false);
+        QTest::keyClicks(Text2(), QStringLiteral("bc"));
+        QCOMPARE(Text2()->text().size(), 221);
+        Check8()->setChecked(false);
+        QVERIFY(!Check10()->isEnabled() && !Check11()->isEnabled() && !Text5()->isEnabled());
+        QVERIFY(m_home->stored().contains(QStringLiteral("Aufnahmedatum=Falsch")));
     }
 
     void hiddenFilesWarningIsNeverStored()
@@ -343,7 +400,7 @@ private slots:
         QVERIFY(!Check6()->isChecked());
         closeWindow();
         QVERIFY(m_boxes.messages.empty()); // the keys were written: no warning
-        QCOMPARE(m_home->stored().size(), 7);
+        QCOMPARE(m_home->stored().size(), 10);
     }
 };
 
