@@ -6,6 +6,7 @@
 #include "previewmodel.h"
 #include "qtmessageboxes.h"
 #include "renamedialogue.h"
+#include "renameplan.h"
 #include "renamewindowadapter.h"
 #include "selectionpage.h"
 #include "switches.h"
@@ -183,8 +184,8 @@ void Hptfrm::setFocusOrder()
            switchesOf(0),
            {"Command3", "Text2", "Text3", "Text4"},
            switchesOf(1),
-           {"Optionbtn1", "Optionbtn2", "Text1", "List1", "Command5", "Command4", "RichTextBox1",
-            "RichTextBox2", "Command6"}};
+           {"Command8", "Optionbtn1", "Optionbtn2", "Text1", "List1", "Command5", "Command4",
+            "RichTextBox1", "RichTextBox2", "Command6"}};
     QWidget *previous = SSTab1->tabBar();
     for (const std::vector<const char *> &names : order) {
         for (const char *name : names) {
@@ -203,6 +204,7 @@ void Hptfrm::connectHandlers()
     connect(m_options, &OptionsPage::backRequested, this, [this] { showPage(0, true); });
     connect(m_options, &OptionsPage::stayRequested, this, [this] { showPage(1, true); });
     connect(m_options, &OptionsPage::renameRequested, this, &Hptfrm::renameSelectedFiles);
+    connect(m_options, &OptionsPage::clocksRequested, this, &Hptfrm::editCameraClocks);
     connect(Command6, &QPushButton::clicked, this, &Hptfrm::Command6_Click);
 
     // The preview follows everything that shapes the new names, and the folder it reads.
@@ -253,6 +255,16 @@ void Hptfrm::renameSelectedFiles()
 {
     runRename(*m_window, m_window->fileMover(), m_window->journalStore());
     updateUndoButton();
+}
+
+void Hptfrm::editCameraClocks()
+{
+    PlanInput input = PlanInput::read(*m_window, PlanInput::WithoutTimes);
+    // Through the window's cache: what the preview has read is not read again.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    std::vector<CaptureTime> times = m_window->captureTimes(input.oldNames);
+    QApplication::restoreOverrideCursor();
+    m_options->editClockOffsets(std::move(input.oldNames), std::move(times));
 }
 
 void Hptfrm::Command6_Click()

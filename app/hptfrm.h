@@ -70,6 +70,8 @@ private:
     void showPage(int page, bool focusTabStrip);
     void forward();
     void renameSelectedFiles();
+    // "Kamerauhren ...": the dialogue over the selected files and their capture times.
+    void editCameraClocks();
 
     void schedulePreview();
     void updatePreview();

@@ -151,8 +151,8 @@ void Hptfrm::updatePreview()
     const int withoutTime = plan.withoutCaptureTime;
     std::vector<PreviewModel::Unselected> unselected = unselectedRows(plan);
     preview->showPlan(std::move(plan.oldNames), std::move(plan.newNames), std::move(reasons),
-                      std::move(plan.times), std::move(unselected),
-                      std::move(plan.otherLivePhotos));
+                      std::move(plan.times), std::move(unselected), std::move(plan.otherLivePhotos),
+                      std::move(plan.clockOffsets));
     QString summary = numbers + QStringLiteral(", ") + conflictSummary(conflicts);
     if (timed)
         summary += QStringLiteral(", ") + timesSummary(withoutTime, shots);

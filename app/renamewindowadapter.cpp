@@ -104,6 +104,11 @@ RenameWindowAdapter::captureTimes(const std::vector<QByteArray> &names) const
     return scanCaptureTimes(currentFolder(), names, m_captureCache).times;
 }
 
+ClockOffsets RenameWindowAdapter::clockOffsets() const
+{
+    return m_options.clockOffsets();
+}
+
 void RenameWindowAdapter::setStatusLine(const QString &caption, StatusLook look)
 {
     m_options.setStatusLine(caption, look);

@@ -50,6 +50,7 @@ public:
     void setOptionChecked(OptionCheck box, bool checked) override;
     void selectKeepExtension() override;
     std::vector<CaptureTime> captureTimes(const std::vector<QByteArray> &names) const override;
+    ClockOffsets clockOffsets() const override;
     void setStatusLine(const QString &caption, StatusLook look) override;
     MessageAnswer messageBox(const QString &prompt, MessageKind kind,
                              const QString &title) override;

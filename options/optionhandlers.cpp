@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The page's reactions to its switches, option buttons, number fields and buttons.
 
+#include "cameraclocksdialog.h"
 #include "fieldedit.h"
 #include "focuslosswatch.h"
 #include "messageboxes.h"
@@ -37,6 +38,11 @@ void OptionsPage::writeSetting(const QString &key, const QString &value)
 {
     if (m_settings.write(key, value) || m_settingsWarned)
         return;
+    warnSettingsUnwritable();
+}
+
+void OptionsPage::warnSettingsUnwritable()
+{
     m_settingsWarned = true;
     m_boxes.show(QStringLiteral("Die Einstellungen können nicht gespeichert werden. Die Schalter "
                                 "gelten deshalb nur, bis das Programm beendet wird."),
@@ -127,6 +133,33 @@ void OptionsPage::Text4_GotFocus()
 void OptionsPage::Command5_Click()
 {
     emit renameRequested();
+}
+
+void OptionsPage::Command8_Click()
+{
+    emit clocksRequested();
+}
+
+void OptionsPage::editClockOffsets(std::vector<QByteArray> names, std::vector<CaptureTime> times)
+{
+    CameraClocksDialog dialog(std::move(names), std::move(times), m_clockOffsets, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const ClockOffsets accepted = dialog.offsets();
+    bool changed = false;
+    for (auto it = accepted.cbegin(); it != accepted.cend(); ++it) {
+        if (m_clockOffsets.value(it.key(), 0) == it.value())
+            continue;
+        changed = true;
+        if (it.value() == 0)
+            m_clockOffsets.remove(it.key());
+        else
+            m_clockOffsets.insert(it.key(), it.value());
+        if (!m_settings.writeClockOffset(it.key(), it.value()) && !m_settingsWarned)
+            warnSettingsUnwritable();
+    }
+    if (changed)
+        emit namesChanged();
 }
 
 void OptionsPage::Command4_Click()

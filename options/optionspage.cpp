@@ -122,7 +122,11 @@ void OptionsPage::buildControls()
     numbers->setColumnStretch(2, 1); // an enlarged window leaves the fields beside their labels
     numbers->addWidget(Label11, 2, 0);
     numbers->addWidget(Text5, 2, 1);
-    numbers->setRowStretch(3, 1);
+    // Under the number fields, where the column of switches leaves room.
+    Command8 = named(new QPushButton(QStringLiteral("Kamerauhren ...")), "Command8");
+    Command8->setAccessibleName(Command8->text());
+    numbers->addWidget(Command8, 3, 0, 1, 2, Qt::AlignLeft | Qt::AlignTop);
+    numbers->setRowStretch(4, 1);
     // The switches of the capture time, from "nach Aufnahmezeit nummerieren" on, below the
     // others: the first two in the columns above them, those that follow side by side in rows
     // of their own, so that the page stays narrow and grows by as few rows as they fill.
@@ -215,6 +219,7 @@ void OptionsPage::connectHandlers()
     new FocusLossWatch(*Command4, *this,
                        [this](Qt::FocusReason reason) { Command4_LostFocus(reason); });
     connect(Command5, &QPushButton::clicked, this, &OptionsPage::Command5_Click);
+    connect(Command8, &QPushButton::clicked, this, &OptionsPage::Command8_Click);
 
     // Every remembered switch writes its key first; Check1 then locks or unlocks Text4.
     for (const Switch &s : switches) {
@@ -265,6 +270,7 @@ void OptionsPage::loadFirstState()
     const int value = hour.toInt(&isHour);
     Text5->setValue(isHour && hour == QString::number(value) && value >= 0 && value <= 23 ? value
                                                                                           : 0);
+    m_clockOffsets = m_settings.readClockOffsets();
 }
 
 void OptionsPage::saveSwitches()

@@ -58,6 +58,12 @@ public:
     // While the order of the numbers is not known yet, "Dateien umbenennen >>" waits (disabled).
     void setRunWaiting(bool waiting);
 
+    // The remembered offsets of camera clocks, as the plan adds them to capture times.
+    ClockOffsets clockOffsets() const { return m_clockOffsets; }
+    // The dialogue "Kamerauhren" over the selected files (names with their capture times);
+    // what it accepts is remembered and shapes the names.
+    void editClockOffsets(std::vector<QByteArray> names, std::vector<CaptureTime> times);
+
 signals:
     void renameRequested(); // "Dateien umbenennen >>" pressed
     void backRequested(); // "<< zurück" pressed
@@ -65,11 +71,14 @@ signals:
     // goes to the tab strip.
     void stayRequested();
     void namesChanged(); // a field or switch that shapes the new names changed
+    // "Kamerauhren ..." pressed: the window answers with editClockOffsets.
+    void clocksRequested();
 
 private slots:
     void Command4_Click();
     void Command4_LostFocus(Qt::FocusReason reason);
     void Command5_Click();
+    void Command8_Click();
     void Check1_Click();
     void Optionbtn1_Click();
     void Optionbtn2_Click();
@@ -92,6 +101,7 @@ private:
     // What may be typed into Text2: 230 characters, less the date where names begin with it.
     int nameLimit() const;
     void limitName();
+    void warnSettingsUnwritable();
     void checkNumberField(FieldEdit *field, double low, double high, const QString &resetText,
                           const QString &message);
     static void setLocked(FieldEdit *field, bool locked);
@@ -113,6 +123,8 @@ private:
     QRadioButton *Optionbtn1, *Optionbtn2;
     QPushButton *Command5; // "Dateien umbenennen >>"
     QPushButton *Command4; // "<< zurück"
+    QPushButton *Command8; // "Kamerauhren ..."
+    ClockOffsets m_clockOffsets;
     QLabel *Label8; // "Vorschau"
     QListView *List1; // the preview of the run: old name → new name
     QLabel *Label9; // the number of conflicts under the preview

@@ -76,15 +76,18 @@ QVariant PreviewModel::data(const QModelIndex &index, int role) const
     const bool fileDate = timed && m_times[size_t(file)].source == CaptureSource::FileDate;
     const QByteArray otherLivePhoto
         = size_t(file) < m_otherLivePhotos.size() ? m_otherLivePhotos[size_t(file)] : QByteArray();
+    const qint64 correction = timed ? clockCorrection(m_times[size_t(file)], m_clockOffsets) : 0;
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole: {
         QString text = QStringLiteral("%1 → %2").arg(displayName(m_oldNames[size_t(file)]),
                                                      displayName(m_newNames[size_t(file)]));
-        if (timed)
-            text += QStringLiteral("   %1 (%2)")
-                        .arg(timeText(m_times[size_t(file)]),
-                             sourceText(m_times[size_t(file)].source));
+        if (timed) {
+            QString source = sourceText(m_times[size_t(file)].source);
+            if (correction != 0)
+                source += QStringLiteral(", ") + clockOffsetMark(correction);
+            text += QStringLiteral("   %1 (%2)").arg(timeText(m_times[size_t(file)]), source);
+        }
         if (!otherLivePhoto.isEmpty())
             text += QStringLiteral(" – anderes Live Photo als „%1“")
                         .arg(displayName(otherLivePhoto));
@@ -115,6 +118,10 @@ QVariant PreviewModel::data(const QModelIndex &index, int role) const
             parts << QStringLiteral("Gleicher Name wie „%1“, aber ein anderes Live Photo "
                                     "(andere Kennung): eine eigene Aufnahme.")
                          .arg(displayName(otherLivePhoto));
+        if (correction != 0)
+            parts << QStringLiteral("Aufnahmezeit um die Korrektur der Kamerauhr (%1) "
+                                    "berichtigt.")
+                         .arg(clockOffsetMark(correction));
         return parts.isEmpty() ? QVariant() : QVariant(parts.join(QLatin1Char(' ')));
     }
     default:
@@ -130,6 +137,7 @@ void PreviewModel::showLine(const QString &line)
     m_newNames.clear();
     m_reasons.clear();
     m_times.clear();
+    m_clockOffsets.clear();
     m_unselected.clear();
     m_otherLivePhotos.clear();
     m_rowFile.clear();
@@ -139,7 +147,7 @@ void PreviewModel::showLine(const QString &line)
 void PreviewModel::showPlan(std::vector<QByteArray> oldNames, std::vector<QByteArray> newNames,
                             QHash<int, QString> reasons, std::vector<CaptureTime> times,
                             std::vector<Unselected> unselected,
-                            std::vector<QByteArray> otherLivePhotos)
+                            std::vector<QByteArray> otherLivePhotos, ClockOffsets clockOffsets)
 {
     beginResetModel();
     m_line.clear();
@@ -147,6 +155,7 @@ void PreviewModel::showPlan(std::vector<QByteArray> oldNames, std::vector<QByteA
     m_newNames = std::move(newNames);
     m_reasons = std::move(reasons);
     m_times = std::move(times);
+    m_clockOffsets = std::move(clockOffsets);
     m_unselected = std::move(unselected);
     m_otherLivePhotos = std::move(otherLivePhotos);
     m_rowFile.clear();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "cameraclock.h"
 #include "capturetime.h"
 
 #include <QAbstractListModel>
@@ -32,11 +33,12 @@ public:
     void showLine(const QString &line);
     // reasons: the row's conflict by file index; times: by file, or empty; unselected: in the
     // order of afterFile; otherLivePhotos: by file, or empty: the file of the same name that is
-    // another Live Photo, which the row names.
+    // another Live Photo, which the row names; clockOffsets: what the times were corrected by,
+    // shown with their source ("EXIF, +1:02:10").
     void showPlan(std::vector<QByteArray> oldNames, std::vector<QByteArray> newNames,
                   QHash<int, QString> reasons, std::vector<CaptureTime> times = {},
                   std::vector<Unselected> unselected = {},
-                  std::vector<QByteArray> otherLivePhotos = {});
+                  std::vector<QByteArray> otherLivePhotos = {}, ClockOffsets clockOffsets = {});
 
     int conflictCount() const { return int(m_reasons.size()); }
     // The planned names of row (empty while a line is shown; the new name is empty on a row
@@ -59,6 +61,7 @@ private:
     std::vector<QByteArray> m_newNames;
     QHash<int, QString> m_reasons;
     std::vector<CaptureTime> m_times;
+    ClockOffsets m_clockOffsets;
     std::vector<Unselected> m_unselected;
     std::vector<QByteArray> m_otherLivePhotos;
     std::vector<int> m_rowFile; // empty when every row is a file of the run

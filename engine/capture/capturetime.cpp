@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "capturetime.h"
 
+#include "cameraclock.h"
 #include "capturecontainers.h"
 #include "capturetimetext.h"
 #include "exiv2stream.h"
@@ -70,6 +71,32 @@ bool timeFromExif(const Exiv2::ExifData &exif, CaptureTime &result)
                          std::string(), result);
 }
 
+// The body that took the picture: its make, model and serial number, from the EXIF tag where
+// a camera puts it, else from the maker note of its make.
+QByteArray cameraFromExif(const Exiv2::ExifData &exif)
+{
+    static const char *const serialKeys[] = {
+        "Exif.Photo.BodySerialNumber",
+        "Exif.Image.CameraSerialNumber",
+        "Exif.Canon.SerialNumber",
+        "Exif.Nikon3.SerialNumber",
+        "Exif.OlympusEq.SerialNumber",
+        "Exif.Pentax.SerialNumber",
+        "Exif.PentaxDng.SerialNumber",
+        "Exif.Fujifilm.SerialNumber",
+        "Exif.Panasonic.InternalSerialNumber",
+        "Exif.Sigma.SerialNumber",
+    };
+    std::string serial;
+    for (const char *key : serialKeys) {
+        serial = exifText(exif, key);
+        if (serial.find_first_not_of(" 0") != std::string::npos)
+            break; // a serial of zeros or blanks is the camera saying it has none
+        serial.clear();
+    }
+    return cameraKey(exifText(exif, "Exif.Image.Make"), exifText(exif, "Exif.Image.Model"), serial);
+}
+
 bool timeFromXmp(const Exiv2::XmpData &xmp, CaptureTime &result)
 {
     for (const char *key : {"Xmp.exif.DateTimeOriginal", "Xmp.photoshop.DateCreated"}) {
@@ -86,6 +113,7 @@ struct Found
     CaptureTime exif, xmp, movie;
     bool hasExif = false, hasXmp = false, hasMovie = false;
     QByteArray contentId;
+    QByteArray camera;
 };
 
 // The content identifier of a Live Photo's still: Exiv2 0.27 keeps Apple's maker note
@@ -141,8 +169,11 @@ void readMetadata(Exiv2::BasicIo::AutoPtr io, Found &found)
         return;
     try {
         // An XMP file is read as XMP only: Exiv2 copies its dates into EXIF fields as well.
-        if (!found.hasExif && image->imageType() != Exiv2::ImageType::xmp)
+        if (!found.hasExif && image->imageType() != Exiv2::ImageType::xmp) {
             found.hasExif = timeFromExif(image->exifData(), found.exif);
+            if (found.camera.isEmpty())
+                found.camera = cameraFromExif(image->exifData());
+        }
         if (!found.hasXmp)
             found.hasXmp = timeFromXmp(image->xmpData(), found.xmp);
         if (found.contentId.isEmpty() && image->imageType() != Exiv2::ImageType::xmp)
@@ -244,11 +275,16 @@ CaptureTime readFromFile(SysCalls &sys, BoundedFile &file, const QByteArray &fol
     // Past the deadline nothing counts; a read the budget ended keeps what was decoded whole.
     if (file.expired())
         return fileDate(file.stat());
+    // The body comes with a time its clock made: of the EXIF, the XMP and a sidecar, which
+    // keep what the camera wrote. Movies are left without one: their headers name the body in
+    // as many ways as there are makers, if at all.
     CaptureTime time = fileDate(file.stat());
     if (found.hasExif) {
         time = found.exif;
+        time.camera = found.camera;
     } else if (found.hasXmp) {
         time = found.xmp;
+        time.camera = found.camera;
     } else {
         const int dot = name.lastIndexOf('.');
         const QByteArray stem = dot > 0 ? name.left(dot) : name;
@@ -262,10 +298,12 @@ CaptureTime readFromFile(SysCalls &sys, BoundedFile &file, const QByteArray &fol
                 break;
             }
         }
-        if (hasSidecar)
+        if (hasSidecar) {
             time = sidecarTime;
-        else if (found.hasMovie)
+            time.camera = found.camera;
+        } else if (found.hasMovie) {
             time = found.movie;
+        }
     }
     time.contentId = found.contentId;
     return time;

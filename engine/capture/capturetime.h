@@ -34,6 +34,9 @@ struct CaptureTime
     // tag 0x0011 or the movie's com.apple.quicktime.content.identifier, as written; empty for
     // none. Read whatever the time's source.
     QByteArray contentId = {};
+    // The camera body whose clock made the time (cameraKey() of cameraclock.h); empty when
+    // unknown, and for a file's date.
+    QByteArray camera {};
     // The offset east of UTC that the file recorded with its time (EXIF OffsetTimeOriginal, an
     // XMP time with a zone): seconds + utcOffsetSeconds is the camera's clock. Without one the
     // time was read as this machine's local time, or is UTC alone (a movie header).
@@ -43,7 +46,7 @@ struct CaptureTime
     bool operator==(const CaptureTime &o) const
     {
         return seconds == o.seconds && nanoseconds == o.nanoseconds && source == o.source
-            && dateOnly == o.dateOnly && contentId == o.contentId
+            && dateOnly == o.dateOnly && contentId == o.contentId && camera == o.camera
             && utcOffsetSeconds == o.utcOffsetSeconds && hasUtcOffset == o.hasUtcOffset;
     }
     bool operator!=(const CaptureTime &o) const { return !(*this == o); }

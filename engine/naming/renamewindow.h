@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "cameraclock.h"
 #include "capturetime.h"
 #include "texts.h"
 
@@ -84,6 +85,9 @@ public:
     // The capture times of the named files of the current folder, one per name, read through
     // the window's cache: what the preview has read costs no read again.
     virtual std::vector<CaptureTime> captureTimes(const std::vector<QByteArray> &names) const = 0;
+    // How far the clocks of the camera bodies were off, as given in "Kamerauhren": what the
+    // plan adds to the capture times of their files.
+    virtual ClockOffsets clockOffsets() const { return {}; }
 
     // The status line Label5.
     virtual void setStatusLine(const QString &caption, StatusLook look) = 0;

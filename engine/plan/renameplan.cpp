@@ -325,6 +325,8 @@ PlanInput PlanInput::read(const IRenameWindow &window, Times times)
             input.oldNames.push_back(input.listed.back());
     }
     input.folder = window.currentFolder();
+    if (input.options.CaptureOrder)
+        input.clockOffsets = window.clockOffsets();
     if ((input.options.CaptureOrder || input.options.CaptureGroups) && times == ReadTimes)
         input.times = window.captureTimes(input.oldNames);
     return input;
@@ -359,6 +361,12 @@ void putInPhotoOrder(RenamePlan &plan, const PlanInput &input,
     if (options.CaptureOrder || !input.times.empty()) {
         times = input.times;
         times.resize(input.oldNames.size()); // a time not given counts as unknown
+        // The clocks corrected here, so that order, names and preview take the same times.
+        if (!input.clockOffsets.isEmpty()) {
+            for (CaptureTime &time : times)
+                time = correctedTime(std::move(time), input.clockOffsets);
+            plan.clockOffsets = input.clockOffsets;
+        }
     }
     const PhotoOrder order = orderPhotos(input.oldNames, times, options.CaptureOrder,
                                          options.CaptureGroups, input.listed);

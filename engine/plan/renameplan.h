@@ -104,9 +104,11 @@ struct PlanInput
     QByteArray folder; // as Dir1 shows it
     std::vector<QByteArray> oldNames;
     RenameOptions options;
-    // With CaptureOrder: the capture time of each of oldNames; with CaptureGroups: theirs too,
-    // for the content identifiers of Live Photos; empty otherwise.
+    // With CaptureOrder: the capture time of each of oldNames as read; with CaptureGroups:
+    // theirs too, for the content identifiers of Live Photos; empty otherwise.
     std::vector<CaptureTime> times;
+    // What the times of each camera body are corrected by before they are used.
+    ClockOffsets clockOffsets;
     // With CaptureGroups: every name of the file list, to find the unselected files of a shot.
     std::vector<QByteArray> listed;
 
@@ -138,8 +140,10 @@ struct RenamePlan
     // of their numbers. Everything below that is by file follows this order.
     std::vector<QByteArray> oldNames;
     RenameOptions options; // as the names were made (an empty typed extension keeps the old)
-    // By file, with CaptureOrder: the time its number follows, its shot's where files share one.
+    // By file, with CaptureOrder: the time its number follows, its shot's where files share one,
+    // with its camera's clock corrected by clockOffsets.
     std::vector<CaptureTime> times;
+    ClockOffsets clockOffsets;
     std::vector<int> shots; // by file: its number is firstNumber + shot; empty with both off
     int numberCount = 0; // the numbers the run gives: one per file, or per shot with groups
     // By file, with CaptureOrder and CaptureDate or NumberPerDay: its capture day (days since

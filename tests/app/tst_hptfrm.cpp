@@ -13,11 +13,15 @@
 
 #include <QAccessible>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -263,6 +267,7 @@ private slots:
                                          Check10(),
                                          Check11(),
                                          Text5(),
+                                         control<QPushButton>("Command8"),
                                          Optionbtn1(),
                                          Optionbtn2(),
                                          Text1(),
@@ -595,6 +600,138 @@ private slots:
         }
         expected.sort();
         QCOMPARE(m_home->files(), expected);
+    }
+
+    // "Kamerauhren ..." over the files of two cameras, B's clock 1:02:10 fast: its offset typed,
+    // found from its photo of a clock, or from two photos of the same moment. The preview puts
+    // B's shots between A's and marks their times; the offset is remembered for B.
+    void cameraClocksCorrectThePreview_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("typed") << QStringLiteral("typed");
+        QTest::newRow("Uhrenfoto") << QStringLiteral("clock");
+        QTest::newRow("gleichzeitig") << QStringLiteral("same moment");
+    }
+
+    void cameraClocksCorrectThePreview()
+    {
+        QFETCH(QString, way);
+        using namespace capturefiles;
+        QDir home(m_home->path());
+        for (const QString &name : m_home->files())
+            QVERIFY(home.remove(name));
+        const qint64 noon = QDateTime(QDate(2024, 7, 1), QTime(12, 0), Qt::UTC).toSecsSinceEpoch();
+        const auto photo = [](qint64 seconds, const char *serial) {
+            const std::string time = QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC)
+                                         .toString(QStringLiteral("yyyy:MM:dd HH:mm:ss"))
+                                         .toStdString();
+            Exiv2::ExifData data = exif(time.c_str(), "", "Z");
+            data["Exif.Image.Make"] = "Nikon";
+            data["Exif.Image.Model"] = "NIKON Z 6";
+            data["Exif.Photo.BodySerialNumber"] = serial;
+            return jpeg(tiff(data));
+        };
+        // A at 12:00 and 12:20; B at 12:10 and, with A's second, at 12:20 (its photo of a clock).
+        const qint64 fast = 3730;
+        m_home->write(QStringLiteral("A_1.JPG"), photo(noon, "1"));
+        m_home->write(QStringLiteral("A_2.JPG"), photo(noon + 1200, "1"));
+        m_home->write(QStringLiteral("B_1.JPG"), photo(noon + 600 + fast, "2"));
+        m_home->write(QStringLiteral("B_2.JPG"), photo(noon + 1200 + fast, "2"));
+        File1()->setFocus();
+        QTest::keyClick(File1(), Qt::Key_F5);
+        clickAndSettle(Command1()); // "Alle auswählen"
+        clickAndSettle(Command3());
+        Text2()->setText(QStringLiteral("Urlaub"));
+        Check8()->setChecked(true);
+        const PreviewModel *preview = previewModel();
+        QTRY_VERIFY(!preview->showsLine() && Command5()->isEnabled());
+
+        auto *Command8 = control<QPushButton>("Command8");
+        QCOMPARE(Command8->text(), QStringLiteral("Kamerauhren ..."));
+        QCOMPARE(Command8->accessibleName(), Command8->text());
+        // Clicks OK of the modal dialogue window once it is shown.
+        const auto okOf = [](QWidget *dialog) {
+            return dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
+        };
+        const auto pick = [](QWidget *dialog, const char *name, const QString &start) {
+            auto *box = dialog->findChild<QComboBox *>(QLatin1String(name));
+            QVERIFY(box);
+            QVERIFY(!box->accessibleName().isEmpty());
+            box->setCurrentIndex(box->findText(start, Qt::MatchStartsWith));
+            QVERIFY(box->currentIndex() >= 0);
+        };
+        // A failed check returns from a handler early: the dialogues it leaves open are closed.
+        const auto closeDialogues = [] {
+            while (auto *open = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                open->reject();
+        };
+        QString title;
+        QStringList rowNames;
+        bool done = false;
+        QTimer::singleShot(0, this, [&] {
+            const auto closeAtEnd = qScopeGuard(closeDialogues);
+            QWidget *dialog = QApplication::activeModalWidget();
+            QVERIFY(dialog);
+            title = dialog->windowTitle();
+            for (const char *name : {"Korrektur1", "Korrektur2"})
+                rowNames << dialog->findChild<QLineEdit *>(QLatin1String(name))->accessibleName();
+            QCOMPARE(okOf(dialog)->text().remove(QLatin1Char('&')), QStringLiteral("OK"));
+            auto *offset = dialog->findChild<QLineEdit *>(QStringLiteral("Korrektur2"));
+            if (way == QLatin1String("typed")) {
+                offset->setFocus();
+                offset->selectAll();
+                QTest::keyClicks(offset, QStringLiteral("-0 1:02:"));
+                QVERIFY(!okOf(dialog)->isEnabled()); // no seconds after the colon yet
+                QVERIFY(dialog->findChild<QLabel *>(QStringLiteral("Hinweis"))->isVisible());
+                QTest::keyClicks(offset, QStringLiteral("10"));
+            } else {
+                const bool clock = way == QLatin1String("clock");
+                QTimer::singleShot(0, this, [&, clock] {
+                    const auto closeInnerAtEnd = qScopeGuard([] {
+                        if (auto *open = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                            open->reject();
+                    });
+                    QWidget *inner = QApplication::activeModalWidget();
+                    QVERIFY(inner && inner != dialog);
+                    if (clock) {
+                        pick(inner, "Uhrenfoto", QStringLiteral("B_2.JPG"));
+                        inner->findChild<QDateTimeEdit *>(QStringLiteral("UhrZeigt"))
+                            ->setDateTime(
+                                QDateTime::fromSecsSinceEpoch(noon + 1200, Qt::LocalTime));
+                    } else {
+                        pick(inner, "DiesesFoto", QStringLiteral("B_2.JPG"));
+                        pick(inner, "AnderesFoto", QStringLiteral("A_2.JPG"));
+                    }
+                    okOf(inner)->click();
+                });
+                dialog->findChild<QPushButton *>(clock ? "Uhrenfoto2" : "Gleichzeitig2")->click();
+            }
+            QCOMPARE(parseClockOffset(offset->text()), std::optional<qint64>(-fast));
+            okOf(dialog)->click();
+            done = true;
+        });
+        Command8->click();
+        QVERIFY(done);
+        QCOMPARE(title, QStringLiteral("Kamerauhren"));
+        QCOMPARE(rowNames,
+                 (QStringList {"Korrektur der Uhr: NIKON Z 6, Seriennummer 1",
+                               "Korrektur der Uhr: NIKON Z 6, Seriennummer 2"}));
+        // Each row's old name and the source of its time.
+        const auto rows = [preview] {
+            QStringList names;
+            for (int row = 0; row < preview->rowCount(); ++row) {
+                const QString text = preview->index(row).data().toString();
+                names << text.section(QLatin1Char(' '), 0, 0) + QLatin1Char(' ')
+                        + text.section(QLatin1Char('('), 1);
+            }
+            return names;
+        };
+        QTRY_COMPARE(rows(),
+                     (QStringList {"A_1.JPG EXIF)", "B_1.JPG EXIF, -1:02:10)", "A_2.JPG EXIF)",
+                                   "B_2.JPG EXIF, -1:02:10)"}));
+        QSettings settings(QStringLiteral("Brixelwand"), QStringLiteral("Brixelwand"));
+        QCOMPARE(settings.value(QStringLiteral("Kamerauhren/Nikon|NIKON Z 6|2")).toString(),
+                 QStringLiteral("-0 01:02:10"));
     }
 
     void previewShowsConflictsAndWhatWouldStopTheRun()

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "cameraclock.h"
 #include "capturecontainers.h"
 #include "capturedays.h"
 #include "capturefiles.h"
@@ -62,7 +63,19 @@ struct CaptureCase
     const char *zone = nullptr; // TZ while it is read, where not this machine's
     std::optional<qint32> offset = {}; // the offset east of UTC the file recorded, in seconds
     QByteArray contentId = {};
+    const char *camera = nullptr; // the body key, where checked
 };
+
+// data with the body of a camera: make, model and, where serialKey is given, a serial number.
+Exiv2::ExifData body(Exiv2::ExifData data, const char *make, const char *model,
+                     const char *serialKey = nullptr, const char *serial = "")
+{
+    data["Exif.Image.Make"] = make;
+    data["Exif.Image.Model"] = model;
+    if (serialKey)
+        data[serialKey] = serial;
+    return data;
+}
 
 // Each source in turn, each time zone a camera may record, the layouts of current cameras'
 // files at their real size, and files that have none of them or would hang or exhaust a naive
@@ -98,19 +111,40 @@ TEST(CaptureTime, SourcesFormatsAndZones)
         {"HEIC, ISO BMFF", "IMG_0010.HEIC",
          heic(tiff(exif("2024:07:01 21:00:00", "123", "+09:00")), payload),
          utc("2024-07-01T12:00:00Z"), 123000000, CaptureSource::Exif, {}, {}, nullptr, 9 * 3600},
-        {"XMP in the JPEG", "IMG_0004.JPG",
+        {"XMP in the JPEG, the body from its EXIF", "IMG_0004.JPG",
          jpeg(noDate, xmpPacket("Xmp.exif.DateTimeOriginal", "2024-07-01T14:00:01.5+02:00"),
               payload),
-         utc("2024-07-01T12:00:01Z"), 500000000, CaptureSource::Xmp, {}, {}, nullptr, 7200},
+         utc("2024-07-01T12:00:01Z"), 500000000, CaptureSource::Xmp, {}, {}, nullptr, 7200,
+         {}, "Testkamera||"},
+        {"body serial number", "IMG_0100.JPG",
+         jpeg(tiff(body(exif("2024:07:01 14:00:00", "", "+02:00"), " Canon ", "Canon EOS R5",
+                        "Exif.Photo.BodySerialNumber", "012345"))),
+         utc("2024-07-01T12:00:00Z"), 0, CaptureSource::Exif, {}, {}, nullptr, 7200,
+         {}, "Canon|Canon EOS R5|012345"},
+        {"serial number in Canon's maker note", "IMG_0101.CR2",
+         tiff(body(exif("2024:07:01 14:00:00", "", "+02:00"), "Canon", "Canon EOS 5D",
+                   "Exif.Canon.SerialNumber", "1234567")),
+         utc("2024-07-01T12:00:00Z"), 0, CaptureSource::Exif, {}, {}, nullptr, 7200,
+         {}, "Canon|Canon EOS 5D|1234567"},
+        {"a phone without serial number: make and model; a serial of zeros is none",
+         "IMG_0102.HEIC",
+         heic(tiff(body(exif("2024:07:01 14:00:00", "", "+02:00"), "Apple", "iPhone 15 Pro",
+                        "Exif.Photo.BodySerialNumber", "0000")), 1000),
+         utc("2024-07-01T12:00:00Z"), 0, CaptureSource::Exif, {}, {}, nullptr, 7200,
+         {}, "Apple|iPhone 15 Pro|"},
+        {"control characters and the separator of a hostile make", "IMG_0103.JPG",
+         jpeg(tiff(body(exif("2024:07:01 14:00:00", "", "+02:00"), "Ka\x01m|era", "X\tY"))),
+         utc("2024-07-01T12:00:00Z"), 0, CaptureSource::Exif, {}, {}, nullptr, 7200,
+         {}, "Ka m era|X Y|"},
         {"XMP sidecar <stem>.xmp", "IMG_0005.CR2", noDate, utc("2024-07-01T12:00:02Z"), 0,
          CaptureSource::Xmp, "IMG_0005.xmp",
          xmpPacket("Xmp.photoshop.DateCreated", "2024-07-01T12:00:02Z"), nullptr, 0},
         {"XMP sidecar <name>.<ext>.xmp", "IMG_0006.CR2", noDate, utc("2024-07-01T12:00:03Z"), 0,
          CaptureSource::Xmp, "IMG_0006.CR2.xmp",
          xmpPacket("Xmp.exif.DateTimeOriginal", "2024-07-01T12:00:03Z"), nullptr, 0},
-        {"MP4 of a phone, media data first", "VID_20240701.mp4",
+        {"MP4 of a phone, media data first: no body", "VID_20240701.mp4",
          movie(at1904("2024-07-01T12:00:04Z"), 0, true, payload), utc("2024-07-01T12:00:04Z"), 0,
-         CaptureSource::Video},
+         CaptureSource::Video, {}, {}, nullptr, {}, {}, ""},
         {"MOV, version 1 header", "MVI_0001.MOV",
          movie(at1904("2024-07-01T12:00:05Z"), 1, false, 1000, "qt  "),
          utc("2024-07-01T12:00:05Z"), 0, CaptureSource::Video},
@@ -227,6 +261,9 @@ TEST(CaptureTime, SourcesFormatsAndZones)
         EXPECT_EQ(time.contentId.toStdString(), c.contentId.toStdString());
         EXPECT_EQ(time.hasUtcOffset, c.offset.has_value());
         EXPECT_EQ(time.utcOffsetSeconds, c.offset.value_or(0));
+        if (c.camera) {
+            EXPECT_EQ(time.camera, QByteArray(c.camera));
+        }
     }
 }
 
@@ -284,9 +321,15 @@ TEST(CaptureTime, ScanThroughCache)
     ReadLimits small;
     small.bytes = 24 * 1024;
     CaptureReadCost cost;
-    EXPECT_EQ(
-        readCaptureTime(folder.path(), "lang.jpg", small, &cost),
-        (CaptureTime {utc("2024-07-01T12:00:00Z"), 0, CaptureSource::Exif, false, {}, 0, true}));
+    EXPECT_EQ(readCaptureTime(folder.path(), "lang.jpg", small, &cost),
+              (CaptureTime {utc("2024-07-01T12:00:00Z"),
+                            0,
+                            CaptureSource::Exif,
+                            false,
+                            {},
+                            "Testkamera||",
+                            0,
+                            true}));
     EXPECT_TRUE(cost.stopped);
 
     // A read that fails (EIO of a failing card) gives the modification time and is not kept,
@@ -498,6 +541,65 @@ TEST(PhotoOrder, TiesShotsAndSwitches)
     }
 }
 
+// The offset field "+T HH:MM:SS": what reads, what does not, and that every offset read is
+// written back in the field form and reads again as the same.
+TEST(CameraClock, OffsetTexts)
+{
+    struct Case
+    {
+        const char *text;
+        std::optional<qint64> seconds;
+        const char *form; // formatClockOffset of seconds
+        const char *mark; // clockOffsetMark of seconds
+    };
+    const qint64 day = 86400;
+    // clang-format off
+    const Case cases[] = {
+        {"+0 01:02:10", 3730, "+0 01:02:10", "+1:02:10"},
+        {"-0 01:02:10", -3730, "-0 01:02:10", "-1:02:10"},
+        {"+400 01:02:10", 400 * day + 3730, "+400 01:02:10", "+400 01:02:10"},
+        {"  1:02:10 ", 3730, "+0 01:02:10", "+1:02:10"},
+        {"\u22123 4:05", -(3 * day + 4 * 3600 + 300), "-3 04:05:00", "-3 04:05:00"},
+        {"+0 00:00:00", 0, "+0 00:00:00", "+0:00:00"},
+        {"+99999 23:59:59", maxClockOffset, "+99999 23:59:59", "+99999 23:59:59"},
+        {"+0 23:59:59", day - 1, "+0 23:59:59", "+23:59:59"},
+        {"+0 24:00:00", std::nullopt, nullptr, nullptr},
+        {"+0 01:60:00", std::nullopt, nullptr, nullptr},
+        {"+0 01:02:60", std::nullopt, nullptr, nullptr},
+        {"+100000 00:00:00", std::nullopt, nullptr, nullptr},
+        {"", std::nullopt, nullptr, nullptr},
+        {"+", std::nullopt, nullptr, nullptr},
+        {"+1 Tag", std::nullopt, nullptr, nullptr},
+        {"1:02:10:05", std::nullopt, nullptr, nullptr},
+        {"++0 01:00:00", std::nullopt, nullptr, nullptr},
+        {"+0,5 01:00:00", std::nullopt, nullptr, nullptr},
+    };
+    // clang-format on
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        const std::optional<qint64> read = parseClockOffset(QString::fromUtf8(c.text));
+        EXPECT_EQ(read, c.seconds);
+        if (!c.seconds)
+            continue;
+        EXPECT_EQ(formatClockOffset(*read), QLatin1String(c.form));
+        EXPECT_EQ(clockOffsetMark(*read), QLatin1String(c.mark));
+        EXPECT_EQ(parseClockOffset(formatClockOffset(*read)), read);
+    }
+    // Only the time a camera's clock made is corrected, and only that of a body with an offset.
+    const ClockOffsets offsets {{"Nikon|NIKON Z 6|1", -3730}};
+    CaptureTime time {1000000, 0, CaptureSource::Exif, false, {}, "Nikon|NIKON Z 6|1"};
+    EXPECT_EQ(correctedTime(time, offsets).seconds, 1000000 - 3730);
+    time.source = CaptureSource::FileDate;
+    EXPECT_EQ(correctedTime(time, offsets).seconds, 1000000);
+    time = {1000000, 0, CaptureSource::Exif, false, {}, "Nikon|NIKON Z 6|2"};
+    EXPECT_EQ(correctedTime(time, offsets).seconds, 1000000);
+    // Sub-seconds round to the nearest second.
+    EXPECT_EQ(offsetFromClockPhoto({1000, 600000000, CaptureSource::Exif}, 2000), 999);
+    EXPECT_EQ(offsetFromSimultaneousShots({1000, 900000000, CaptureSource::Exif},
+                                          {2000, 100000000, CaptureSource::Exif}, 60),
+              999 + 60);
+}
+
 } // namespace
 
 namespace {
@@ -512,6 +614,10 @@ std::vector<std::pair<QByteArray, QByteArray>> fuzzSeeds()
     return {
         {"seed.jpg", jpeg(withTime, xmpPacket("Xmp.exif.DateTimeOriginal", "2024-07-01"), 4096)},
         {"seed.nef", withTime + QByteArray(4096, 'r')},
+        {"seed.cr2",
+         tiff(body(exif("2024:07:01 14:00:00"), "Canon", "Canon EOS 5D", "Exif.Canon.SerialNumber",
+                   "1234567"))
+             + QByteArray(4096, 'r')},
         {"seed.cr3",
          cr3(tiff(exif("")), exifDirectory("2024:07:01 14:00:00", "+02:00"), 4096, 4096)},
         {"seed.heic", heic(withTime, 4096, true)},

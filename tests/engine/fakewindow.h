@@ -154,6 +154,8 @@ public:
             times.push_back(captureCache.get(folder, name));
         return times;
     }
+    ClockOffsets offsets; // what clockOffsets answers
+    ClockOffsets clockOffsets() const override { return offsets; }
     void setStatusLine(const QString &caption, StatusLook look) override
     {
         calls << QStringLiteral("status=") + caption;

@@ -8,7 +8,13 @@
 
 #include <QDateTime>
 
+#include <QDateTime>
+
 #include <gtest/gtest.h>
+
+#include <map>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -947,5 +953,112 @@ TEST_F(RunFixture, NumbersInCaptureOrderAndByShot)
         }
         std::sort(expected.begin(), expected.end());
         EXPECT_EQ(local.names(), expected);
+    }
+}
+
+// Camera B's clock is 1:02:10 fast. Its offset, typed, found from its photo of a clock or from
+// its photo taken at the same moment as one of camera A, puts B's shots between A's; a clock
+// left more than a year behind is corrected the same way, and so is the date in the new name.
+// The files keep their bytes and dates.
+TEST_F(RunFixture, CameraClocksPutTwoBodiesOnOneTimeline)
+{
+    using namespace capturefiles;
+    enum Way { None, Typed, ClockPhoto, SameMoment };
+    struct Case
+    {
+        const char *what;
+        qint64 bAhead; // how far B's clock is ahead of the true time
+        Way way;
+        const char *typed; // with Typed
+        const char *offsetText; // the offset found, in the field form
+        Names renamed; // the old names in the order of their new numbers
+    };
+    const qint64 aYearAndMore = 400 * 86400 + 3730;
+    const Names interleaved = {"A_1.JPG", "B_1.JPG", "A_2.JPG", "B_2.JPG", "A_3.JPG", "B_3.JPG"};
+    // clang-format off
+    const Case cases[] = {
+        {"no offset: B's shots after A's", 3730, None, nullptr, "+0 00:00:00",
+         {"A_1.JPG", "A_2.JPG", "A_3.JPG", "B_1.JPG", "B_2.JPG", "B_3.JPG"}},
+        {"typed", 3730, Typed, "-0 01:02:10", "-0 01:02:10", interleaved},
+        {"typed without days", 3730, Typed, "-1:02:10", "-0 01:02:10", interleaved},
+        {"from a photo of a clock", 3730, ClockPhoto, nullptr, "-0 01:02:10", interleaved},
+        {"from two photos of the same moment", 3730, SameMoment, nullptr, "-0 01:02:10",
+         interleaved},
+        {"a clock more than a year behind, typed", -aYearAndMore, Typed, "+400 01:02:10",
+         "+400 01:02:10", interleaved},
+        {"a clock more than a year behind, from two photos", -aYearAndMore, SameMoment, nullptr,
+         "+400 01:02:10", interleaved},
+    };
+    // clang-format on
+    const qint64 noon = QDateTime(QDate(2024, 7, 1), QTime(12, 0), Qt::UTC).toSecsSinceEpoch();
+    const auto exifTime = [](qint64 seconds) {
+        return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC)
+            .toString(QStringLiteral("yyyy:MM:dd HH:mm:ss"))
+            .toStdString();
+    };
+    const auto photo = [&](qint64 seconds, const char *model, const char *serial) {
+        Exiv2::ExifData data = exif(exifTime(seconds).c_str(), "", "Z");
+        data["Exif.Image.Make"] = "Nikon";
+        data["Exif.Image.Model"] = model;
+        data["Exif.Photo.BodySerialNumber"] = serial;
+        return jpeg(tiff(data));
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder local;
+        FakeWindow w;
+        w.folder = local.path();
+        w.texts[OptionText::Text2] = QStringLiteral("Urlaub");
+        w.checks[OptionCheck::Check1] = true;
+        w.checks[OptionCheck::Check2] = true;
+        w.checks[OptionCheck::Check8] = true;
+        w.checks[OptionCheck::Check10] = true; // the date of the corrected clock in the name
+        // A at 12:00, 12:10, 12:20; B at 12:05, 12:15 and, with A's last, at 12:20, the moment
+        // its photo of a clock showed.
+        const qint64 shots[] = {0, 600, 1200, 300, 900, 1200};
+        const Names names = {"A_1.JPG", "A_2.JPG", "A_3.JPG", "B_1.JPG", "B_2.JPG", "B_3.JPG"};
+        std::map<std::string, QByteArray> contents;
+        for (size_t i = 0; i < names.size(); ++i) {
+            const bool b = names[i][0] == 'B';
+            const QByteArray name = QByteArray::fromStdString(names[i]);
+            local.write(name,
+                        b ? photo(noon + shots[i] + c.bAhead, "NIKON Z 6", "3001234")
+                          : photo(noon + shots[i], "NIKON Z 6", "3005678"));
+            local.setTime(name, noon);
+            contents[names[i]] = local.read(name);
+        }
+        w.list(local.names());
+        w.selectAll();
+        const CaptureTime a3 = readCaptureTime(w.folder, "A_3.JPG");
+        const CaptureTime b3 = readCaptureTime(w.folder, "B_3.JPG");
+        ASSERT_EQ(b3.camera, "Nikon|NIKON Z 6|3001234");
+        ASSERT_NE(a3.camera, b3.camera);
+        qint64 offset = 0;
+        switch (c.way) {
+        case None:
+            break;
+        case Typed:
+            offset = parseClockOffset(QLatin1String(c.typed)).value_or(0);
+            break;
+        case ClockPhoto:
+            offset = offsetFromClockPhoto(b3, noon + 1200);
+            break;
+        case SameMoment:
+            offset = offsetFromSimultaneousShots(b3, a3, 0);
+            break;
+        }
+        EXPECT_EQ(formatClockOffset(offset), QLatin1String(c.offsetText));
+        if (offset != 0)
+            w.offsets.insert(b3.camera, offset);
+        runRename(w);
+        EXPECT_EQ(w.messageTitles(), (QStringList {"Frage ...?", "Bin fertig!"}));
+        for (size_t n = 0; n < c.renamed.size(); ++n) {
+            const std::string to = "2024-07-01 Urlaub 0" + std::to_string(n + 1) + ".JPG";
+            EXPECT_EQ(local.read(QByteArray::fromStdString(to)), contents[c.renamed[n]])
+                << to << " should be " << c.renamed[n];
+            struct stat st;
+            ASSERT_EQ(::stat(local.pathOf(QByteArray::fromStdString(to)).constData(), &st), 0);
+            EXPECT_EQ(st.st_mtim.tv_sec, noon);
+        }
     }
 }

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "filelist.h"
+#include "optionspage.h"
+#include "settingsstore.h"
 #include "testmain.h"
 #include "windowtesting.h"
 
@@ -339,6 +341,49 @@ private slots:
         QVERIFY(Check5()->isChecked() && !Check1()->isChecked());
         closeWindow();
         QCOMPARE(m_boxes.messages.size(), size_t(1));
+    }
+
+    // The offsets of camera clocks, one key per body in the section "Kamerauhren": whatever a
+    // card names as make, model and serial number comes back as the same body, a stored key
+    // never becomes a group, and a window started later offers the offset again.
+    void cameraClocksRoundTrip_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<qint64>("offset");
+        QTest::newRow("camera") << QByteArray("Canon|Canon EOS R5|012345") << qint64(-3730);
+        QTest::newRow("phone, more than a year")
+            << QByteArray("Apple|iPhone 15 Pro|") << qint64(400 * 86400 + 3730);
+        QTest::newRow("slash and backslash") << QByteArray("A/B|Modell\\2|/") << qint64(1);
+        QTest::newRow("what INI files and percent signs mean")
+            << QByteArray("[Kamerauhren]|#1;x=y %41 %|\"Zoom\"") << qint64(-59);
+        QTest::newRow("umlauts and bytes that are not UTF-8")
+            << QByteArray("Größe|\xff\xfeKamera|Nr. 1") << qint64(86399);
+    }
+
+    void cameraClocksRoundTrip()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(qint64, offset);
+        SettingsStore store;
+        QVERIFY(store.writeClockOffset(body, offset));
+        QVERIFY(store.writeClockOffset("Nikon|NIKON Z 6|7", 5));
+        QSettings settings(QStringLiteral("Brixelwand"), QStringLiteral("Brixelwand"));
+        settings.setValue(QStringLiteral("Kamerauhren/Defekt"), QStringLiteral("+0 25:00:00"));
+        settings.beginGroup(QStringLiteral("Kamerauhren"));
+        QCOMPARE(settings.childGroups(), QStringList());
+        QCOMPARE(settings.childKeys().size(), 3);
+        QCOMPARE(settings.value(SettingsStore::clockKey(body)).toString(),
+                 formatClockOffset(offset));
+        settings.endGroup();
+        settings.sync();
+        const ClockOffsets expected {{body, offset}, {"Nikon|NIKON Z 6|7", 5}};
+        QCOMPARE(store.readClockOffsets(), expected);
+        open();
+        QCOMPARE(m_window->findChild<OptionsPage *>()->clockOffsets(), expected);
+        closeWindow();
+        QVERIFY(store.writeClockOffset(body, 0)); // 0: forgotten
+        QCOMPARE(store.readClockOffsets(), (ClockOffsets {{"Nikon|NIKON Z 6|7", 5}}));
+        QVERIFY(m_boxes.messages.empty());
     }
 
     void corruptStoreGivesDefaults()
