@@ -88,12 +88,6 @@ Hptfrm::Hptfrm(IMessageBoxes *boxes, QWidget *parent)
     buildControls();
     m_window
         = std::make_unique<RenameWindowAdapter>(*this, *SSTab1, *m_selection, *m_options, *m_boxes);
-    m_window->setPreviewCheck([this] {
-        const PreviewModel *preview = m_options->previewModel();
-        return SSTab1->currentIndex() == 1 && !m_previewStale && !m_previewPending && m_previewScan
-            && m_previewScan->ok() && !preview->showsLine() && preview->rowCount() > 0
-            && preview->conflictCount() == 0;
-    });
     setFocusOrder();
     connectHandlers();
     qApp->installEventFilter(this); // sees every key before the focused control

@@ -45,11 +45,6 @@ void RenameWindowAdapter::clearSelectionToTop()
     m_selection.ResetFileSelection();
 }
 
-bool RenameWindowAdapter::showsPlanWithoutConflicts() const
-{
-    return m_previewWithoutConflicts && m_previewWithoutConflicts();
-}
-
 void RenameWindowAdapter::rereadFiles()
 {
     m_selection.rereadFiles();

@@ -30,12 +30,6 @@ public:
     bool isFileSelected(int index) const override;
     QByteArray fileName(int index) const override;
     void clearSelectionToTop() override;
-    bool showsPlanWithoutConflicts() const override;
-    // How the window tells whether its preview is current and shows no conflict.
-    void setPreviewCheck(std::function<bool()> previewWithoutConflicts)
-    {
-        m_previewWithoutConflicts = std::move(previewWithoutConflicts);
-    }
     std::shared_ptr<const PreviewedPlan> previewedPlan() const override { return m_previewed; }
     void setPreviewedPlan(std::shared_ptr<const PreviewedPlan> plan)
     {
@@ -69,7 +63,6 @@ public:
 
 private:
     QWidget &m_window;
-    std::function<bool()> m_previewWithoutConflicts;
     std::shared_ptr<const PreviewedPlan> m_previewed;
     QTabWidget &m_tabs;
     SelectionPage &m_selection;

@@ -60,13 +60,11 @@ public:
     virtual QByteArray fileName(int index) const = 0;
     // Select entry 0 and unselect it at once: nothing selected, the list at its top.
     virtual void clearSelectionToTop() = 0;
-    // True where the window shows the plan of the run as it stands now, without a conflict (a
-    // current preview): the run then asks at once and reads the folder only after the answer.
-    // Otherwise it reads the folder first, so that what would be refused is refused before
-    // the question.
-    virtual bool showsPlanWithoutConflicts() const { return false; }
-    // The plan the window shows with what it was made from, where it keeps one; the run
-    // carries it out where it would plan the same again.
+    // The plan the window shows with what it was made from, where it keeps one. Where it was
+    // made from the options and files of the run and found no conflict, the run asks at once
+    // and reads the folder only after the answer, and carries it out where it would plan the
+    // same again. Otherwise it reads the folder first, so that what would be refused is
+    // refused before the question.
     virtual std::shared_ptr<const PreviewedPlan> previewedPlan() const { return nullptr; }
     // Read the folder again under the same filters; nothing is selected afterwards.
     virtual void rereadFiles() = 0;

@@ -33,8 +33,9 @@ void RenameDialogue::run()
         return;
     }
     // What the preview shows, or would show, as refused is refused at once, without the
-    // question. A window whose current preview shows no conflict saves this read of the folder.
-    if (!m_window.showsPlanWithoutConflicts()) {
+    // question. A window whose preview of this run shows no conflict saves this read.
+    const std::shared_ptr<const PreviewedPlan> previewed = m_window.previewedPlan();
+    if (!previewed || previewed->input != input || previewed->plan.stop != RenamePlan::Stop::None) {
         const RenamePlan known = buildPlan(input, FolderScan::read(checked.folder, m_mover.sys()));
         if (known.stop == RenamePlan::Stop::Conflicts
             || known.stop == RenamePlan::Stop::FolderUnreadable) {
@@ -58,7 +59,6 @@ void RenameDialogue::run()
         return;
     // Read after the confirmation: the folder as it is when the first file moves.
     const FolderScan scan = FolderScan::read(checked.folder, m_mover.sys());
-    const std::shared_ptr<const PreviewedPlan> previewed = m_window.previewedPlan();
     const bool shown = previewed && previewed->madeFrom(input, scan);
     const RenamePlan made = shown ? RenamePlan() : buildPlan(input, scan);
     const RenamePlan &plan = shown ? previewed->plan : made;

@@ -57,7 +57,6 @@ public:
 
     QByteArray folder;
     std::vector<Entry> entries;
-    bool previewWithoutConflicts = false; // what showsPlanWithoutConflicts answers
     std::shared_ptr<const PreviewedPlan> previewed; // what previewedPlan answers
     std::map<OptionText, QString> texts {{OptionText::Text1, QString()},
                                          {OptionText::Text2, QString()},
@@ -104,7 +103,6 @@ public:
         for (auto &e : entries)
             e.selected = false;
     }
-    bool showsPlanWithoutConflicts() const override { return previewWithoutConflicts; }
     std::shared_ptr<const PreviewedPlan> previewedPlan() const override { return previewed; }
     // Shows the plan of the run as it stands now, as the window's preview does.
     void preview()
@@ -112,7 +110,6 @@ public:
         PlanInput input = PlanInput::read(*this);
         auto scan = std::make_shared<const FolderScan>(FolderScan::read(folder, SysCalls::real()));
         RenamePlan plan = buildPlan(input, *scan);
-        previewWithoutConflicts = plan.stop == RenamePlan::Stop::None;
         previewed = std::make_shared<const PreviewedPlan>(
             PreviewedPlan {std::move(input), std::move(scan), std::move(plan)});
     }
