@@ -208,6 +208,14 @@ QString CameraClocksDialog::fileText(int file) const
                                          timeText(m_times[size_t(file)]));
 }
 
+QComboBox *CameraClocksDialog::photoList(const CameraBody &body) const
+{
+    auto *list = new QComboBox;
+    for (int file : body.files)
+        list->addItem(fileText(file), file);
+    return list;
+}
+
 void CameraClocksDialog::fromClockPhoto(int row)
 {
     const CameraBody &body = m_bodies.bodies[size_t(row)];
@@ -217,9 +225,7 @@ void CameraClocksDialog::fromClockPhoto(int row)
                        "die Zeit ein, die die Uhr darauf zeigt.")
             .arg(cameraDisplayName(body.key)),
         this);
-    auto *photo = pick.addRow(QStringLiteral("Foto mit der Uhr:"), new QComboBox, "Uhrenfoto");
-    for (int file : body.files)
-        photo->addItem(fileText(file), file);
+    auto *photo = pick.addRow(QStringLiteral("Foto mit der Uhr:"), photoList(body), "Uhrenfoto");
     auto *shown = pick.addRow(QStringLiteral("Die Uhr zeigt:"), new QDateTimeEdit, "UhrZeigt");
     shown->setDisplayFormat(dateTimeFormat);
     const auto showCaptureTime = [this, photo, shown] {
@@ -243,9 +249,7 @@ void CameraClocksDialog::fromSimultaneousShots(int row)
                                    "Kamera, die im selben Augenblick aufgenommen wurden.")
                         .arg(cameraDisplayName(body.key)),
                     this);
-    auto *mine = pick.addRow(QStringLiteral("Foto dieser Kamera:"), new QComboBox, "DiesesFoto");
-    for (int file : body.files)
-        mine->addItem(fileText(file), file);
+    auto *mine = pick.addRow(QStringLiteral("Foto dieser Kamera:"), photoList(body), "DiesesFoto");
     auto *other
         = pick.addRow(QStringLiteral("Foto der anderen Kamera:"), new QComboBox, "AnderesFoto");
     for (int r = 0; r < int(m_bodies.bodies.size()); ++r) {

@@ -8,6 +8,7 @@
 
 #include <vector>
 
+class QComboBox;
 class QDialogButtonBox;
 class QLabel;
 class QLineEdit;
@@ -38,6 +39,8 @@ private:
     qint64 rowOffset(int row) const;
     // "IMG_0001.JPG – 01.07.2024 13:02:10" for the file.
     QString fileText(int file) const;
+    // A list of the photos of body, each with its file index as data.
+    QComboBox *photoList(const CameraBody &body) const;
 
     std::vector<QByteArray> m_names;
     std::vector<CaptureTime> m_times;
