@@ -7,6 +7,7 @@
 #include <QCollator>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 QString ListedName::shown() const
@@ -29,14 +30,15 @@ int compareGerman(const QString &a, const QString &b)
 
 // Case-insensitive order of two names: byte by byte while both are ASCII, which is what the
 // German order does there; from the first other byte on, by their decoded text in German order.
-int compareNames(const QByteArray &a, const QByteArray &b)
+int compareNames(QByteArrayView a, QByteArrayView b)
 {
     const qsizetype n = std::min(a.size(), b.size());
     for (qsizetype i = 0; i < n; ++i) {
         const uchar x = uchar(a[i]);
         const uchar y = uchar(b[i]);
         if (x >= 0x80 || y >= 0x80)
-            return compareGerman(displayName(a.mid(i)), displayName(b.mid(i)));
+            return compareGerman(displayName(a.sliced(i).toByteArray()),
+                                 displayName(b.sliced(i).toByteArray()));
         const int lx = x >= 'A' && x <= 'Z' ? x + 32 : x;
         const int ly = y >= 'A' && y <= 'Z' ? y + 32 : y;
         if (lx != ly)
@@ -45,64 +47,101 @@ int compareNames(const QByteArray &a, const QByteArray &b)
     return int(a.size() - b.size());
 }
 
-} // namespace
-
-void sortNames(std::vector<ListedName> &names)
+// The byte order of two names, for names that compare as equal without regard to case.
+bool bytesBefore(QByteArrayView a, QByteArrayView b)
 {
-    // Sorted through keys side by side in one buffer: for names of ASCII only, the lower-case
-    // bytes, which compare as compareNames does, without reaching into each name's own memory.
+    const int c = std::memcmp(a.data(), b.data(), size_t(std::min(a.size(), b.size())));
+    return c != 0 ? c < 0 : a.size() < b.size();
+}
+
+// The entries of scan in the order of compareNames, names that differ only in case in byte
+// order. A file list is sorted after every rename run, and the sort is most of the list's time:
+// it goes through keys side by side in one array. A key of a name of ASCII only holds the eight
+// lower-case bytes that follow what all such names begin with (a card's "IMG_", "DSC0"), as a
+// number that compares as the bytes do; most comparisons end there, without reaching into the
+// names.
+void sortEntries(const FolderScan &scan, std::vector<int> &entries)
+{
     struct Key
     {
-        quint32 offset;
+        quint64 window; // the bytes at common .. common + 7, zero past the name's end
+        quint32 offset; // of the lower-case name in folded
         quint32 size;
+        int entry;
         bool ascii;
-        quint32 index;
     };
-    QByteArray folded;
+    size_t total = 0;
+    for (const int e : entries)
+        total += size_t(scan.nameView(e).size());
+    std::vector<char> folded(total);
     std::vector<Key> keys;
-    keys.reserve(names.size());
-    for (size_t i = 0; i < names.size(); ++i) {
-        const QByteArray &raw = names[i].raw;
-        const bool ascii
-            = std::all_of(raw.begin(), raw.end(), [](char c) { return uchar(c) < 0x80; });
-        keys.push_back({quint32(folded.size()), quint32(raw.size()), ascii, quint32(i)});
-        if (ascii) {
-            for (const char c : raw)
-                folded += c >= 'A' && c <= 'Z' ? char(c + 32) : c;
+    keys.reserve(entries.size());
+    char *at = folded.data();
+    size_t common = SIZE_MAX;
+    const char *first = nullptr;
+    for (const int e : entries) {
+        const QByteArrayView raw = scan.nameView(e);
+        bool ascii = true;
+        char *out = at;
+        for (const char c : raw) {
+            ascii = ascii && uchar(c) < 0x80;
+            *out++ = c >= 'A' && c <= 'Z' ? char(c + 32) : c;
         }
+        keys.push_back({0, quint32(at - folded.data()), quint32(raw.size()), e, ascii});
+        if (ascii) {
+            if (!first) {
+                first = at;
+                common = size_t(raw.size());
+            }
+            size_t same = 0;
+            while (same < common && same < size_t(raw.size()) && at[same] == first[same])
+                ++same;
+            common = same;
+        }
+        at = out;
     }
-    const char *base = folded.constData();
+    if (!first)
+        common = 0;
+    for (Key &k : keys) {
+        for (size_t i = common; i < common + 8; ++i)
+            k.window = k.window << 8 | (i < k.size ? uchar(folded[k.offset + i]) : 0);
+    }
+    const char *base = folded.data();
     std::sort(keys.begin(), keys.end(), [&](const Key &a, const Key &b) {
-        const QByteArray &x = names[a.index].raw;
-        const QByteArray &y = names[b.index].raw;
         int c;
         if (a.ascii && b.ascii) {
-            c = std::memcmp(base + a.offset, base + b.offset, std::min(a.size, b.size));
+            // Equal windows with an end in them are equal names: no name holds a zero byte.
+            if (a.window != b.window)
+                return a.window < b.window;
+            const size_t n = std::min(a.size, b.size);
+            c = n > common + 8 ? std::memcmp(base + a.offset + common + 8,
+                                             base + b.offset + common + 8, n - common - 8)
+                               : 0;
             if (c == 0)
                 c = int(a.size) - int(b.size);
         } else {
-            c = compareNames(x, y);
+            c = compareNames(scan.nameView(a.entry), scan.nameView(b.entry));
         }
-        return c != 0 ? c < 0 : x < y;
+        return c != 0 ? c < 0 : bytesBefore(scan.nameView(a.entry), scan.nameView(b.entry));
     });
-    std::vector<ListedName> sorted;
-    sorted.reserve(names.size());
-    for (const Key &k : keys)
-        sorted.push_back(std::move(names[k.index]));
-    names = std::move(sorted);
+    for (size_t i = 0; i < keys.size(); ++i)
+        entries[i] = keys[i].entry;
 }
-
-namespace {
 
 // The entries of scan that accept takes, sorted.
 template<typename Accept> std::vector<ListedName> listed(const FolderScan &scan, Accept accept)
 {
-    std::vector<ListedName> names;
+    std::vector<int> entries;
+    entries.reserve(size_t(scan.entryCount()));
     for (int e = 0; e < scan.entryCount(); ++e) {
         if (accept(scan, e))
-            names.push_back({scan.name(e)});
+            entries.push_back(e);
     }
-    sortNames(names);
+    sortEntries(scan, entries);
+    std::vector<ListedName> names;
+    names.reserve(entries.size());
+    for (const int e : entries)
+        names.push_back({scan.name(e)});
     return names;
 }
 

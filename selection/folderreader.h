@@ -23,7 +23,8 @@ struct FileFilter
 };
 
 // The files of folder (no sub-folders; a symlink to a file is a file, a dangling one a system
-// file), filtered and sorted by name without regard to case. Hidden: a leading dot, or the DOS
+// file), filtered and sorted by name without regard to case, in German order (Ä with A, ß as ss),
+// names that differ only in case in byte order. Hidden: a leading dot, or the DOS
 // hidden attribute on FAT and NTFS media. System: device nodes, sockets, FIFOs, dangling
 // symlinks, and the DOS system attribute. A folder that cannot be read gives no files. The
 // folder is read by the engine's folder scan, as the preview and the run read it.
@@ -36,7 +37,3 @@ std::vector<ListedName> readSubFolders(const QByteArray &folder);
 
 // Whether the folder can be opened for listing.
 bool canReadFolder(const QByteArray &folder);
-
-// Sorts by name without regard to case, in German order (Ä with A, ß as ss); names that differ
-// only in case keep byte order.
-void sortNames(std::vector<ListedName> &names);

@@ -46,6 +46,11 @@ public:
     int find(QByteArrayView name) const;
     int entryCount() const { return int(m_types.size()); }
     QByteArray name(int entry) const;
+    // The same without a copy, valid as long as this scan.
+    QByteArrayView nameView(int entry) const
+    {
+        return {m_names.constData() + m_offsets[size_t(entry)], m_lengths[size_t(entry)]};
+    }
     EntryType type(int entry) const { return m_types[size_t(entry)]; }
     // With Details::Listing: the type of what the entry leads to, a link followed (Missing for
     // a dangling one), and the DOS hidden and system attributes of a file on FAT or NTFS.

@@ -60,6 +60,18 @@ private slots:
                  (QStringList {"A.jpg", "a2.jpg", "Äpfel", "b.jpg", "B1.png", "c.JPG", "Fusel",
                                "Füße", "Ofen", "öl", "zebra"}));
         QVERIFY(selectedRows().isEmpty());
+        // A card's names share their beginning; they differ within eight bytes after it, or
+        // beyond, or in case only.
+        for (const char *n :
+             {"IMG_9.jpg", "IMG_10000000.jpg", "img_1.JPG", "IMG_1.jpg", "IMG_1000000000B.jpg",
+              "IMG_100000000.jpg", "IMG_1000000000a.jpg", "IMG_10.jpg"})
+            m_home->touch(QByteArray("Unterordner/") + n);
+        QVERIFY(Dir1()->setPath(home() + "/Unterordner"));
+        QCOMPARE(listed(),
+                 (QStringList {"IMG_1.jpg", "img_1.JPG", "IMG_10.jpg", "IMG_10000000.jpg",
+                               "IMG_100000000.jpg", "IMG_1000000000a.jpg", "IMG_1000000000B.jpg",
+                               "IMG_9.jpg"}));
+        QVERIFY(Dir1()->setPath(home()));
         // Volumes that hold files only; the root is always there.
         QVERIFY(Drive1()->findData(QByteArray("/")) >= 0);
         QCOMPARE(Drive1()->findData(QByteArray("/proc")), -1);
