@@ -16,6 +16,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <numeric>
+#include <set>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -535,6 +537,38 @@ TEST(Journal, EveryFileOfALargeRunGetsItsOwnSizeAndTime)
             wrong.push_back(i);
     }
     EXPECT_TRUE(wrong.empty()) << wrong.size() << " files, the first " << wrong.front();
+}
+
+// Names decide where a file is unless a name is an old and a new name of the run, letter case
+// aside in every script: those files, and the card's sample, are fingerprinted, no others.
+TEST(Journal, FingerprintsGoWhereNamesCannotDecide)
+{
+    Journal journal;
+    for (int i = 0; i < 1000; ++i)
+        journal.files.push_back({"IMG_" + QByteArray::number(i).rightJustified(4, '0') + ".JPG",
+                                 {},
+                                 "Urlaub" + QByteArray::number(i) + ".jpg",
+                                 {}});
+    const auto rename = [&](int file, const char *from, const char *to) {
+        journal.files[size_t(file)].oldName = from;
+        journal.files[size_t(file)].newName = to;
+    };
+    rename(100, "Urlaub_1.jpg", "urlaub_1.JPG"); // case only
+    rename(200, "a.jpg", "Kette.jpg"); // a chain, in another case
+    rename(300, "kETTE.JPG", "b.jpg");
+    rename(400, "c.jpg", "Äpfel.jpg"); // beyond ASCII
+    rename(500, "äPFEL.JPG", "d.jpg");
+    rename(600, "\xe2\x84\xaa.jpg", "e.jpg"); // the Kelvin sign, whose small letter is k
+    rename(700, "f.jpg", "k.jpg");
+    rename(800, "Foto\xff.jpg", "g.jpg"); // no UTF-8: ASCII letters compare without case
+    rename(900, "h.jpg", "fOTO\xff.JPG");
+    std::vector<quint32> moving(1000);
+    std::iota(moving.begin(), moving.end(), 0);
+    const std::vector<quint32> chosen = journal.needingFingerprints(moving);
+    const std::set<quint32> named(chosen.begin(), chosen.end());
+    for (const quint32 file : {100, 200, 300, 400, 500, 600, 700, 800, 900})
+        EXPECT_TRUE(named.count(file)) << file;
+    EXPECT_LE(chosen.size(), Journal::cardSample + 9);
 }
 
 // Recovery decides file by file: a file gone, changed or unclear keeps its name and is named in
