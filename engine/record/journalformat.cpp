@@ -445,64 +445,51 @@ quint64 looseHash(QByteArrayView name, bool folded = false)
 
 } // namespace
 
-namespace {
-
-// A set of hashes in one open-addressing table: tens of thousands without an allocation each,
-// four bytes a slot, so that the two sets of a large run stay in the processor's cache. A slot
-// is found by the hash's low bits and holds its high half: two hashes match where both do.
-class HashSet
-{
-public:
-    explicit HashSet(size_t count)
-        : m_slots(std::max<size_t>(16, size_t(1) << (64 - __builtin_clzll(2 * count + 1))), 0)
-    { }
-    void insert(quint64 hash)
-    {
-        const quint32 tag = tagOf(hash);
-        for (size_t at = hash & (m_slots.size() - 1);; at = (at + 1) & (m_slots.size() - 1)) {
-            if (m_slots[at] == 0 || m_slots[at] == tag) {
-                m_slots[at] = tag;
-                return;
-            }
-        }
-    }
-    bool contains(quint64 hash) const
-    {
-        const quint32 tag = tagOf(hash);
-        for (size_t at = hash & (m_slots.size() - 1);; at = (at + 1) & (m_slots.size() - 1)) {
-            if (m_slots[at] == 0)
-                return false;
-            if (m_slots[at] == tag)
-                return true;
-        }
-    }
-
-private:
-    static quint32 tagOf(quint64 hash) { return quint32(hash >> 32) | 1; }
-    std::vector<quint32> m_slots; // tagOf(hash); 0 for free
-};
-
-} // namespace
-
 std::vector<quint32> Journal::needingFingerprints(const std::vector<quint32> &moving) const
 {
-    std::vector<quint64> olds, news;
-    olds.reserve(moving.size());
-    news.reserve(moving.size());
-    HashSet oldSet(moving.size()), newSet(moving.size());
-    for (const quint32 i : moving) {
-        olds.push_back(looseHash(files[i].oldName));
-        news.push_back(looseHash(files[i].newName));
-        oldSet.insert(olds.back());
-        newSet.insert(news.back());
+    // The moving files by the hash of their old name, in one open-addressing table; each new
+    // name looked up there finds the files whose old name it is, letter case aside. A slot is
+    // found by the hash's low bits and holds its high half (with the low bit set, 0 is free)
+    // and the file's place in moving: two hashes match where both do.
+    struct Slot
+    {
+        quint32 tag = 0;
+        quint32 at = 0;
+    };
+    const size_t n = moving.size();
+    const size_t size = std::max<size_t>(16, size_t(1) << (64 - __builtin_clzll(2 * n + 1)));
+    const size_t mask = size - 1;
+    std::vector<Slot> byOldName(size);
+    std::vector<quint64> news(n);
+    std::vector<char> needs(n, 0);
+    const auto tagOf = [](quint64 hash) { return quint32(hash >> 32) | 1; };
+    for (size_t k = 0; k < n; ++k) {
+        const JournalFile &f = files[moving[k]];
+        const quint64 old = looseHash(f.oldName);
+        news[k] = looseHash(f.newName);
+        size_t slot = old & mask;
+        while (byOldName[slot].tag != 0)
+            slot = (slot + 1) & mask;
+        byOldName[slot] = {tagOf(old), quint32(k)};
     }
-    const size_t sample = std::min(moving.size(), cardSample);
+    // A file whose new name is an old name of the run, and the file of that old name; a
+    // case-only rename finds its own.
+    for (size_t k = 0; k < n; ++k) {
+        const quint32 tag = tagOf(news[k]);
+        for (size_t slot = news[k] & mask; byOldName[slot].tag != 0; slot = (slot + 1) & mask) {
+            if (byOldName[slot].tag == tag)
+                needs[k] = needs[byOldName[slot].at] = 1;
+        }
+    }
+    const size_t sample = std::min(n, cardSample);
     std::vector<quint32> chosen;
-    size_t nextSample = 0; // the sample: every (moving / sample)th file, from the first on
-    for (size_t k = 0; k < moving.size(); ++k) {
-        const bool sampled = nextSample < sample && k == nextSample * moving.size() / sample;
-        nextSample += sampled;
-        if (sampled || olds[k] == news[k] || oldSet.contains(news[k]) || newSet.contains(olds[k]))
+    // The sample: every (moving / sample)th file, from the first on.
+    size_t sampled = 0, nextSampled = 0;
+    for (size_t k = 0; k < n; ++k) {
+        const bool inSample = sampled < sample && k == nextSampled;
+        if (inSample)
+            nextSampled = ++sampled * n / sample;
+        if (inSample || needs[k])
             chosen.push_back(moving[k]);
     }
     return chosen;
