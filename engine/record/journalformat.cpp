@@ -8,6 +8,7 @@
 #include "volumeidentity.h"
 
 #include <QDateTime>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cerrno>
@@ -20,8 +21,9 @@
 
 namespace {
 
-// The format written; the two before it are read.
-const char magic[] = "BWJOURN4";
+// The format written; the three before it are read.
+const char magic[] = "BWJOURN5";
+const char magic4[] = "BWJOURN4"; // names share their beginning only; a byte-wise checksum
 const char magic3[] = "BWJOURN3"; // a fingerprint for every moving file
 const char magic2[] = "BWJOURN2"; // no volume and no start time; fingerprints in cycles only
 constexpr int magicSize = 8;
@@ -36,6 +38,25 @@ quint32 fnv1a(const char *data, qsizetype size)
         hash *= 16777619u;
     }
     return hash;
+}
+
+// The checksum of the current format: eight bytes a step, which a run of tens of thousands of
+// files records before its first move; a byte a step took half the time of the record's making.
+quint32 wordChecksum(const char *data, qsizetype size)
+{
+    quint64 hash = 0x9e3779b97f4a7c15ull ^ quint64(size);
+    const auto mix = [&hash](quint64 word) {
+        hash = (hash ^ word) * 0xff51afd7ed558ccdull;
+        hash ^= hash >> 32;
+    };
+    qsizetype i = 0;
+    for (; i + 8 <= size; i += 8)
+        mix(qFromLittleEndian<quint64>(data + i));
+    quint64 last = 0;
+    for (qsizetype k = i; k < size; ++k)
+        last |= quint64(quint8(data[k])) << (8 * (k - i));
+    mix(last);
+    return quint32(hash ^ hash >> 32);
 }
 
 // Writes little-endian values and names into a buffer sized beforehand.
@@ -110,6 +131,38 @@ struct Writer
     {
         varint(quint64(n.size()));
         bytes(n);
+    }
+    // A name as the lengths of its beginning and its end that the one before has too, and what
+    // lies between: a run's names differ in a few digits before the same extension.
+    void nameBetween(const QByteArray &n, const QByteArray &before)
+    {
+        const qsizetype shared = sharedPrefix(n, before);
+        const qsizetype end = sharedSuffix(n, before, shared);
+        varint(quint64(shared));
+        varint(quint64(end));
+        const qsizetype middle = n.size() - shared - end;
+        varint(quint64(middle));
+        std::memcpy(at, n.constData() + shared, size_t(middle));
+        at += middle;
+    }
+    static qsizetype nameBetweenSize(const QByteArray &n, const QByteArray &before)
+    {
+        const qsizetype shared = sharedPrefix(n, before);
+        const qsizetype end = sharedSuffix(n, before, shared);
+        const qsizetype middle = n.size() - shared - end;
+        return varintSize(quint64(shared)) + varintSize(quint64(end)) + varintSize(quint64(middle))
+            + middle;
+    }
+    // How many bytes n ends with that before ends with too, not counting into the first
+    // shared bytes of either.
+    static qsizetype sharedSuffix(const QByteArray &n, const QByteArray &before, qsizetype shared)
+    {
+        const qsizetype most
+            = std::min<qsizetype>(std::min(n.size(), before.size()) - shared, 0xffff);
+        qsizetype i = 0;
+        while (i < most && n[n.size() - 1 - i] == before[before.size() - 1 - i])
+            ++i;
+        return i;
     }
     static qsizetype shortNameAfterSize(const QByteArray &n, const QByteArray &before)
     {
@@ -190,6 +243,19 @@ struct Reader
         const quint64 rest = varint();
         return before.left(qsizetype(shared))
             + bytes(rest > quint64(data.size()) ? -1 : qsizetype(rest));
+    }
+    QByteArray nameBetween(const QByteArray &before)
+    {
+        const quint64 shared = varint();
+        const quint64 end = varint();
+        if (shared > quint64(before.size()) || end > quint64(before.size()) - shared) {
+            ok = false;
+            return QByteArray();
+        }
+        const quint64 middle = varint();
+        return before.left(qsizetype(shared))
+            + bytes(middle > quint64(data.size()) ? -1 : qsizetype(middle))
+            + before.right(qsizetype(end));
     }
     QByteArray shortName()
     {
@@ -528,9 +594,9 @@ QByteArray encodeJournal(const Journal &journal)
     qint64 mtimeBefore = 0;
     for (const JournalFile &f : journal.files) {
         const Fingerprint &fp = f.fingerprint;
-        size += Writer::shortNameAfterSize(f.oldName, *oldBefore)
+        size += Writer::nameBetweenSize(f.oldName, *oldBefore)
             + varintSize(quint64(f.tempName.size())) + f.tempName.size()
-            + Writer::shortNameAfterSize(f.newName, *newBefore)
+            + Writer::nameBetweenSize(f.newName, *newBefore)
             + (fp.known ? varintSize(fp.size << 2 | 2 | quint64(fp.hasHead))
                        + varintSize(zigzag(fp.mtimeNs - mtimeBefore)) + (fp.hasHead ? 8 : 0)
                         : 1);
@@ -555,9 +621,9 @@ QByteArray encodeJournal(const Journal &journal)
     oldBefore = newBefore = &journal.folder;
     mtimeBefore = 0;
     for (const JournalFile &f : journal.files) {
-        w.shortNameAfter(f.oldName, *oldBefore);
+        w.nameBetween(f.oldName, *oldBefore);
         w.shortName(f.tempName);
-        w.shortNameAfter(f.newName, *newBefore);
+        w.nameBetween(f.newName, *newBefore);
         oldBefore = &f.oldName;
         newBefore = &f.newName;
         // Size, whether size and time are known and whether a hash follows (0 for a file
@@ -579,7 +645,7 @@ QByteArray encodeJournal(const Journal &journal)
         w.varint(stepCode(s, fileBefore));
         fileBefore = s.file;
     }
-    w.put<quint32>(fnv1a(out.constData() + stateOffset + 1, size - 4 - stateOffset - 1));
+    w.put<quint32>(wordChecksum(out.constData() + stateOffset + 1, size - 4 - stateOffset - 1));
     Q_ASSERT(w.at == out.constData() + size);
     return out;
 }
@@ -588,7 +654,8 @@ bool decodeJournal(const QByteArray &data, Journal *journal)
 {
     if (data.size() < magicSize + 1 + 4)
         return false;
-    const int version = std::memcmp(data.constData(), magic, magicSize) == 0 ? 4
+    const int version = std::memcmp(data.constData(), magic, magicSize) == 0 ? 5
+        : std::memcmp(data.constData(), magic4, magicSize) == 0              ? 4
         : std::memcmp(data.constData(), magic3, magicSize) == 0              ? 3
         : std::memcmp(data.constData(), magic2, magicSize) == 0              ? 2
                                                                              : 0;
@@ -598,8 +665,10 @@ bool decodeJournal(const QByteArray &data, Journal *journal)
     if (state != 'R' && state != 'C')
         return false;
     Reader tail {data, data.size() - 4};
+    const char *checked = data.constData() + stateOffset + 1;
+    const qsizetype checkedSize = data.size() - stateOffset - 1 - 4;
     if (tail.get<quint32>()
-        != fnv1a(data.constData() + stateOffset + 1, data.size() - stateOffset - 1 - 4))
+        != (version >= 5 ? wordChecksum(checked, checkedSize) : fnv1a(checked, checkedSize)))
         return false;
     Reader in {data, stateOffset + 1};
     Journal j;
@@ -623,10 +692,14 @@ bool decodeJournal(const QByteArray &data, Journal *journal)
     qint64 mtimeBefore = 0;
     for (quint32 i = 0; i < fileCount && in.ok; ++i) {
         JournalFile f;
-        const bool compact = version >= 4; // lengths as varints
-        f.oldName = compact ? in.shortNameAfter(oldBefore) : in.nameAfter(oldBefore);
-        f.tempName = compact ? in.shortName() : in.name();
-        f.newName = compact ? in.shortNameAfter(newBefore) : in.nameAfter(newBefore);
+        const auto nameAfter = [&in, version](const QByteArray &before) {
+            return version >= 5 ? in.nameBetween(before)
+                : version == 4  ? in.shortNameAfter(before)
+                                : in.nameAfter(before);
+        };
+        f.oldName = nameAfter(oldBefore);
+        f.tempName = version >= 4 ? in.shortName() : in.name(); // lengths as varints from 4 on
+        f.newName = nameAfter(newBefore);
         oldBefore = f.oldName;
         newBefore = f.newName;
         Fingerprint &fp = f.fingerprint;

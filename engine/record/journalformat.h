@@ -114,7 +114,8 @@ struct Journal
 QByteArray encodeJournal(const Journal &journal);
 // False for anything that is not a whole, valid record. Reads the records of earlier versions
 // too (BWJOURN2: no volume, fingerprints in cycles only; BWJOURN3: a fingerprint for every
-// moving file).
+// moving file; BWJOURN4: names that share only their beginning with the one before, and a
+// checksum taken a byte at a time).
 bool decodeJournal(const QByteArray &data, Journal *journal);
 // Where the state byte ('R' running, 'C' completed) of an encoded record is.
 constexpr int journalStateOffset = 8;

@@ -330,10 +330,16 @@ TEST(Journal, HoldsAnyByteAndRefusesDamage)
     cycled.mtimeNs = 3;
     cycled.hasHead = true;
     cycled.head = 99;
+    // Names that share beginnings and ends with the one before, over each other too.
     j.files = {{"a\xff\xfe.jpg", {}, "Bild01.jpg", {}},
-               {"b\x80.jpg", ".brixelwand-1-1.tmp", "Bild\xc3\x28.jpg", cycled}};
-    j.steps
-        = {{1, JournalStep::OldToTemp}, {0, JournalStep::OldToNew}, {1, JournalStep::TempToNew}};
+               {"b\x80.jpg", ".brixelwand-1-1.tmp", "Bild\xc3\x28.jpg", cycled},
+               {"b.jpg", {}, "Bild.jpg.jpg", {}},
+               {"b.jpgb.jpg", {}, "B", {}}};
+    j.steps = {{1, JournalStep::OldToTemp},
+               {0, JournalStep::OldToNew},
+               {1, JournalStep::TempToNew},
+               {2, JournalStep::OldToNew},
+               {3, JournalStep::OldToNew}};
     const QByteArray data = encodeJournal(j);
     Journal back;
     ASSERT_TRUE(decodeJournal(data, &back));
@@ -341,8 +347,10 @@ TEST(Journal, HoldsAnyByteAndRefusesDamage)
     EXPECT_EQ(back.device, 42u);
     EXPECT_EQ(back.volumeUuid, j.volumeUuid);
     EXPECT_EQ(back.mountPoint, j.mountPoint);
-    EXPECT_EQ(back.files[0].oldName, j.files[0].oldName);
-    EXPECT_EQ(back.files[1].newName, j.files[1].newName);
+    for (size_t i = 0; i < j.files.size(); ++i) {
+        EXPECT_EQ(back.files[i].oldName, j.files[i].oldName);
+        EXPECT_EQ(back.files[i].newName, j.files[i].newName);
+    }
     EXPECT_EQ(back.files[1].fingerprint.mtimeNs, 3);
     EXPECT_EQ(back.files[1].fingerprint.head, 99u);
     EXPECT_FALSE(back.files[0].fingerprint.known);
@@ -377,7 +385,8 @@ TEST(Journal, HoldsAnyByteAndRefusesDamage)
 
 // A record as the versions before this one wrote it. BWJOURN2: no volume and no start time, and
 // inode, size and time of the files in cycles; BWJOURN3: size and time of every file. Both with
-// their lengths in two bytes each and every step in five.
+// their lengths in two bytes each and every step in five. BWJOURN4: lengths and steps as varints,
+// a fingerprint only where the run took one.
 QByteArray previousFormat(const Journal &j, int version)
 {
     QByteArray out = "BWJOURN" + QByteArray::number(version);
@@ -393,7 +402,7 @@ QByteArray previousFormat(const Journal &j, int version)
     };
     put(j.device, 8);
     put(j.inode, 8);
-    if (version == 3) {
+    if (version >= 3) {
         put(quint64(j.startedNs), 8);
         for (const QByteArray *name : {&j.volumeUuid, &j.mountPoint}) {
             put(quint64(name->size()), 2);
@@ -406,14 +415,23 @@ QByteArray previousFormat(const Journal &j, int version)
     qint64 mtimeBefore = 0;
     for (const JournalFile &f : j.files) {
         for (const QByteArray *name : {&f.oldName, &f.tempName, &f.newName}) {
-            if (name != &f.tempName)
-                put(0, 2); // nothing shared with the name before
-            put(quint64(name->size()), 2);
+            if (version == 4) {
+                if (name != &f.tempName)
+                    varint(0); // nothing shared with the name before
+                varint(quint64(name->size()));
+            } else {
+                if (name != &f.tempName)
+                    put(0, 2);
+                put(quint64(name->size()), 2);
+            }
             out += *name;
         }
         const Fingerprint &fp = f.fingerprint;
-        if (version == 3) {
-            varint(fp.size << 1 | quint64(fp.hasHead));
+        if (version == 4 && !fp.known) {
+            varint(0);
+        } else if (version >= 3) {
+            varint(version == 4 ? fp.size << 2 | 2 | quint64(fp.hasHead)
+                                : fp.size << 1 | quint64(fp.hasHead));
             const qint64 step = fp.mtimeNs - mtimeBefore;
             varint(quint64(step) << 1 ^ quint64(step >> 63));
             mtimeBefore = fp.mtimeNs;
@@ -426,7 +444,14 @@ QByteArray previousFormat(const Journal &j, int version)
         }
     }
     put(j.steps.size(), 4);
+    qint64 fileBefore = -1;
     for (const JournalStep &s : j.steps) {
+        if (version == 4) {
+            const qint64 jump = qint64(s.file) - fileBefore - 1;
+            varint((quint64(jump) << 1 ^ quint64(jump >> 63)) << 2 | s.kind);
+            fileBefore = s.file;
+            continue;
+        }
         put(s.file, 4);
         put(s.kind, 1);
     }
@@ -443,7 +468,7 @@ QByteArray previousFormat(const Journal &j, int version)
 TEST(Journal, RecordsOfThePreviousVersionsAreFinishedAndUndone)
 {
     const SmallRun run;
-    for (const int version : {2, 3}) {
+    for (const int version : {2, 3, 4}) {
         SCOPED_TRACE(version);
         TempFolder dir, state;
         run.make(dir);
