@@ -12,6 +12,8 @@
 #include <QStringList>
 
 #include <cerrno>
+#include <system_error>
+#include <thread>
 
 void runRename(IRenameWindow &window, FileMover &mover, JournalStore *journal)
 {
@@ -84,11 +86,33 @@ void RenameDialogue::run()
         reportFailure(plan, result);
         return;
     }
-    // "Bin fertig!" only when the record no longer says running.
-    if (const int error = m_recording ? m_journal->complete() : 0) {
+    // "Bin fertig!" only when the record no longer says running. The record is settled while
+    // the window reads the list again: the folder's sync waits for the disk, the list for the
+    // processor.
+    int recordError = 0;
+    {
+        struct Settling
+        {
+            std::thread thread;
+            ~Settling()
+            {
+                if (thread.joinable())
+                    thread.join();
+            }
+        } settling;
+        if (m_recording) {
+            try {
+                settling.thread = std::thread([&] { recordError = m_journal->complete(); });
+            } catch (const std::system_error &) {
+                recordError = m_journal->complete(); // no thread to be had
+            }
+        }
         backToReady();
         m_window.rereadFiles();
-        m_window.messageBox(Texts::journalNotCompleted(error), MessageKind::Error, errorTitle());
+    }
+    if (recordError != 0) {
+        m_window.messageBox(Texts::journalNotCompleted(recordError), MessageKind::Error,
+                            errorTitle());
         return;
     }
     complete(plan);
@@ -206,10 +230,9 @@ bool RenameDialogue::beginJournal(const RenamePlan &plan)
     return false;
 }
 
+// After the status line is back to ready and the list read again.
 void RenameDialogue::complete(const RenamePlan &plan)
 {
-    m_window.setStatusLine(readyCaption(), StatusLook::Ready);
-    m_window.rereadFiles();
     m_window.setOptionText(OptionText::Text2, plan.preparedName);
     m_window.selectKeepExtension();
     m_window.setOptionText(OptionText::Text3, QStringLiteral("1"));
