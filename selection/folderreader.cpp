@@ -159,7 +159,7 @@ std::vector<ListedName> readFiles(const FolderScan &scan, FileFilter filter)
         if (type == EntryType::Folder)
             return false;
         // A device, socket, FIFO or a link that leads nowhere is a system file.
-        const bool hidden = s.name(e).startsWith('.') || s.dosHiddenFlag(e);
+        const bool hidden = s.nameView(e).startsWith('.') || s.dosHiddenFlag(e);
         const bool system = type != EntryType::File || s.dosSystemFlag(e);
         return (!hidden || filter.showHidden) && (!system || filter.showSystem);
     });
@@ -173,7 +173,7 @@ std::vector<ListedName> readFiles(const QByteArray &folder, FileFilter filter)
 std::vector<ListedName> readSubFolders(const QByteArray &folder)
 {
     return listed(listingOf(folder), [](const FolderScan &scan, int e) {
-        return scan.shownType(e) == EntryType::Folder && !scan.name(e).startsWith('.');
+        return scan.shownType(e) == EntryType::Folder && !scan.nameView(e).startsWith('.');
     });
 }
 
