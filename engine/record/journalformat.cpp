@@ -108,32 +108,14 @@ struct Writer
         put<quint16>(quint16(n.size()));
         bytes(n);
     }
-    // A name as the length it shares with the one before it, and the rest: the names of a run
-    // are alike, and a smaller record is synced sooner.
-    void nameAfter(const QByteArray &n, const QByteArray &before)
-    {
-        const quint16 shared = quint16(sharedPrefix(n, before));
-        put<quint16>(shared);
-        put<quint16>(quint16(n.size() - shared));
-        std::memcpy(at, n.constData() + shared, size_t(n.size() - shared));
-        at += n.size() - shared;
-    }
-    // The same with the lengths as varints, as the files of a record are written.
-    void shortNameAfter(const QByteArray &n, const QByteArray &before)
-    {
-        const qsizetype shared = sharedPrefix(n, before);
-        varint(quint64(shared));
-        varint(quint64(n.size() - shared));
-        std::memcpy(at, n.constData() + shared, size_t(n.size() - shared));
-        at += n.size() - shared;
-    }
     void shortName(const QByteArray &n)
     {
         varint(quint64(n.size()));
         bytes(n);
     }
     // A name as the lengths of its beginning and its end that the one before has too, and what
-    // lies between: a run's names differ in a few digits before the same extension.
+    // lies between: a run's names differ in a few digits before the same extension, and a
+    // smaller record is synced sooner.
     void nameBetween(const QByteArray &n, const QByteArray &before)
     {
         const qsizetype shared = sharedPrefix(n, before);
@@ -163,12 +145,6 @@ struct Writer
         while (i < most && n[n.size() - 1 - i] == before[before.size() - 1 - i])
             ++i;
         return i;
-    }
-    static qsizetype shortNameAfterSize(const QByteArray &n, const QByteArray &before)
-    {
-        const qsizetype shared = sharedPrefix(n, before);
-        return varintSize(quint64(shared)) + varintSize(quint64(n.size() - shared)) + n.size()
-            - shared;
     }
     static qsizetype sharedPrefix(const QByteArray &a, const QByteArray &b)
     {
