@@ -119,3 +119,6 @@ QByteArray encodeJournal(const Journal &journal);
 bool decodeJournal(const QByteArray &data, Journal *journal);
 // Where the state byte ('R' running, 'C' completed) of an encoded record is.
 constexpr int journalStateOffset = 8;
+// The most a record may take: a run of the most files with the longest names stays below a
+// third of it; a larger file is no record and is never read into memory.
+constexpr qint64 journalMaxBytes = qint64(96) << 20;

@@ -431,7 +431,7 @@ JournalStore::Load JournalStore::read(const char *name, QByteArray *out)
     struct stat st;
     QByteArray data;
     Load result = Load::Ok;
-    if (m_sys->fstatFd(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (m_sys->fstatFd(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > journalMaxBytes) {
         result = Load::Corrupt;
     } else {
         data.resize(qsizetype(st.st_size));

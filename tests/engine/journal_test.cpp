@@ -381,6 +381,17 @@ TEST(Journal, HoldsAnyByteAndRefusesDamage)
     for (const QByteArray &folder :
          {QByteArray("media/karte"), QByteArray("/media/../etc"), QByteArray("/media/karte/")})
         EXPECT_FALSE(crafted([&](Journal &c) { c.folder = folder; })) << folder.constData();
+
+    // A file far larger than any record is refused without a byte of it read.
+    TempFolder state;
+    state.write("laufende-umbenennung.journal", data);
+    ASSERT_EQ(::truncate((state.path() + "/laufende-umbenennung.journal").constData(),
+                         journalMaxBytes + 1),
+              0);
+    ScriptedSysCalls sys;
+    sys.failures["read"] = {EIO};
+    EXPECT_EQ(JournalStore(QString::fromUtf8(state.path()), &sys).loadRunning(&back),
+              JournalStore::Load::Corrupt);
 }
 
 // A record as the versions before this one wrote it. BWJOURN2: no volume and no start time, and
