@@ -47,13 +47,6 @@ int compareNames(QByteArrayView a, QByteArrayView b)
     return int(a.size() - b.size());
 }
 
-// The byte order of two names, for names that compare as equal without regard to case.
-bool bytesBefore(QByteArrayView a, QByteArrayView b)
-{
-    const int c = std::memcmp(a.data(), b.data(), size_t(std::min(a.size(), b.size())));
-    return c != 0 ? c < 0 : a.size() < b.size();
-}
-
 // The entries of scan in the order of compareNames, names that differ only in case in byte
 // order. A file list is sorted after every rename run, and the sort is most of the list's time:
 // it goes through keys side by side in one array. A key of a name of ASCII only holds the eight
@@ -122,7 +115,8 @@ void sortEntries(const FolderScan &scan, std::vector<int> &entries)
         } else {
             c = compareNames(scan.nameView(a.entry), scan.nameView(b.entry));
         }
-        return c != 0 ? c < 0 : bytesBefore(scan.nameView(a.entry), scan.nameView(b.entry));
+        // Names equal without regard to case: in byte order.
+        return c != 0 ? c < 0 : scan.nameView(a.entry) < scan.nameView(b.entry);
     });
     for (size_t i = 0; i < keys.size(); ++i)
         entries[i] = keys[i].entry;
