@@ -22,9 +22,11 @@ namespace {
 
 const QString dateTimeFormat = QStringLiteral("dd.MM.yyyy HH:mm:ss");
 
+// To the whole second as the clock photo's offset counts it: the time offered unchanged is no
+// correction.
 QDateTime localTime(const CaptureTime &time)
 {
-    return QDateTime::fromSecsSinceEpoch(time.seconds, Qt::LocalTime);
+    return QDateTime::fromSecsSinceEpoch(wholeSeconds(time), Qt::LocalTime);
 }
 
 QString timeText(const CaptureTime &time)

@@ -22,11 +22,6 @@ QByteArray keyField(const std::string &text)
     return field.simplified().left(maxField).trimmed().toUtf8();
 }
 
-qint64 roundedSeconds(qint64 seconds, qint32 nanoseconds)
-{
-    return seconds + (nanoseconds >= 500000000 ? 1 : 0);
-}
-
 bool earlier(const CaptureTime &a, const CaptureTime &b)
 {
     return a.seconds != b.seconds ? a.seconds < b.seconds : a.nanoseconds < b.nanoseconds;
@@ -115,9 +110,14 @@ QString clockOffsetMark(qint64 seconds)
         .arg(magnitude % 60, 2, 10, QLatin1Char('0'));
 }
 
+qint64 wholeSeconds(const CaptureTime &time)
+{
+    return time.seconds + (time.nanoseconds >= 500000000 ? 1 : 0);
+}
+
 qint64 offsetFromClockPhoto(const CaptureTime &photo, qint64 shown)
 {
-    return shown - roundedSeconds(photo.seconds, photo.nanoseconds);
+    return shown - wholeSeconds(photo);
 }
 
 qint64 offsetFromSimultaneousShots(const CaptureTime &mine, const CaptureTime &other,

@@ -47,6 +47,8 @@ std::optional<qint64> parseClockOffset(const QString &text);
 // The short form of the preview: "+1:02:10", with days "+400 01:02:10".
 QString clockOffsetMark(qint64 seconds);
 
+// The capture time to the whole second, as a clock photo is compared with the clock it shows.
+qint64 wholeSeconds(const CaptureTime &time);
 // The offset that makes photo, a picture of a clock, show the time the clock showed (shown,
 // seconds since 1970 as photo's are): shown - captured, to the nearest second.
 qint64 offsetFromClockPhoto(const CaptureTime &photo, qint64 shown);

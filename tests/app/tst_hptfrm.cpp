@@ -621,22 +621,23 @@ private slots:
         for (const QString &name : m_home->files())
             QVERIFY(home.remove(name));
         const qint64 noon = QDateTime(QDate(2024, 7, 1), QTime(12, 0), Qt::UTC).toSecsSinceEpoch();
-        const auto photo = [](qint64 seconds, const char *serial) {
+        const auto photo = [](qint64 seconds, const char *serial, const char *subSeconds = "") {
             const std::string time = QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC)
                                          .toString(QStringLiteral("yyyy:MM:dd HH:mm:ss"))
                                          .toStdString();
-            Exiv2::ExifData data = exif(time.c_str(), "", "Z");
+            Exiv2::ExifData data = exif(time.c_str(), subSeconds, "Z");
             data["Exif.Image.Make"] = "Nikon";
             data["Exif.Image.Model"] = "NIKON Z 6";
             data["Exif.Photo.BodySerialNumber"] = serial;
             return jpeg(tiff(data));
         };
-        // A at 12:00 and 12:20; B at 12:10 and, with A's second, at 12:20 (its photo of a clock).
+        // A at 12:00 and 12:20; B at 12:10 and, with A's second, at 12:20.6 (its photo of a
+        // clock).
         const qint64 fast = 3730;
         m_home->write(QStringLiteral("A_1.JPG"), photo(noon, "1"));
-        m_home->write(QStringLiteral("A_2.JPG"), photo(noon + 1200, "1"));
+        m_home->write(QStringLiteral("A_2.JPG"), photo(noon + 1200, "1", "6"));
         m_home->write(QStringLiteral("B_1.JPG"), photo(noon + 600 + fast, "2"));
-        m_home->write(QStringLiteral("B_2.JPG"), photo(noon + 1200 + fast, "2"));
+        m_home->write(QStringLiteral("B_2.JPG"), photo(noon + 1200 + fast, "2", "6"));
         File1()->setFocus();
         QTest::keyClick(File1(), Qt::Key_F5);
         clickAndSettle(Command1()); // "Alle auswählen"
@@ -695,9 +696,9 @@ private slots:
                     QVERIFY(inner && inner != dialog);
                     if (clock) {
                         pick(inner, "Uhrenfoto", QStringLiteral("B_2.JPG"));
-                        inner->findChild<QDateTimeEdit *>(QStringLiteral("UhrZeigt"))
-                            ->setDateTime(
-                                QDateTime::fromSecsSinceEpoch(noon + 1200, Qt::LocalTime));
+                        // The time offered is the photo's own: set back by B's error.
+                        auto *shown = inner->findChild<QDateTimeEdit *>(QStringLiteral("UhrZeigt"));
+                        shown->setDateTime(shown->dateTime().addSecs(-fast));
                     } else {
                         pick(inner, "DiesesFoto", QStringLiteral("B_2.JPG"));
                         pick(inner, "AnderesFoto", QStringLiteral("A_2.JPG"));
