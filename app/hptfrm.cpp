@@ -166,8 +166,9 @@ void Hptfrm::setFocusOrder()
     const auto switchesOf = [](int page) {
         std::vector<const char *> names;
         for (const Switch &s : switches) {
-            if (s.page == page)
-                names.push_back(s.objectName);
+            if (s.page != page)
+                continue;
+            names.push_back(s.objectName);
             if (s.box == OptionCheck::Check11)
                 names.push_back("Text5");
         }
