@@ -139,23 +139,21 @@ void Hptfrm::updatePreview()
         preview->showLine(plan.stopMessage.replace(QLatin1Char('\n'), QLatin1Char(' ')));
         return;
     }
-    m_window->setPreviewedPlan(std::make_shared<const PreviewedPlan>(
-        PreviewedPlan {std::move(input), m_previewScan, plan}));
+    // Kept whole for the run; the model takes copies of what it shows.
+    const auto previewed = std::make_shared<const PreviewedPlan>(
+        PreviewedPlan {std::move(input), m_previewScan, std::move(plan)});
+    m_window->setPreviewedPlan(previewed);
+    const RenamePlan &shown = previewed->plan;
     QHash<int, QString> reasons;
-    for (const Conflict &c : plan.conflicts)
+    for (const Conflict &c : shown.conflicts)
         reasons.insert(c.file, conflictReason(c, *m_previewScan));
     const int conflicts = int(reasons.size());
-    const QString numbers = numbersSummary(plan);
-    const bool timed = plan.options.CaptureOrder;
-    const bool shots = plan.options.CaptureGroups;
-    const int withoutTime = plan.withoutCaptureTime;
-    std::vector<PreviewModel::Unselected> unselected = unselectedRows(plan);
-    preview->showPlan(std::move(plan.oldNames), std::move(plan.newNames), std::move(reasons),
-                      std::move(plan.times), std::move(unselected), std::move(plan.otherLivePhotos),
-                      std::move(plan.clockOffsets));
-    QString summary = numbers + QStringLiteral(", ") + conflictSummary(conflicts);
-    if (timed)
-        summary += QStringLiteral(", ") + timesSummary(withoutTime, shots);
+    preview->showPlan(shown.oldNames, shown.newNames, std::move(reasons), shown.times,
+                      unselectedRows(shown), shown.otherLivePhotos, shown.clockOffsets);
+    QString summary = numbersSummary(shown) + QStringLiteral(", ") + conflictSummary(conflicts);
+    if (shown.options.CaptureOrder)
+        summary += QStringLiteral(", ")
+            + timesSummary(shown.withoutCaptureTime, shown.options.CaptureGroups);
     m_options->setPreviewSummary(summary);
 }
 
