@@ -4,6 +4,7 @@
 
 #include "optionspage.h"
 
+#include "capturedays.h"
 #include "fieldedit.h"
 #include "focuslosswatch.h"
 #include "messageboxes.h"
@@ -264,12 +265,10 @@ void OptionsPage::loadFirstState()
         if (stored->box == OptionCheck::Check1)
             setLocked(Text4, true);
     }
-    // Only a whole hour of the day counts; anything else is 0.
-    bool isHour = false;
+    // Only a whole hour of the day, as written, counts; anything else is 0.
     const QString hour = m_settings.read(dayStartKey, QStringLiteral("0"));
-    const int value = hour.toInt(&isHour);
-    Text5->setValue(isHour && hour == QString::number(value) && value >= 0 && value <= 23 ? value
-                                                                                          : 0);
+    const int value = dayStartHourOf(hour);
+    Text5->setValue(QString::number(value) == hour ? value : 0);
     m_clockOffsets = m_settings.readClockOffsets();
 }
 
@@ -321,7 +320,7 @@ QString OptionsPage::optionText(OptionText field) const
 void OptionsPage::setOptionText(OptionText field, const QString &text)
 {
     if (field == OptionText::Text5) {
-        Text5->setValue(text.toInt());
+        Text5->setValue(dayStartHourOf(text));
         return;
     }
     if (field == OptionText::Text2)
