@@ -9,6 +9,7 @@
 #include "focuslosswatch.h"
 #include "messageboxes.h"
 #include "previewmodel.h"
+#include "renameplan.h"
 #include "switches.h"
 
 #include <QApplication>
@@ -30,7 +31,6 @@ namespace {
 
 const QColor busyRed(192, 0, 0);
 constexpr int nameFieldLength = 230; // what the user can type into Text2
-constexpr int datePrefixLength = 11; // "2024-07-01 "
 const QString dayStartKey = QStringLiteral("TagBeginn");
 
 QColor menuBarColour()
@@ -289,7 +289,8 @@ int OptionsPage::nameLimit() const
 {
     const bool dated
         = checkBox(OptionCheck::Check8)->isChecked() && checkBox(OptionCheck::Check10)->isChecked();
-    return nameFieldLength - (dated ? datePrefixLength : 0);
+    // The date's length as the plan writes it ("2024-07-01 "), the same on every day.
+    return nameFieldLength - (dated ? int(datePrefix(0, RenameOptions()).size()) : 0);
 }
 
 // Typing stops at the limit; a longer name (written back by a run, or typed before the date was
