@@ -36,13 +36,15 @@ void OptionsPage::writeSwitch(OptionCheck box)
 
 void OptionsPage::writeSetting(const QString &key, const QString &value)
 {
-    if (m_settings.write(key, value) || m_settingsWarned)
-        return;
-    warnSettingsUnwritable();
+    if (!m_settings.write(key, value))
+        warnSettingsUnwritable();
 }
 
+// Once a session: every later write would fail the same way.
 void OptionsPage::warnSettingsUnwritable()
 {
+    if (m_settingsWarned)
+        return;
     m_settingsWarned = true;
     m_boxes.show(QStringLiteral("Die Einstellungen können nicht gespeichert werden. Die Schalter "
                                 "gelten deshalb nur, bis das Programm beendet wird."),
@@ -155,7 +157,7 @@ void OptionsPage::editClockOffsets(std::vector<QByteArray> names, std::vector<Ca
             m_clockOffsets.remove(it.key());
         else
             m_clockOffsets.insert(it.key(), it.value());
-        if (!m_settings.writeClockOffset(it.key(), it.value()) && !m_settingsWarned)
+        if (!m_settings.writeClockOffset(it.key(), it.value()))
             warnSettingsUnwritable();
     }
     if (changed)
