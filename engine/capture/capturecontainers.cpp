@@ -218,6 +218,8 @@ QByteArray quickTimeContentId(BoundedFile &file, const Box &meta)
     // QuickTime's meta holds its boxes at once; where it is written as ISO's, a version and
     // flags come first.
     qint64 at = meta.content;
+    if (meta.end - at < 8)
+        return {};
     const QByteArray first = file.read(at, 8);
     if (first.size() < 8)
         return {};
@@ -228,7 +230,9 @@ QByteArray quickTimeContentId(BoundedFile &file, const Box &meta)
     for (int n = 0; n < maxBoxes && boxAt(file, at, meta.end, box); ++n) {
         at = box.end;
         if (box.is("hdlr")) {
-            const QByteArray handler = file.read(box.content, 12);
+            // Version, flags and the predefined field, then the handler type.
+            const QByteArray handler
+                = box.end - box.content >= 12 ? file.read(box.content, 12) : QByteArray();
             metadataKeys
                 = handler.size() == 12 && std::memcmp(handler.constData() + 8, "mdta", 4) == 0;
         } else if (box.is("keys")) {
