@@ -22,11 +22,6 @@ QByteArray keyField(const std::string &text)
     return field.simplified().left(maxField).trimmed().toUtf8();
 }
 
-bool earlier(const CaptureTime &a, const CaptureTime &b)
-{
-    return a.seconds != b.seconds ? a.seconds < b.seconds : a.nanoseconds < b.nanoseconds;
-}
-
 } // namespace
 
 QByteArray cameraKey(const std::string &make, const std::string &model, const std::string &serial)

@@ -43,14 +43,15 @@ struct CaptureTime
     qint32 utcOffsetSeconds = 0;
     bool hasUtcOffset = false;
 
-    bool operator==(const CaptureTime &o) const
-    {
-        return seconds == o.seconds && nanoseconds == o.nanoseconds && source == o.source
-            && dateOnly == o.dateOnly && contentId == o.contentId && camera == o.camera
-            && utcOffsetSeconds == o.utcOffsetSeconds && hasUtcOffset == o.hasUtcOffset;
-    }
-    bool operator!=(const CaptureTime &o) const { return !(*this == o); }
+    // Every field: a plan is made again where any of them differs.
+    bool operator==(const CaptureTime &) const = default;
 };
+
+// Whether a was taken before b.
+inline bool earlier(const CaptureTime &a, const CaptureTime &b)
+{
+    return a.seconds != b.seconds ? a.seconds < b.seconds : a.nanoseconds < b.nanoseconds;
+}
 
 // What reading one file cost.
 struct CaptureReadCost

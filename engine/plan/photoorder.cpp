@@ -204,11 +204,6 @@ struct Shot
     qint64 counterKey = 0; // the counter, lifted over a wrap
 };
 
-bool earlier(const CaptureTime &a, const CaptureTime &b)
-{
-    return a.seconds != b.seconds ? a.seconds < b.seconds : a.nanoseconds < b.nanoseconds;
-}
-
 // The time a shot is numbered by: the earliest of its best source. The movie of a Live Photo
 // does not count where its still is in the shot: the still is the moment taken.
 CaptureTime shotTime(const Shot &shot, const std::vector<QByteArray> &selected,
