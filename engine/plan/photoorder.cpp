@@ -218,7 +218,7 @@ CaptureTime shotTime(const Shot &shot, const std::vector<QByteArray> &selected,
     bool first = true;
     for (int f : shot.files) {
         const CaptureTime &t = times[size_t(f)];
-        if (isMovie(selected[size_t(f)]) && stillIds.contains(t.contentId))
+        if (!stillIds.isEmpty() && stillIds.contains(t.contentId) && isMovie(selected[size_t(f)]))
             continue;
         if (first || t.source < time.source || (t.source == time.source && earlier(t, time)))
             time = t;
